@@ -1,0 +1,2 @@
+// Keeps the resource object library non-empty before any page exists.
+namespace pryx { int resourcesAnchor = 0; }

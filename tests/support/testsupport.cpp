@@ -1,0 +1,47 @@
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace testsupport {
+
+ChildResult runChild(const QString &program, const QStringList &args, int timeoutMs,
+                     const QProcessEnvironment &env, const QByteArray &stdinData)
+{
+    ChildResult r;
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    if (!p.waitForStarted(10000)) {
+        r.err = p.errorString().toUtf8();
+        return r;
+    }
+    if (!stdinData.isEmpty())
+        p.write(stdinData);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(timeoutMs)) {
+        r.timedOut = true;
+        p.kill();
+        p.waitForFinished(5000);
+    }
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    r.crashed = p.exitStatus() == QProcess::CrashExit;
+    r.exitCode = p.exitCode();
+    return r;
+}
+
+QString programPath() { return QStringLiteral(PRYX_PROGRAM); }
+QString supportDir() { return QStringLiteral(PRYX_TEST_SUPPORT_DIR); }
+
+QString testRoot()
+{
+    const QString root = qEnvironmentVariable("PRYX_TEST_ROOT");
+    if (!root.isEmpty())
+        return root;
+    static QTemporaryDir dir;
+    return dir.path();
+}
+
+} // namespace testsupport

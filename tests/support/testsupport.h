@@ -1,0 +1,35 @@
+#pragma once
+// Shared helpers of the test programs.
+
+#include <QByteArray>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace testsupport {
+
+struct ChildResult {
+    int exitCode = -1;
+    bool crashed = false;     // ended by a signal
+    int signal = 0;           // the signal, when crashed (needs the shell wrapper below)
+    bool timedOut = false;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs a program as a child process (singletons live for a whole process, so
+// restarts and start-up paths are tested in children). The child inherits this
+// test's isolated folders unless env says otherwise.
+ChildResult runChild(const QString &program, const QStringList &args,
+                     int timeoutMs = 30000,
+                     const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(),
+                     const QByteArray &stdinData = QByteArray());
+
+// The pryx executable of this build.
+QString programPath();
+// A folder of the source tree's tests/support.
+QString supportDir();
+// This test's private root (made by isolate.sh), or a fresh temporary folder.
+QString testRoot();
+
+} // namespace testsupport

@@ -1,0 +1,2 @@
+// placeholder until the first source of this folder lands
+namespace pryx { int windowsAnchor = 0; }
