@@ -6,13 +6,21 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
+#include <QLockFile>
+#include <QPainter>
+#include <QProcess>
+
+#include <dlfcn.h>
 
 #include <unistd.h>
 
+#include "core/handover.h"
 #include "core/hookkeybord.h"
 #include "core/paths.h"
 #include "core/servicehosts.h"
 #include "core/setting.h"
+#include "platform/crashdump.h"
 
 namespace {
 Core *s_core = nullptr;
@@ -20,6 +28,22 @@ Core *s_core = nullptr;
 void notAvailable(const char *function)
 {
     qDebug() << function << "not available yet";
+}
+
+// Used while the icon resource is missing.
+QIcon fallbackTrayIcon()
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x25, 0x28, 0x2c));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
+    painter.setBrush(QColor(0xba, 0x05, 0x00));
+    painter.drawEllipse(QRectF(9, 9, 14, 14));
+    painter.end();
+    return QIcon(pixmap);
 }
 } // namespace
 
@@ -54,9 +78,17 @@ Core::Core() : QObject(nullptr)
     s_core = this;
 
     Setting::instance();
+    pryx::ensurePrivateDir(pryx::dataPath());
+
+    if (!pryx::installCrashHandler(pryx::dumpFilePath()))
+        qDebug() << Q_FUNC_INFO << "crash handler not installed";
 
     authHost_ = pryx::serviceHost(pryx::Service::Auth);
     apiHost_ = pryx::serviceHost(pryx::Service::Api);
+
+    // The login object, its user-info timers, the QML types and the upload
+    // front end are wired here once those classes exist.
+    notAvailable("login object and upload front end");
 
     createTrayIcon();
     connect(Setting::instance(), SIGNAL(languageChanged()), this, SIGNAL(languageChanged()));
@@ -73,16 +105,62 @@ Core::Core() : QObject(nullptr)
 
     QTimer::singleShot(60000, this, SLOT(showReminderMessage()));
 
-    clearTempPath();
+    notAvailable("updater");
+
+    if (handOverUpdate()) {
+        Setting::instance()->flush();
+        ::_exit(0);
+    }
+
+    // Another running instance may have uploads in progress in the temporary
+    // folder: only the first instance empties it.
+    if (takeInstanceLock())
+        clearTempPath();
+    else
+        qDebug() << Q_FUNC_INFO << "another instance runs, temporary folder kept";
     QTimer::singleShot(500, this, SLOT(showMainWindow()));
     qDebug() << Q_FUNC_INFO << pryx::logFilePath();
+}
+
+bool Core::takeInstanceLock()
+{
+    static QLockFile *lock = nullptr;   // held until the process ends
+    if (!lock) {
+        lock = new QLockFile(pryx::dataPath() + "pryx.lock");
+        lock->setStaleLockTime(0);
+    }
+    return lock->isLocked() || lock->tryLock(0);
+}
+
+bool Core::handOverUpdate()
+{
+    QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    if (name.isEmpty())
+        name = QStringLiteral("pryx");
+    const QString source = pryx::updatePath() + name;
+    if (!QFileInfo::exists(source))
+        return false;
+    qDebug() << Q_FUNC_INFO << "newer program found:" << source;
+
+    const QString target = pryx::copyToPrivateFolder(source);
+    if (target.isEmpty()) {
+        qDebug() << Q_FUNC_INFO << "copy of the new program failed, starting normally";
+        return false;
+    }
+    QFile::remove(source);
+    removeDir(pryx::updatePath());
+    if (!QProcess::startDetached(target, {})) {
+        qDebug() << Q_FUNC_INFO << "start of the new program failed, starting normally";
+        removeDir(QFileInfo(target).absolutePath());
+        return false;
+    }
+    qDebug() << Q_FUNC_INFO << "handed over to" << target;
+    return true;
 }
 
 Core::~Core() = default;
 
 QObject *Core::accountObject() const { return nullptr; }
-
-void Core::handOverUpdate() {}
 
 // Service addresses.
 void Core::setAuthHost(const QString &host) { authHost_ = host; }
@@ -302,7 +380,10 @@ void Core::createTrayIcon()
     if (trayIcon_)
         return;
     trayIcon_ = new QSystemTrayIcon();
-    trayIcon_->setIcon(QIcon(QStringLiteral(":/icon/image/icon.ico")));
+    QIcon icon(QStringLiteral(":/icon/image/icon.ico"));
+    if (icon.availableSizes().isEmpty())
+        icon = fallbackTrayIcon();
+    trayIcon_->setIcon(icon);
     trayIcon_->setVisible(false);
     trayIcon_->setVisible(true);
     connect(trayIcon_, SIGNAL(activated(QSystemTrayIcon::ActivationReason)), this,
@@ -311,7 +392,23 @@ void Core::createTrayIcon()
 }
 void Core::exitApp()
 {
+    qDebug() << Q_FUNC_INFO;
+    // No queued settings write may be lost: the process ends without
+    // running any destructor.
     Setting::instance()->flush();
+
+    // The keyboard-hook library is looked up by file name; nothing ships it
+    // on this platform, so a missing one is normal.
+    if (void *lib = dlopen("./hooklib.so", RTLD_NOW | RTLD_LOCAL)) {
+        using RemoveHookFn = void (*)();
+        if (auto removeHook = reinterpret_cast<RemoveHookFn>(dlsym(lib, "RemoveHook")))
+            removeHook();
+        else
+            qDebug() << Q_FUNC_INFO << "RemoveHook not found in hooklib";
+        dlclose(lib);
+    } else {
+        qDebug() << Q_FUNC_INFO << "hooklib not found";
+    }
     HookKeybord::instance()->stopHook();
     delete trayIcon_;
     trayIcon_ = nullptr;

@@ -184,7 +184,10 @@ public:
 
 private:
     Core();
-    void handOverUpdate();
+    // Starts a newer program left in the update folder; true when it runs.
+    bool handOverUpdate();
+    // True when no other instance of the program runs for this data folder.
+    bool takeInstanceLock();
 
     QPixmap capturePixmap_;
     QSystemTrayIcon *trayIcon_ = nullptr;

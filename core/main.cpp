@@ -1,13 +1,101 @@
 #include <QApplication>
+#include <QDebug>
 
-#include "core/setting.h"
+#include <cstdio>
+#include <cstring>
+
+#include "core/core.h"
+#include "core/startup.h"
+#include "platform/debugoutput.h"
+
+namespace {
+void printLines(const QStringList &lines)
+{
+    for (const QString &line : lines)
+        fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
+    fflush(stdout);
+}
+} // namespace
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    pryx::initProcessLocale();
+
+    bool debugMode = false;
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "-debug") == 0)
+            debugMode = true;
+    }
+    pryx::installMessageHandler(debugMode);
+    if (debugMode)
+        qDebug() << "=== PRYX DEBUG MODE ENABLED ===";
+
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    auto *app = new QApplication(argc, argv);
+    installFont();
+
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationVersion(PRYX_VERSION);
     QApplication::setApplicationName("Pryx");
-    Setting::instance();
-    return QApplication::exec();
+    qDebug() << "SingleApplication disabled for debugging...";
+
+    const QStringList args = QApplication::arguments();
+    const pryx::CommandLine cl = pryx::parseCommandLine(args);
+    if (args.size() > 1) {
+        qDebug() << "indexOf help" << args.indexOf("-help");
+        if (cl.help) {
+            printLines(pryx::helpLines());
+            delete app;
+            return 0;
+        }
+        if (cl.betaHelp) {
+            printLines(pryx::betaHelpLines());
+            delete app;
+            return 0;
+        }
+        if (cl.beta) {
+            printLines({"!!!!!!! ------------------- START BETA MODE --------------------- !!!!!!",
+                        "!!!!!!! ------------------- " + cl.authHost + " " + cl.apiHost
+                            + "  --------------------- !!!!!!"});
+            Core::instance()->setApiHost(cl.apiHost);
+            Core::instance()->setAuthHost(cl.authHost);
+        }
+    }
+
+    qDebug() << "Calling Core::instance()->updateHook()...";
+    Core::instance()->updateHook();
+
+    qDebug() << "Setting up signal/slot connections...";
+    qDebug() << "Processing command line arguments...";
+    if (args.size() > 1 && !cl.updcomp) {
+        if (cl.open) {
+            qDebug() << "Opening image with audio:" << cl.openFile;
+            if (!cl.openFile.isEmpty())
+                Core::instance()->openAudioImage(cl.openFile);
+        } else if (!cl.zip) {
+            for (const QString &path : cl.skipped)
+                qDebug() << "Ignoring macOS temporary screenshot:" << path;
+            qDebug() << "Arguments:" << args;
+            qDebug() << "Files to upload:" << cl.files;
+            if (!cl.files.isEmpty())
+                Core::instance()->uploadData(cl.files);
+        } else {
+            qDebug() << "Files to upload in zip:" << cl.files;
+            Core::instance()->uploadDataZip(cl.files);
+        }
+    }
+
+    qDebug() << "Calling checkLanguage()...";
+    checkLanguage();
+
+    qDebug() << "About to call checkAutorization()";
+    Core::instance()->checkAutorization();
+
+    qDebug() << "About to start main event loop with gApp.exec()";
+    if (QApplication::instance()) {
+        qDebug() << "QApplication is valid, starting event loop...";
+        return QApplication::exec();
+    }
+    qDebug() << "ERROR: QApplication instance is null!";
+    return -1;
 }
