@@ -1,0 +1,137 @@
+#include "support/xtray.h"
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QThread>
+
+namespace testsupport {
+
+TrayDisplay::~TrayDisplay() { stop(); }
+
+bool TrayDisplay::start(int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    xvfb_.setProcessChannelMode(QProcess::SeparateChannels);
+    xvfb_.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+    if (!xvfb_.waitForStarted(5000)) {
+        error_ = "Xvfb did not start: " + xvfb_.errorString();
+        return false;
+    }
+    QByteArray number;
+    while (!number.contains('\n') && clock.elapsed() < timeoutMs) {
+        xvfb_.waitForReadyRead(100);
+        number += xvfb_.readAllStandardOutput();
+        if (xvfb_.state() != QProcess::Running)
+            break;
+    }
+    if (!number.contains('\n')) {
+        error_ = "Xvfb gave no display number: " + QString::fromLocal8Bit(xvfb_.readAllStandardError());
+        return false;
+    }
+    display_ = ":" + QString::fromLatin1(number.trimmed());
+
+    trayer_.setProcessEnvironment(environment());
+    trayer_.start("trayer", {"--edge", "top", "--widthtype", "pixel", "--width", "200",
+                             "--heighttype", "pixel", "--height", "26"});
+    if (!trayer_.waitForStarted(5000)) {
+        error_ = "trayer did not start: " + trayer_.errorString();
+        return false;
+    }
+    while (clock.elapsed() < timeoutMs) {
+        if (tree().contains("(\"panel\" \"trayer\")"))
+            return true;
+        QThread::msleep(50);
+    }
+    error_ = "trayer shows no panel";
+    return false;
+}
+
+void TrayDisplay::stop()
+{
+    for (QProcess *p : {&trayer_, &xvfb_}) {
+        if (p->state() != QProcess::NotRunning) {
+            p->terminate();
+            if (!p->waitForFinished(3000)) {
+                p->kill();
+                p->waitForFinished(3000);
+            }
+        }
+    }
+}
+
+QProcessEnvironment TrayDisplay::environment(const QProcessEnvironment &base) const
+{
+    QProcessEnvironment env = base;
+    env.insert("DISPLAY", display_);
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    return env;
+}
+
+QString TrayDisplay::tree() const
+{
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    p.start("xwininfo", {"-root", "-tree"});
+    if (!p.waitForFinished(5000))
+        return QString();
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+QVector<QPoint> TrayDisplay::trayIcons(const QString &instanceName) const
+{
+    QVector<QPoint> icons;
+    const QStringList lines = tree().split('\n');
+    int panelIndent = -1;
+    static const QRegularExpression geometry(
+        R"((\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+(-?\d+)\+(-?\d+)\s*$)");
+    const QString marker = "(\"" + instanceName + "\" ";
+    for (const QString &line : lines) {
+        const int indent = line.size() - line.trimmed().size();
+        if (line.contains("(\"panel\" \"trayer\")")) {
+            panelIndent = indent;
+            continue;
+        }
+        if (panelIndent < 0)
+            continue;
+        if (indent <= panelIndent && !line.trimmed().isEmpty()
+            && !line.trimmed().endsWith("children:") && !line.trimmed().endsWith("child:")) {
+            panelIndent = -1;
+            continue;
+        }
+        if (!line.contains(marker))
+            continue;
+        const QRegularExpressionMatch m = geometry.match(line);
+        if (!m.hasMatch())
+            continue;
+        const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
+        icons << QPoint(m.captured(3).toInt() + w / 2, m.captured(4).toInt() + h / 2);
+    }
+    return icons;
+}
+
+bool TrayDisplay::waitForTrayIcons(const QString &instanceName, int count, int timeoutMs) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        if (trayIcons(instanceName).size() == count)
+            return true;
+        QThread::msleep(50);
+    } while (clock.elapsed() < timeoutMs);
+    return false;
+}
+
+bool TrayDisplay::click(const QPoint &pos, int button, int repeat) const
+{
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    p.start("xdotool", {"mousemove", QString::number(pos.x()), QString::number(pos.y()), "click",
+                        "--repeat", QString::number(repeat), "--delay", "60",
+                        QString::number(button)});
+    return p.waitForFinished(5000) && p.exitCode() == 0;
+}
+
+} // namespace testsupport
