@@ -163,8 +163,16 @@ Core::~Core() = default;
 QObject *Core::accountObject() const { return nullptr; }
 
 // Service addresses.
-void Core::setAuthHost(const QString &host) { authHost_ = host; }
-void Core::setApiHost(const QString &host) { apiHost_ = host; }
+void Core::setAuthHost(const QString &host)
+{
+    qDebug() << Q_FUNC_INFO << host;
+    authHost_ = host;
+}
+void Core::setApiHost(const QString &host)
+{
+    qDebug() << Q_FUNC_INFO << host;
+    apiHost_ = host;
+}
 QString Core::filesApiUrl() const
 {
     return "https://" + apiHost_ + "/drive/v1/files?fields=id,alternateLink,selfLink";
