@@ -32,7 +32,12 @@ QString copyToPrivateFolder(const QString &source)
         qDebug() << Q_FUNC_INFO << "not a file:" << source;
         return QString();
     }
-    QByteArray templ = QFile::encodeName(QDir::tempPath() + "/pryx-update-XXXXXX");
+    const QString base = QDir::tempPath();
+    if (base.isEmpty() || base == "/" || !QFileInfo(base).isDir()) {
+        qDebug() << Q_FUNC_INFO << "no usable temporary folder:" << base;
+        return QString();
+    }
+    QByteArray templ = QFile::encodeName(base + "/pryx-update-XXXXXX");
     if (!mkdtemp(templ.data())) {
         qDebug() << Q_FUNC_INFO << "cannot create a private folder in" << QDir::tempPath();
         return QString();

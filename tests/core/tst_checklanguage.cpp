@@ -1,0 +1,72 @@
+// The interface language chosen at start-up.
+
+#include <QFile>
+#include <QtTest>
+
+#include "core/localregistry.h"
+#include "core/setting.h"
+#include "core/startup.h"
+
+class TestCheckLanguage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void table_data()
+    {
+        QTest::addColumn<QString>("registry");   // installer's choice
+        QTest::addColumn<QString>("stored");     // setting "language" before
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("language");   // setting "language" after
+
+        QTest::newRow("installer en over ru locale") << "en" << "" << "ru_RU.UTF-8" << "en";
+        QTest::newRow("installer ru over stored en") << "ru" << "en" << "en_US.UTF-8" << "ru";
+        QTest::newRow("no choice, ru locale") << "" << "" << "ru_RU.UTF-8" << "ru";
+        QTest::newRow("no choice, ru in upper case") << "" << "" << "RU_RU" << "ru";
+        QTest::newRow("no choice, composite locale with ru")
+            << "" << "" << "LC_CTYPE=en_US.UTF-8;LC_MESSAGES=ru_RU.UTF-8" << "ru";
+        QTest::newRow("no choice, en locale") << "" << "" << "en_US.UTF-8" << "en";
+        QTest::newRow("no choice, C locale") << "" << "" << "C" << "en";
+        QTest::newRow("no choice, de locale") << "" << "" << "de_DE.UTF-8" << "en";
+        QTest::newRow("stored ru kept") << "" << "ru" << "en_US.UTF-8" << "ru";
+        QTest::newRow("stored en kept") << "" << "en" << "ru_RU.UTF-8" << "en";
+    }
+    void table()
+    {
+        QFETCH(QString, registry);
+        QFETCH(QString, stored);
+        QFETCH(QString, locale);
+        QFETCH(QString, language);
+
+        QFile::remove(pryx::localRegistryPath());
+        if (!registry.isEmpty())
+            pryx::setLocalRegistryValue("language", registry);
+        Setting::instance()->setValue("language", stored);
+
+        QSignalSpy reloads(Setting::instance(), SIGNAL(languageChanged()));
+        checkLanguage(locale);
+
+        QCOMPARE(Setting::instance()->getValue("language").toString(), language);
+        // The installer's choice is taken once.
+        QCOMPARE(pryx::localRegistryValue("language", QString()).toString(), QString());
+        if (!registry.isEmpty())
+            QVERIFY(QFile::exists(pryx::localRegistryPath()));
+        // The translation is loaded again in every case.
+        QVERIFY(reloads.count() >= 1);
+    }
+
+    // The locale the process was started with is the one consulted.
+    void processLocaleFromEnvironment()
+    {
+        qputenv("LC_ALL", "ru_RU.UTF-8");
+        QVERIFY(pryx::initProcessLocale().toLower().contains("ru"));
+        QFile::remove(pryx::localRegistryPath());
+        Setting::instance()->setValue("language", QString());
+        checkLanguage();
+        QCOMPARE(Setting::instance()->getValue("language").toString(), QString("ru"));
+        qunsetenv("LC_ALL");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCheckLanguage)
+#include "tst_checklanguage.moc"
