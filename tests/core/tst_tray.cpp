@@ -1,0 +1,142 @@
+// The notification-area icon under a real tray host (trayer on a private
+// Xvfb), its clicks, and the shutdown through exitApp.
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include "core/paths.h"
+#include "support/pryxchild.h"
+#include "support/testsupport.h"
+#include "support/xtray.h"
+
+namespace {
+const QByteArray kLoopStarted = "QApplication is valid, starting event loop...";
+const QByteArray kScreen = "void Core::screen(bool, bool) false false";
+const QByteArray kMainWindow = "void Core::showMainWindow()";
+} // namespace
+
+class TestTray : public QObject
+{
+    Q_OBJECT
+    testsupport::TrayDisplay display_;
+
+    QProcessEnvironment env(const QString &desktop = QString()) const
+    {
+        QProcessEnvironment e = display_.environment();
+        if (desktop.isEmpty())
+            e.remove("XDG_CURRENT_DESKTOP");
+        else
+            e.insert("XDG_CURRENT_DESKTOP", desktop);
+        return e;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY2(display_.start(), qPrintable(display_.error())); }
+    void cleanupTestCase() { display_.stop(); }
+
+    void oneIconAndItsClicks()
+    {
+        testsupport::RunningChild pryx;
+        QVERIFY(pryx.start(testsupport::programPath(), {"-debug"}, env()));
+        QVERIFY2(display_.waitForTrayIcons("pryx", 1, 10000), pryx.output().constData());
+        // The main tool window is asked for once, 500 ms after start.
+        QVERIFY(pryx.waitFor(kMainWindow, 5000));
+        QTest::qWait(300);
+        const int shown = pryx.count(kMainWindow);
+        const QPoint icon = display_.trayIcons("pryx").value(0);
+
+        // A single click starts a region capture.
+        QVERIFY(display_.click(icon, 1));
+        QVERIFY2(pryx.waitFor(kScreen, 5000), pryx.output().constData());
+        QTest::qWait(700);   // past the double-click interval
+        QCOMPARE(pryx.count(kMainWindow), shown);
+
+        // A double click shows the main tool window.
+        QVERIFY(display_.click(icon, 1, 2));
+        QVERIFY(pryx.waitFor(kMainWindow, 5000, shown + 1));
+        QTest::qWait(700);
+        const int afterDouble = pryx.count(kMainWindow);
+
+        // So does a middle click.
+        QVERIFY(display_.click(icon, 2));
+        QVERIFY(pryx.waitFor(kMainWindow, 5000, afterDouble + 1));
+
+        QCOMPARE(display_.trayIcons("pryx").size(), 1);
+        pryx.stop();
+        QVERIFY(display_.waitForTrayIcons("pryx", 0, 5000));
+    }
+
+    // On these desktops only the single click acts.
+    void desktopsWithOwnMenus_data()
+    {
+        QTest::addColumn<QString>("desktop");
+        QTest::newRow("KDE") << "KDE";
+        QTest::newRow("GNOME") << "GNOME";
+        QTest::newRow("XFCE") << "XFCE";
+    }
+    void desktopsWithOwnMenus()
+    {
+        QFETCH(QString, desktop);
+        testsupport::RunningChild pryx;
+        QVERIFY(pryx.start(testsupport::programPath(), {"-debug"}, env(desktop)));
+        QVERIFY(display_.waitForTrayIcons("pryx", 1, 10000));
+        QVERIFY(pryx.waitFor(kMainWindow, 5000));
+        const QPoint icon = display_.trayIcons("pryx").value(0);
+        const int shown = pryx.count(kMainWindow);
+
+        QVERIFY(display_.click(icon, 2));
+        QVERIFY(display_.click(icon, 1));
+        QVERIFY(pryx.waitFor(kScreen, 5000));
+        QTest::qWait(700);
+        QCOMPARE(pryx.count(kMainWindow), shown);
+    }
+
+    // Two programs give two icons; each start keeps one of its own.
+    void secondInstanceHasItsOwnIcon()
+    {
+        testsupport::RunningChild first, second;
+        QVERIFY(first.start(testsupport::programPath(), {"-debug"}, env()));
+        QVERIFY(display_.waitForTrayIcons("pryx", 1, 10000));
+        QVERIFY(second.start(testsupport::programPath(), {"-debug"}, env()));
+        QVERIFY(display_.waitForTrayIcons("pryx", 2, 10000));
+        second.stop();
+        QVERIFY(display_.waitForTrayIcons("pryx", 1, 5000));
+    }
+
+    // exitApp removes the icon and ends the process at once, after the
+    // settings writes still queued have reached the database.
+    void exitAppWithQueuedWrites()
+    {
+        testsupport::RunningChild driver;
+        QVERIFY(driver.start(PRYX_CORE_DRIVER, {"exit-with-writes", "200"}, env()));
+        QVERIFY(driver.waitFor("CORE READY", 10000));
+        QVERIFY(display_.waitForTrayIcons("pryx_coredriver", 1, 10000));
+        driver.process().write("go\n");
+        QVERIFY(driver.waitForExit(10000));
+        QCOMPARE(driver.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(driver.process().exitCode(), 0);
+        QVERIFY(display_.waitForTrayIcons("pryx_coredriver", 0, 5000));
+
+        if (!QFile::exists(pryx::databasePath()))
+            QSKIP("the settings store writes no database file yet");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
+            db.setDatabaseName(pryx::databasePath());
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("SELECT name, value FROM Settings WHERE name LIKE 'exit_test_%'"));
+            QHash<QString, QString> rows;
+            while (q.next())
+                rows.insert(q.value(0).toString(), q.value(1).toString());
+            QCOMPARE(rows.size(), 200);
+            QCOMPARE(rows.value("exit_test_0"), QString("value 0"));
+            QCOMPARE(rows.value("exit_test_199"), QString("value 199"));
+        }
+        QSqlDatabase::removeDatabase("check");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTray)
+#include "tst_tray.moc"
