@@ -1,0 +1,64 @@
+// Start-up empties the temporary folder only when no other instance runs.
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include "core/paths.h"
+#include "support/pryxchild.h"
+#include "support/testsupport.h"
+
+namespace {
+const QByteArray kLoopStarted = "QApplication is valid, starting event loop...";
+
+void touch(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("x");
+}
+} // namespace
+
+class TestTempLock : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void secondInstanceKeepsFirstOnesFiles()
+    {
+        const QString old = pryx::tmpPath() + "old.jpg";
+        const QString oldAudio = pryx::audioTmpPath() + "old.wav";
+        touch(old);
+        touch(oldAudio);
+
+        testsupport::RunningChild first;
+        QVERIFY(first.start(testsupport::programPath(), {"-debug"}));
+        QVERIFY2(first.waitFor(kLoopStarted), first.output().constData());
+        QVERIFY(!QFile::exists(old));
+        QVERIFY(!QFile::exists(oldAudio));
+        QVERIFY(QDir(pryx::tmpPath()).exists());   // folders stay
+
+        // An upload of the first instance in progress.
+        const QString upload = pryx::tmpPath() + "1700000000000.png";
+        touch(upload);
+        testsupport::RunningChild second;
+        QVERIFY(second.start(testsupport::programPath(), {"-debug"}));
+        QVERIFY2(second.waitFor(kLoopStarted), second.output().constData());
+        QVERIFY(second.output().contains("another instance runs, temporary folder kept"));
+        QVERIFY(QFile::exists(upload));
+        second.stop();
+        first.stop();
+
+        // Both ended without unlocking: the next start sees a stale lock and
+        // empties the folder.
+        testsupport::RunningChild third;
+        QVERIFY(third.start(testsupport::programPath(), {"-debug"}));
+        QVERIFY2(third.waitFor(kLoopStarted), third.output().constData());
+        QVERIFY(!third.output().contains("another instance runs"));
+        QVERIFY(!QFile::exists(upload));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTempLock)
+#include "tst_templock.moc"

@@ -1,0 +1,1 @@
+include(${CMAKE_SOURCE_DIR}/tests/support/coredriver.cmake)
