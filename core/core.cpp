@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QProcess>
 
+#include <cstdio>
 #include <dlfcn.h>
 
 #include <unistd.h>
@@ -109,6 +110,8 @@ Core::Core() : QObject(nullptr)
 
     if (handOverUpdate()) {
         Setting::instance()->flush();
+        fflush(stdout);
+        fflush(stderr);
         ::_exit(0);
     }
 
@@ -192,7 +195,7 @@ QString Core::analyticsUrl() const
 }
 QString Core::appTitle() const
 {
-    return QCoreApplication::applicationName() + " " + QCoreApplication::applicationVersion();
+    return QStringLiteral("Pryx " PRYX_VERSION);
 }
 
 SurfaceWidget *Core::surfaceWidget()
@@ -352,7 +355,7 @@ QString Core::licenseText()
 // Small members.
 QString Core::getPlatform() { return QStringLiteral("Win"); }
 bool Core::is_mac() { return false; }
-QString Core::appVersion() { return QCoreApplication::applicationVersion(); }
+QString Core::appVersion() { return QStringLiteral(PRYX_VERSION); }
 QString Core::getWindowsManager() { return QStringLiteral("windows"); }
 void Core::addAnalyticsEvent(int category, int action, bool is_sendEvent, QString value)
 {
@@ -420,6 +423,8 @@ void Core::exitApp()
     HookKeybord::instance()->stopHook();
     delete trayIcon_;
     trayIcon_ = nullptr;
+    fflush(stdout);
+    fflush(stderr);
     ::_exit(0);
 }
 void Core::unhookKeyboard() { HookKeybord::instance()->stopHook(); }

@@ -1,6 +1,6 @@
 #pragma once
 // Host names of every service the program talks to. Each has a built-in
-// value; an environment variable read at first use replaces it (a host name
+// value; an environment variable, read each time the host is asked for, replaces it (a host name
 // or host:port, e.g. for a stand-in server on 127.0.0.1):
 //
 //   PRYX_AUTH_HOST            authorisation site (also "-beta" <auth>)

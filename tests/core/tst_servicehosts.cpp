@@ -1,0 +1,86 @@
+// Service addresses: built-in hosts, the environment overrides and "-beta".
+
+#include <QtTest>
+
+#include "core/core.h"
+#include "core/servicehosts.h"
+
+using pryx::Service;
+Q_DECLARE_METATYPE(pryx::Service)
+
+class TestServiceHosts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void overrides_data()
+    {
+        QTest::addColumn<Service>("service");
+        QTest::addColumn<QByteArray>("variable");
+        QTest::newRow("auth") << Service::Auth << QByteArray("PRYX_AUTH_HOST");
+        QTest::newRow("api") << Service::Api << QByteArray("PRYX_API_HOST");
+        QTest::newRow("support") << Service::Support << QByteArray("PRYX_SUPPORT_HOST");
+        QTest::newRow("analytics") << Service::Analytics << QByteArray("PRYX_ANALYTICS_HOST");
+        QTest::newRow("update") << Service::Update << QByteArray("PRYX_UPDATE_HOST");
+        QTest::newRow("dropbox web") << Service::DropboxWeb << QByteArray("PRYX_DROPBOX_WEB_HOST");
+        QTest::newRow("dropbox api") << Service::DropboxApi << QByteArray("PRYX_DROPBOX_API_HOST");
+        QTest::newRow("dropbox content") << Service::DropboxContent
+                                         << QByteArray("PRYX_DROPBOX_CONTENT_HOST");
+    }
+    void overrides()
+    {
+        QFETCH(Service, service);
+        QFETCH(QByteArray, variable);
+        QCOMPARE(QByteArray(pryx::serviceHostVariable(service)), variable);
+        qunsetenv(variable.constData());
+        const QString builtIn = pryx::serviceHost(service);
+        QVERIFY(!builtIn.isEmpty());
+        QCOMPARE(builtIn, pryx::defaultServiceHost(service));
+        QVERIFY(!builtIn.contains("127.0.0.1"));
+
+        qputenv(variable.constData(), "127.0.0.1:4443");
+        QCOMPARE(pryx::serviceHost(service), QString("127.0.0.1:4443"));
+        // Only this service moves.
+        for (Service other : {Service::Auth, Service::Api, Service::Support, Service::Analytics,
+                              Service::Update, Service::DropboxWeb, Service::DropboxApi,
+                              Service::DropboxContent}) {
+            if (other != service)
+                QCOMPARE(pryx::serviceHost(other), pryx::defaultServiceHost(other));
+        }
+        qputenv(variable.constData(), "  ");   // blank counts as unset
+        QCOMPARE(pryx::serviceHost(service), builtIn);
+        qunsetenv(variable.constData());
+    }
+
+    void coreAddresses()
+    {
+        qputenv("PRYX_AUTH_HOST", "127.0.0.1:1001");
+        qputenv("PRYX_API_HOST", "127.0.0.1:1002");
+        qputenv("PRYX_SUPPORT_HOST", "127.0.0.1:1003");
+        qputenv("PRYX_ANALYTICS_HOST", "127.0.0.1:1004");
+        Core *core = Core::instance();
+        QCOMPARE(core->authHost(), QString("127.0.0.1:1001"));
+        QCOMPARE(core->apiHost(), QString("127.0.0.1:1002"));
+        QCOMPARE(core->filesApiUrl(),
+                 QString("https://127.0.0.1:1002/drive/v1/files?fields=id,alternateLink,selfLink"));
+        QCOMPARE(core->uploadApiUrl(), QString("https://127.0.0.1:1002/upload/drive/v1/files"));
+        QCOMPARE(core->supportTicketsUrl(), QString("https://127.0.0.1:1003/support/tickets/"));
+        QCOMPARE(core->pingUrl(), QString("https://127.0.0.1:1003/ping?q="));
+        QCOMPARE(core->analyticsUrl(), QString("https://127.0.0.1:1004/collect"));
+        QCOMPARE(core->appTitle(), QString("Pryx 3.0.48"));
+
+        // "-beta" A B: A is the authorisation host, B the API host; the
+        // support and analytics hosts stay.
+        core->setApiHost("beta-api.test");
+        core->setAuthHost("beta-auth.test");
+        QCOMPARE(core->authHost(), QString("beta-auth.test"));
+        QCOMPARE(core->filesApiUrl(),
+                 QString("https://beta-api.test/drive/v1/files?fields=id,alternateLink,selfLink"));
+        QCOMPARE(core->uploadApiUrl(), QString("https://beta-api.test/upload/drive/v1/files"));
+        QCOMPARE(core->supportTicketsUrl(), QString("https://127.0.0.1:1003/support/tickets/"));
+        QCOMPARE(core->analyticsUrl(), QString("https://127.0.0.1:1004/collect"));
+    }
+};
+
+QTEST_MAIN(TestServiceHosts)
+#include "tst_servicehosts.moc"
