@@ -52,6 +52,9 @@ bool Setting::isAlwaysEncrypted(const QString &name)
 Setting::Setting() : QObject(nullptr)
 {
     database_ = new SqlDatabase(this);
+    // A normal end of the application object writes what is queued and ends
+    // the database thread before the process tears down.
+    qAddPostRoutine([] { Setting::instance()->database()->shutdown(); });
 
     const QString data = pryx::dataPath();
     pryx::ensurePrivateDir(data);

@@ -3,6 +3,7 @@
 #include "core/sqlworker.h"
 
 #include <QElapsedTimer>
+#include <QSqlDatabase>
 #include <QEventLoop>
 #include <QSemaphore>
 
@@ -44,6 +45,8 @@ bool SqlDatabase::connectToDatabase(QString name)
 
 QVariant SqlDatabase::getData(QString name)
 {
+    if (stopped_)
+        return QVariant();
     // Every read has its own id, so a read started inside this wait (events
     // are dispatched meanwhile) cannot take this read's reply, or the reverse.
     const quint64 id = ++nextRequest_;
@@ -65,11 +68,40 @@ QVariant SqlDatabase::getData(QString name)
 
 void SqlDatabase::execute(QString query, QVariantList params)
 {
+    if (stopped_) {
+        qWarning("settings database closed: a write was dropped");
+        return;
+    }
     emit startExecuted(query, params);
+}
+
+void SqlDatabase::shutdown(int timeoutMs)
+{
+    if (stopped_ || !isRunning())
+        return;
+    stopped_ = true;
+    auto sem = std::make_shared<QSemaphore>(0);
+    SqlWorker *worker = worker_;
+    QMetaObject::invokeMethod(worker_, [sem, worker] {
+        {
+            QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QLatin1String(QSqlDatabase::defaultConnection));
+        delete worker;
+        sem->release();
+    }, Qt::QueuedConnection);
+    if (sem->tryAcquire(1, timeoutMs)) {
+        worker_ = nullptr;
+        quit();
+        wait(timeoutMs);
+    }
 }
 
 bool SqlDatabase::flush(int timeoutMs)
 {
+    if (stopped_ || !worker_)
+        return !stopped_;
     if (QThread::currentThread() == this)
         return true;
     // Queued calls reach the worker in order: once this one runs, every

@@ -23,6 +23,11 @@ public:
     // timeoutMs; false on timeout.
     bool flush(int timeoutMs = 5000);
 
+    // Writes what is queued, closes the connection and ends the thread; the
+    // application object calls it while it is destroyed. Later requests are
+    // ignored (reads give null).
+    void shutdown(int timeoutMs = 5000);
+
     SqlWorker *worker() const { return worker_; }
     QString fileName() const { return name_; }
 
@@ -39,4 +44,5 @@ private:
     SqlWorker *worker_ = nullptr;
     QAtomicInteger<int> ready_ {0};
     quint64 nextRequest_ = 0;
+    bool stopped_ = false;
 };

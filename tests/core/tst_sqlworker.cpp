@@ -6,6 +6,7 @@
 
 #include <QSemaphore>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -26,13 +27,12 @@ private:
         {
             QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "inspect");
             c.setDatabaseName(path_);
-            c.setConnectOptions("QSQLITE_OPEN_READONLY");
-            if (!c.open())
-                return {"<cannot open>"};
             QSqlQuery q(c);
-            if (!q.exec(sql))
-                return {"<failed>"};
-            while (q.next()) {
+            if (!c.open())
+                out << "<cannot open>";
+            else if (!q.exec(sql))
+                out << "<failed: " + q.lastError().text() + ">";
+            while (q.isActive() && q.next()) {
                 QStringList cols;
                 for (int i = 0; i < q.record().count(); ++i)
                     cols << q.value(i).toString();
