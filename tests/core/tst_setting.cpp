@@ -15,6 +15,7 @@
 #include <QSqlRecord>
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // This program is its own driver: "--driver <commands>" runs the settings
@@ -119,6 +120,12 @@ private:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
+    static int mode(const QString &path)
+    {
+        struct stat st;
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+    }
+
     Setting *s() { return Setting::instance(); }
     quint64 statements() { return s()->database()->worker()->statementCount(); }
 
@@ -137,6 +144,9 @@ private slots:
         QCOMPARE(first.first(), QString("fragmentScreen|1|text"));
         QCOMPARE(first.at(22), QString("keySendScreen|Ctrl + Enter|text"));
         QCOMPARE(first.last(), QString("type_upload|pryx|text"));
+        QCOMPARE(mode(dbFile(home)), 0600);
+        for (const char *dir : {"/Pryx", "/Pryx/tmp", "/Pryx/tmp/audio"})
+            QCOMPARE(mode(home + dir), 0700);
 
         r = driver(home, {"exit"});
         QCOMPARE(r.exitCode, 0);
