@@ -230,6 +230,21 @@ private slots:
         QVERIFY2(r.out.contains("VALUE widthTextLine=12\n"), r.out.constData());
     }
 
+    void unopenableFileIsMovedAside()
+    {
+        // A folder where the file should be: SQLite cannot open it.
+        const QString home = freshDataHome();
+        QVERIFY(QDir().mkpath(dbFile(home) + "/inside"));
+        const auto r = driver(home, {"set", "useProxy", "1", "get", "useProxy", "exit"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out.count("ERROR-TEXT: "), 1);
+        QVERIFY2(r.out.contains("VALUE useProxy=1\n"), r.out.constData());
+        const QStringList kept = QDir(home + "/Pryx").entryList({"setting.damaged-*"}, QDir::Dirs);
+        QCOMPARE(kept.size(), 1);
+        QVERIFY(QFileInfo::exists(home + "/Pryx/" + kept.first() + "/inside"));
+        QCOMPARE(stored(dbFile(home), "useProxy"), QString("1"));
+    }
+
     void missingTableIsCreated()
     {
         const QString home = freshDataHome();
