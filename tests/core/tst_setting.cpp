@@ -287,6 +287,29 @@ private slots:
         QCOMPARE(s()->colorColorLine(), 7);
     }
 
+    void flagsReadAsBooleans_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<bool>("flag");
+        QTest::newRow("empty") << QVariant(QString("")) << false;
+        QTest::newRow("\"0\"") << QVariant(QString("0")) << false;
+        QTest::newRow("\"false\"") << QVariant(QString("false")) << false;
+        QTest::newRow("0") << QVariant(0) << false;
+        QTest::newRow("\"1\"") << QVariant(QString("1")) << true;
+        QTest::newRow("\"yes\"") << QVariant(QString("yes")) << true;
+        QTest::newRow("true") << QVariant(true) << true;
+    }
+    void flagsReadAsBooleans()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(bool, flag);
+        s()->setUseSaveScreen(stored);
+        QCOMPARE(s()->useSaveScreen(), QVariant(flag));
+        // The same after the value came back from the file as text.
+        QVERIFY(s()->flush());
+        QCOMPARE(s()->getValueDB("useSaveScreen").toBool(), flag);
+    }
+
     void unchangedPlainValueRunsNoStatement()
     {
         QSignalSpy changed(s(), &Setting::valueChanged);
