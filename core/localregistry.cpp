@@ -1,26 +1,23 @@
 #include "core/localregistry.h"
 
-#include <QSettings>
-#include <QStandardPaths>
+#include "platform/registry.h"
 
 namespace pryx {
 
-QString localRegistryPath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::ConfigLocation) + "/Pryx/registry.ini";
+namespace {
+const char *const kPryxKey = "HKEY_CURRENT_USER\\Software\\Pryx";
 }
+
+QString localRegistryPath() { return platform::registryFilePath(); }
 
 QVariant localRegistryValue(const QString &name, const QVariant &fallback)
 {
-    QSettings store(localRegistryPath(), QSettings::IniFormat);
-    return store.value("Pryx/" + name, fallback);
+    return platform::registryValue(QString::fromLatin1(kPryxKey), name, fallback);
 }
 
 void setLocalRegistryValue(const QString &name, const QVariant &value)
 {
-    QSettings store(localRegistryPath(), QSettings::IniFormat);
-    store.setValue("Pryx/" + name, value);
-    store.sync();
+    platform::setRegistryValue(QString::fromLatin1(kPryxKey), name, value);
 }
 
 } // namespace pryx

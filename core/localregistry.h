@@ -1,7 +1,7 @@
 #pragma once
-// The few per-user values kept outside the settings database (the
-// installer's language choice, the analytics client id), in an INI file
-// under the config location: <config>/Pryx/registry.ini, group "Pryx".
+// The program's own values under "HKEY_CURRENT_USER\Software\Pryx" (the
+// installer's language choice, the analytics client id), kept by the
+// registry layer of platform/.
 
 #include <QString>
 #include <QVariant>

@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QtTest>
 
+#include <cstdio>
+#include <unistd.h>
+
 #include "core/localregistry.h"
 #include "core/setting.h"
 #include "core/startup.h"
@@ -68,5 +71,17 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCheckLanguage)
+// Like the program, the test ends without tearing down the settings
+// singleton and its database thread.
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    TestCheckLanguage test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    const int rc = QTest::qExec(&test, argc, argv);
+    Setting::instance()->flush();
+    fflush(stdout);
+    fflush(stderr);
+    _exit(rc);
+}
 #include "tst_checklanguage.moc"
