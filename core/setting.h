@@ -8,6 +8,7 @@
 #include <QVariant>
 
 class QTranslator;
+class SqlDatabase;
 
 class Setting : public QObject
 {
@@ -60,8 +61,16 @@ public:
     void loadTranslation();
     static QString platformName();
 
-    // Writes every queued statement before returning (bounded by timeoutMs).
+    // Writes every queued statement before returning (bounded by timeoutMs);
+    // false when the database thread did not finish in time.
     bool flush(int timeoutMs = 5000);
+
+    // The error text when the settings file had to be replaced or cannot be
+    // written (empty when all is well); also announced by databaseError.
+    QString databaseErrorText() const { return databaseError_; }
+    SqlDatabase *database() const { return database_; }
+    // Keys whose values are always stored encrypted.
+    static bool isAlwaysEncrypted(const QString &name);
 
     QVariant fragmentScreen();
     QVariant quickFragmentScreen();
@@ -138,9 +147,14 @@ signals:
     void keyFragmentScreenChanged();
     void keySnapshotScreenChanged();
     void keyQuickFragmentScreenChanged();
+    void databaseError(QString message);
 
 private:
     Setting();
+    void reportDatabaseError(const QString &message);
+
+    SqlDatabase *database_ = nullptr;
     QHash<QString, QVariant> cache_;
     QTranslator *translator_ = nullptr;
+    QString databaseError_;
 };

@@ -1,0 +1,112 @@
+#include "core/sqldatabase.h"
+
+#include "core/sqlworker.h"
+
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QEventLoop>
+#include <QSemaphore>
+
+#include <memory>
+
+SqlDatabase::SqlDatabase(QObject *parent) : QThread(parent)
+{
+    start(QThread::InheritPriority);
+    while (!ready_.loadAcquire())
+        QThread::usleep(10);
+}
+
+void SqlDatabase::run()
+{
+    auto *worker = new SqlWorker();
+    worker->moveToThread(this);
+    connect(this, &SqlDatabase::startConnect, worker, &SqlWorker::connectToDatabase);
+    connect(this, &SqlDatabase::startExecuted, worker, &SqlWorker::execute);
+    connect(this, &SqlDatabase::getDataStarted, worker, &SqlWorker::getDataLoad);
+    worker_ = worker;
+    ready_.storeRelease(1);
+    exec();
+}
+
+bool SqlDatabase::connectToDatabase(QString name)
+{
+    name_ = name;
+    QEventLoop loop;
+    bool done = false;
+    connect(worker_, &SqlWorker::connectComplited, &loop, [&] {
+        done = true;
+        loop.quit();
+    });
+    emit startConnect(name);
+    if (!done)
+        loop.exec();
+    return true;
+}
+
+QVariant SqlDatabase::getData(QString name)
+{
+    if (stopped_)
+        return QVariant();
+    // Every read has its own id, so a read started inside this wait (events
+    // are dispatched meanwhile) cannot take this read's reply, or the reverse.
+    const quint64 id = ++nextRequest_;
+    QEventLoop loop;
+    QVariant result;
+    bool done = false;
+    connect(worker_, &SqlWorker::getDataFinished, &loop, [&](quint64 replyId, const QVariant &value) {
+        if (replyId != id)
+            return;
+        result = value;
+        done = true;
+        loop.quit();
+    });
+    emit getDataStarted(id, name);
+    if (!done)
+        loop.exec();
+    return result;
+}
+
+void SqlDatabase::execute(QString query, QVariantList params)
+{
+    if (stopped_) {
+        qWarning("settings database closed: a write was dropped");
+        return;
+    }
+    emit startExecuted(query, params);
+}
+
+void SqlDatabase::shutdown(int timeoutMs)
+{
+    if (stopped_ || !isRunning())
+        return;
+    stopped_ = true;
+    auto sem = std::make_shared<QSemaphore>(0);
+    SqlWorker *worker = worker_;
+    QMetaObject::invokeMethod(worker_, [sem, worker] {
+        {
+            QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QLatin1String(QSqlDatabase::defaultConnection));
+        delete worker;
+        sem->release();
+    }, Qt::QueuedConnection);
+    if (sem->tryAcquire(1, timeoutMs)) {
+        worker_ = nullptr;
+        quit();
+        wait(timeoutMs);
+    }
+}
+
+bool SqlDatabase::flush(int timeoutMs)
+{
+    if (stopped_ || !worker_)
+        return !stopped_;
+    if (QThread::currentThread() == this)
+        return true;
+    // Queued calls reach the worker in order: once this one runs, every
+    // statement queued before it has run.
+    auto sem = std::make_shared<QSemaphore>(0);
+    QMetaObject::invokeMethod(worker_, [sem] { sem->release(); }, Qt::QueuedConnection);
+    return sem->tryAcquire(1, timeoutMs);
+}

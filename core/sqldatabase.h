@@ -1,0 +1,48 @@
+#pragma once
+// The settings database thread. Setting calls it on the GUI thread: connect
+// and reads wait in a local event loop, writes are queued without waiting.
+
+#include <QAtomicInteger>
+#include <QString>
+#include <QThread>
+#include <QVariant>
+#include <QVariantList>
+
+class SqlWorker;
+
+class SqlDatabase : public QThread
+{
+    Q_OBJECT
+public:
+    explicit SqlDatabase(QObject *parent = nullptr);
+
+    bool connectToDatabase(QString name);
+    QVariant getData(QString name);
+    void execute(QString query, QVariantList params);
+    // Returns once every statement queued before the call has run, or after
+    // timeoutMs; false on timeout.
+    bool flush(int timeoutMs = 5000);
+
+    // Writes what is queued, closes the connection and ends the thread; the
+    // application object calls it while it is destroyed. Later requests are
+    // ignored (reads give null).
+    void shutdown(int timeoutMs = 5000);
+
+    SqlWorker *worker() const { return worker_; }
+    QString fileName() const { return name_; }
+
+signals:
+    void startExecuted(QString query, QVariantList param);
+    void startConnect(QString database);
+    void getDataStarted(quint64 id, QString name);
+
+protected:
+    void run() override;
+
+private:
+    QString name_;
+    SqlWorker *worker_ = nullptr;
+    QAtomicInteger<int> ready_ {0};
+    quint64 nextRequest_ = 0;
+    bool stopped_ = false;
+};

@@ -1,0 +1,516 @@
+#include <QtTest>
+
+#include "core/crypto.h"
+#include "core/paths.h"
+#include "core/setting.h"
+#include "core/sqldatabase.h"
+#include "core/sqlworker.h"
+#include "platform/autostart.h"
+#include "platform/registry.h"
+#include "support/testsupport.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// This program is its own driver: "--driver <commands>" runs the settings
+// store in a child process, so restarts and the exit path are real.
+//   set K V | setenc K V | get K | getenc K | hold MS | many N | exit (flush, then end at once)
+//   noflush-exit (end at once without flushing)
+static int runDriver(const QStringList &args)
+{
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
+        if (type >= QtWarningMsg)
+            std::fprintf(stderr, "WARNING: %s\n", qPrintable(msg));
+    });
+    Setting *s = Setting::instance();
+    if (!s->databaseErrorText().isEmpty())
+        std::printf("ERROR-TEXT: %s\n", qPrintable(s->databaseErrorText()));
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &cmd = args.at(i);
+        if (cmd == "set") {
+            s->setValue(args.at(i + 1), args.at(i + 2));
+            i += 2;
+        } else if (cmd == "setenc") {
+            s->setValue(args.at(i + 1), args.at(i + 2), true);
+            i += 2;
+        } else if (cmd == "get" || cmd == "getenc") {
+            const QVariant v = s->getValue(args.at(i + 1), cmd == "getenc");
+            std::printf("VALUE %s=%s%s\n", qPrintable(args.at(i + 1)), qPrintable(v.toString()),
+                        v.isNull() ? "<null>" : "");
+            i += 1;
+        } else if (cmd == "hold") {
+            // Keeps the database thread busy, so the following writes queue up.
+            const int ms = args.at(i + 1).toInt();
+            s->flush();
+            QMetaObject::invokeMethod(s->database()->worker(), [ms] { QThread::msleep(ms); },
+                                      Qt::QueuedConnection);
+            i += 1;
+        } else if (cmd == "many") {
+            const int n = args.at(i + 1).toInt();
+            for (int k = 0; k < n; ++k)
+                s->setValue(QString("many%1").arg(k), QString("value %1").arg(k));
+            i += 1;
+        } else if (cmd == "exit") {
+            std::fflush(stdout);
+            _exit(s->flush(10000) ? 0 : 3);
+        } else if (cmd == "noflush-exit") {
+            std::fflush(stdout);
+            _exit(0);
+        }
+    }
+    std::fflush(stdout);
+    s->flush();
+    return 0;
+}
+
+class TestSetting : public QObject
+{
+    Q_OBJECT
+private:
+    int dirs_ = 0;
+
+    // A data folder of its own for one child scenario.
+    QString freshDataHome() { return testsupport::testRoot() + QString("/child%1").arg(++dirs_); }
+
+    static testsupport::ChildResult driver(const QString &dataHome, const QStringList &commands)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", dataHome);
+        env.insert("XDG_CONFIG_HOME", dataHome + "/config");
+        return testsupport::runChild(QCoreApplication::applicationFilePath(),
+                                     QStringList{"--driver"} + commands, 30000, env);
+    }
+    static QString dbFile(const QString &dataHome) { return dataHome + "/Pryx/setting"; }
+
+    static QStringList inspect(const QString &file, const QString &sql)
+    {
+        QStringList out;
+        {
+            QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "inspect");
+            c.setDatabaseName(file);
+            QSqlQuery q(c);
+            if (!c.open())
+                out << "<cannot open>";
+            else if (!q.exec(sql))
+                out << "<failed: " + q.lastError().text() + ">";
+            while (q.isActive() && q.next()) {
+                QStringList cols;
+                for (int i = 0; i < q.record().count(); ++i)
+                    cols << q.value(i).toString();
+                out << cols.join('|');
+            }
+        }
+        QSqlDatabase::removeDatabase("inspect");
+        return out;
+    }
+    static QString stored(const QString &file, const QString &key)
+    {
+        const QStringList v = inspect(file, QString("SELECT value FROM Settings WHERE name = '%1'").arg(key));
+        return v.isEmpty() ? QString("<no row>") : v.first();
+    }
+    static QByteArray fileBytes(const QString &file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    static int mode(const QString &path)
+    {
+        struct stat st;
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+    }
+
+    Setting *s() { return Setting::instance(); }
+    quint64 statements() { return s()->database()->worker()->statementCount(); }
+
+private slots:
+    // ---- restarts and the file, in child processes ----
+
+    void newDatabaseAndSecondStart()
+    {
+        const QString home = freshDataHome();
+        auto r = driver(home, {"exit"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(!r.out.contains("ERROR"), r.out.constData());
+        // The 23 default rows, then the upload target the store adds itself.
+        const QStringList first = inspect(dbFile(home), "SELECT name, value, typeof(value) FROM Settings ORDER BY rowid");
+        QCOMPARE(first.size(), 24);
+        QCOMPARE(first.first(), QString("fragmentScreen|1|text"));
+        QCOMPARE(first.at(22), QString("keySendScreen|Ctrl + Enter|text"));
+        QCOMPARE(first.last(), QString("type_upload|pryx|text"));
+        QCOMPARE(mode(dbFile(home)), 0600);
+        for (const char *dir : {"/Pryx", "/Pryx/tmp", "/Pryx/tmp/audio"})
+            QCOMPARE(mode(home + dir), 0700);
+
+        r = driver(home, {"exit"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(inspect(dbFile(home), "SELECT name, value, typeof(value) FROM Settings ORDER BY rowid"), first);
+    }
+
+    void valueSurvivesRestart()
+    {
+        const QString home = freshDataHome();
+        QCOMPARE(driver(home, {"set", "qualityImage", "2", "set", "token", "T0K", "setenc",
+                               "drop_box_token_apiv2", "dropbox secret", "set", "ftp_password", "ftp pw",
+                               "exit"}).exitCode, 0);
+        const auto r = driver(home, {"get", "qualityImage", "getenc", "drop_box_token_apiv2", "get",
+                                     "ftp_password", "get", "sftp_user", "get", "nothing"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains("VALUE qualityImage=2\n"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE drop_box_token_apiv2=dropbox secret\n"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE ftp_password=ftp pw\n"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE sftp_user=\n"), r.out.constData());   // encrypted: "" not null
+        QVERIFY2(r.out.contains("VALUE nothing=<null>\n"), r.out.constData());
+
+        // Only ciphertext stands in the file.
+        const QByteArray bytes = fileBytes(dbFile(home));
+        QVERIFY(!bytes.contains("dropbox secret"));
+        QVERIFY(!bytes.contains("ftp pw"));
+        QCOMPARE(decryptString(stored(dbFile(home), "ftp_password"), "T0K"), QString("ftp pw"));
+    }
+
+    void queuedWritesSurviveTheExitPath()
+    {
+        const QString home = freshDataHome();
+        QCOMPARE(driver(home, {"hold", "300", "many", "300", "exit"}).exitCode, 0);
+        QCOMPARE(inspect(dbFile(home), "SELECT count(*) FROM Settings WHERE name GLOB 'many*'"),
+                 QStringList{"300"});
+        QCOMPARE(stored(dbFile(home), "many299"), QString("value 299"));
+
+        // Without the flush the same writes are still queued when the process ends.
+        const QString other = freshDataHome();
+        QCOMPARE(driver(other, {"hold", "300", "many", "300", "noflush-exit"}).exitCode, 0);
+        QCOMPARE(inspect(dbFile(other), "SELECT count(*) FROM Settings WHERE name GLOB 'many*'"),
+                 QStringList{"0"});
+    }
+
+    void damagedFileIsKeptAndReplaced_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("text") << QByteArray("this is not a database\n");
+        QByteArray header("SQLite format 3");
+        header.append('\0');
+        QTest::newRow("truncated header") << header + QByteArray(84, '\xff');
+        QTest::newRow("random") << QByteArray(8192, '\x5a');
+    }
+    void damagedFileIsKeptAndReplaced()
+    {
+        QFETCH(QByteArray, content);
+        const QString home = freshDataHome();
+        QVERIFY(QDir().mkpath(home + "/Pryx"));
+        {
+            QFile f(dbFile(home));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        auto r = driver(home, {"set", "widthTextLine", "12", "get", "widthTextLine", "exit"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains("VALUE widthTextLine=12\n"), r.out.constData());
+        // One clear error, naming the kept file.
+        QCOMPARE(r.out.count("ERROR-TEXT: "), 1);
+        QCOMPARE(r.err.count("The settings file could not be read"), 1);
+
+        const QStringList kept = QDir(home + "/Pryx").entryList({"setting.damaged-*"}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        QVERIFY(r.out.contains(kept.first().toUtf8()));
+        QCOMPARE(fileBytes(home + "/Pryx/" + kept.first()), content);
+        QCOMPARE(inspect(dbFile(home), "SELECT count(*) FROM Settings").first(), QString("24"));
+        QCOMPARE(stored(dbFile(home), "widthTextLine"), QString("12"));
+
+        // The next start is quiet.
+        r = driver(home, {"get", "widthTextLine"});
+        QVERIFY(!r.out.contains("ERROR"));
+        QVERIFY2(r.out.contains("VALUE widthTextLine=12\n"), r.out.constData());
+    }
+
+    void unopenableFileIsMovedAside()
+    {
+        // A folder where the file should be: SQLite cannot open it.
+        const QString home = freshDataHome();
+        QVERIFY(QDir().mkpath(dbFile(home) + "/inside"));
+        const auto r = driver(home, {"set", "useProxy", "1", "get", "useProxy", "exit"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out.count("ERROR-TEXT: "), 1);
+        QVERIFY2(r.out.contains("VALUE useProxy=1\n"), r.out.constData());
+        const QStringList kept = QDir(home + "/Pryx").entryList({"setting.damaged-*"}, QDir::Dirs);
+        QCOMPARE(kept.size(), 1);
+        QVERIFY(QFileInfo::exists(home + "/Pryx/" + kept.first() + "/inside"));
+        QCOMPARE(stored(dbFile(home), "useProxy"), QString("1"));
+    }
+
+    void missingTableIsCreated()
+    {
+        const QString home = freshDataHome();
+        QVERIFY(QDir().mkpath(home + "/Pryx"));
+        {
+            QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "prepare");
+            c.setDatabaseName(dbFile(home));
+            QVERIFY(c.open());
+            QVERIFY(QSqlQuery(c).exec("CREATE TABLE Other (x)"));
+            c.close();
+        }
+        QSqlDatabase::removeDatabase("prepare");
+        auto r = driver(home, {"get", "keySnapshotScreen"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(!r.out.contains("ERROR"));
+        QVERIFY2(r.out.contains("VALUE keySnapshotScreen=Ctrl + Shift + Print\n"), r.out.constData());
+        QCOMPARE(inspect(dbFile(home), "SELECT count(*) FROM sqlite_master WHERE name = 'Other'"),
+                 QStringList{"1"});
+    }
+
+    // ---- the store in this process ----
+
+    void cacheOnlyEntries()
+    {
+        QCOMPARE(s()->getValue("mainFontColor").toString(), QString("#25282c"));
+        QCOMPARE(s()->getValue("mainFontFamily").toString(), QString("Arial"));
+        QCOMPARE(s()->getValue("type_upload").toString(), QString("pryx"));
+        QVERIFY(s()->databaseErrorText().isEmpty());
+        QCOMPARE(Setting::platformName(), QString("linux_x86_64"));
+    }
+
+    void fallbacksOfMissingValues()
+    {
+        QCOMPARE(s()->getValue("showMagnifier"), QVariant(false));
+        QCOMPARE(s()->getValue("shortLink"), QVariant(false));
+        QVERIFY(s()->getValue("lastSavePath").isNull());
+        QCOMPARE(s()->userAvatar().toString(), QString("qrc:/images/images/avatar_default.png"));
+        QCOMPARE(s()->fragmentScreen(), QVariant("1"));   // numbers come back as text
+        QCOMPARE(s()->useProxy(), QVariant(false));
+        QCOMPARE(s()->colorColorLine(), 7);
+    }
+
+    void flagsReadAsBooleans_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<bool>("flag");
+        QTest::newRow("empty") << QVariant(QString("")) << false;
+        QTest::newRow("\"0\"") << QVariant(QString("0")) << false;
+        QTest::newRow("\"false\"") << QVariant(QString("false")) << false;
+        QTest::newRow("0") << QVariant(0) << false;
+        QTest::newRow("\"1\"") << QVariant(QString("1")) << true;
+        QTest::newRow("\"yes\"") << QVariant(QString("yes")) << true;
+        QTest::newRow("true") << QVariant(true) << true;
+    }
+    void flagsReadAsBooleans()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(bool, flag);
+        s()->setUseSaveScreen(stored);
+        QCOMPARE(s()->useSaveScreen(), QVariant(flag));
+        // The same after the value came back from the file as text.
+        QVERIFY(s()->flush());
+        QCOMPARE(s()->getValueDB("useSaveScreen").toBool(), flag);
+    }
+
+    void unchangedPlainValueRunsNoStatement()
+    {
+        QSignalSpy changed(s(), &Setting::valueChanged);
+        s()->getValue("widthBlureLine");   // now cached
+        QVERIFY(s()->flush());
+        const quint64 before = statements();
+        s()->setValue("widthBlureLine", "9");
+        s()->setValue("widthBlureLine", "9");
+        QVERIFY(s()->flush());
+        QCOMPARE(statements(), before);
+        QCOMPARE(changed.count(), 2);   // still announced
+        s()->setValue("widthBlureLine", "11");
+        QVERIFY(s()->flush());
+        QCOMPARE(statements(), before + 1);
+        QCOMPARE(s()->getValueDB("widthBlureLine"), QVariant("11"));
+    }
+
+    void keySignalsAlsoWhenUnchanged_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QByteArray>("signal");
+        QTest::newRow("fragment") << QString("keyFragmentScreen") << QByteArray(SIGNAL(keyFragmentScreenChanged()));
+        QTest::newRow("snapshot") << QString("keySnapshotScreen") << QByteArray(SIGNAL(keySnapshotScreenChanged()));
+        QTest::newRow("quick") << QString("keyQuickFragmentScreen") << QByteArray(SIGNAL(keyQuickFragmentScreenChanged()));
+        QTest::newRow("username") << QString("username") << QByteArray(SIGNAL(userNameChanges(QString)));
+        QTest::newRow("useravatar") << QString("useravatar") << QByteArray(SIGNAL(userAvatarChanges(QString)));
+    }
+    void keySignalsAlsoWhenUnchanged()
+    {
+        QFETCH(QString, key);
+        QFETCH(QByteArray, signal);
+        QSignalSpy spy(s(), signal.constData());
+        s()->setValue(key, "same");
+        s()->setValue(key, "same");
+        QCOMPARE(spy.count(), 2);
+        if (spy.first().size() == 1)
+            QCOMPARE(spy.first().first().toString(), QString("same"));
+    }
+
+    void encryptionIsForcedForLogins()
+    {
+        s()->setValue("token", "account-token");
+        s()->setValue("ftp_user", "alice", false);
+        QVERIFY(s()->flush());
+        const QString cipher = s()->getValueDB("ftp_user").toString();
+        QVERIFY(!cipher.isEmpty());
+        QVERIFY(cipher != "alice");
+        QCOMPARE(decryptString(cipher, "account-token"), QString("alice"));
+        QCOMPARE(s()->getValue("ftp_user", false).toString(), QString("alice"));
+        QCOMPARE(fileBytes(pryx::databasePath()).count("alice"), 0);
+    }
+
+    void tokenChangeHidesEncryptedValues()
+    {
+        s()->setValue("token", "token-one");
+        s()->setValue("sftp_password", "pw-one");
+        QCOMPARE(s()->getValue("sftp_password").toString(), QString("pw-one"));
+        s()->setValue("token", "token-two");
+        QCOMPARE(s()->getValue("sftp_password"), QVariant(QString("")));
+        s()->setValue("sftp_password", "pw-two");
+        QCOMPARE(s()->getValue("sftp_password").toString(), QString("pw-two"));
+    }
+
+    void encryptedKeyIsAlwaysWritten()
+    {
+        // After a logout (no token) the cache holds "" for the key; clearing it
+        // must still replace the old ciphertext in the file.
+        s()->setValue("token", "tok");
+        s()->setValue("ftp_password", "old secret");
+        QVERIFY(s()->flush());
+        QVERIFY(!s()->getValueDB("ftp_password").toString().isEmpty());
+        s()->setValue("token", "");
+        QCOMPARE(s()->getValue("ftp_password"), QVariant(QString("")));
+        QVERIFY(s()->flush());
+        const quint64 before = statements();
+        s()->setValue("ftp_password", "");
+        QVERIFY(s()->flush());
+        QCOMPARE(statements(), before + 1);
+        QCOMPARE(s()->getValueDB("ftp_password"), QVariant(QString("")));
+    }
+
+    void nestedReadsThroughTheStore()
+    {
+        s()->setValueDB("nestOuter", "outer value");
+        s()->setValueDB("nestInner", "inner value");
+        QVERIFY(s()->flush());
+        auto gate = std::make_shared<QSemaphore>(0);
+        QMetaObject::invokeMethod(s()->database()->worker(), [gate] { gate->acquire(); }, Qt::QueuedConnection);
+        QVariant inner;
+        QTimer::singleShot(0, this, [&] {
+            QTimer::singleShot(20, this, [gate] { gate->release(); });
+            inner = s()->getValue("nestInner");
+        });
+        QCOMPARE(s()->getValue("nestOuter").toString(), QString("outer value"));
+        QCOMPARE(inner.toString(), QString("inner value"));
+    }
+
+    void widthColorLineWritesOnlyChanges()
+    {
+        QSignalSpy changed(s(), &Setting::valueChanged);
+        s()->setWidthColorLine(s()->widthColorLine());
+        QCOMPARE(changed.count(), 0);
+        s()->setWidthColorLine("5");
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(s()->widthColorLine(), QVariant("5"));
+    }
+
+    void lastGraphToolsSignal()
+    {
+        QSignalSpy spy(s(), &Setting::lastGraphToolsChanged);
+        s()->setLastGraphTools("Arrow");
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(s()->lastGraphTools(), QVariant("Arrow"));
+    }
+
+    void resetDefaultEndsWithEmptyChange()
+    {
+        QSignalSpy changed(s(), &Setting::valueChanged);
+        s()->resetDefault();
+        QCOMPARE(changed.count(), 18);
+        QCOMPARE(changed.last().at(0).toString(), QString(""));
+        QCOMPARE(changed.last().at(1).toString(), QString(""));
+        QCOMPARE(s()->getValue("keyFragmentScreen").toString(), QString("Print Screen"));
+        QCOMPARE(s()->showMagnifier(), QVariant(true));
+        s()->resetHootKey();
+        QCOMPARE(s()->getValue("keyFragmentScreen").toString(), QString("Ctrl + Print Screen"));
+    }
+
+    void autostartEntry()
+    {
+        s()->setAutostart(true);
+        QVERIFY(pryx::platform::autostartEnabled());
+        QFile f(pryx::platform::autostartFilePath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        f.close();
+        QVERIFY(text.startsWith("[Desktop Entry]\n"));
+        QVERIFY(text.contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
+        QVERIFY(text.contains("\nHidden=false\n"));
+
+        s()->setAutostart(false);
+        QVERIFY(QFile::exists(pryx::platform::autostartFilePath()));
+        QVERIFY(!pryx::platform::autostartEnabled());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("\nHidden=true\n"));
+
+        // Other keys and the reset signal leave the entry alone.
+        const QDateTime stamp = QFileInfo(f).lastModified();
+        s()->changeValue("", "");
+        s()->changeValue("useProxy", 1);
+        QCOMPARE(QFileInfo(pryx::platform::autostartFilePath()).lastModified(), stamp);
+    }
+
+    void execValueQuoting_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("plain") << QString("/opt/pryx/pryx") << QString("\"/opt/pryx/pryx\"");
+        QTest::newRow("space") << QString("/my apps/pryx") << QString("\"/my apps/pryx\"");
+        QTest::newRow("specials") << QString("/a$b`c\"d\\e%f") << QString("\"/a\\\\$b\\\\`c\\\\\"d\\\\\\\\e%%f\"");
+    }
+    void execValueQuoting()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, exec);
+        QCOMPARE(pryx::platform::desktopExecValue(path), exec);
+    }
+
+    void gamePathInRegistryFile()
+    {
+        QSignalSpy changed(s(), &Setting::valueChanged);
+        QCOMPARE(s()->saveGamePath(), QVariant(QString("")));
+        s()->setSaveGamePath("/home/u/games");
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().at(0).toString(), QString("saveGamePath"));
+        QCOMPARE(s()->saveGamePath().toString(), QString("/home/u/games"));
+        const QString ini = qEnvironmentVariable("XDG_CONFIG_HOME") + "/Pryx/registry.ini";
+        QCOMPARE(pryx::platform::registryFilePath(), ini);
+        QSettings raw(ini, QSettings::IniFormat);
+        QCOMPARE(raw.value("HKEY_CURRENT_USER/Software/Pryx/game_tmp").toString(), QString("/home/u/games"));
+        QVERIFY(s()->getValueDB("game_tmp").isNull());
+    }
+
+    void otherLanguageKeepsTranslator()
+    {
+        QSignalSpy spy(s(), &Setting::languageChanged);
+        s()->setLanguage("de");
+        QCOMPARE(spy.count(), 1);
+        s()->setLanguage("ru");   // missing translation files are harmless
+        QCOMPARE(spy.count(), 2);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "--driver") == 0)
+        return runDriver(app.arguments().mid(2));
+    TestSetting test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_setting.moc"

@@ -1,0 +1,160 @@
+#include <QtTest>
+
+#include "core/sqldatabase.h"
+#include "core/sqlworker.h"
+#include "support/testsupport.h"
+
+#include <QSemaphore>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <sys/stat.h>
+
+// One database thread per process (it owns Qt's default connection), so this
+// program serves one fresh file for all its cases.
+class TestSqlWorker : public QObject
+{
+    Q_OBJECT
+private:
+    SqlDatabase *db_ = nullptr;
+    QString path_;
+
+    QStringList inspect(const QString &sql)
+    {
+        QStringList out;
+        {
+            QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "inspect");
+            c.setDatabaseName(path_);
+            QSqlQuery q(c);
+            if (!c.open())
+                out << "<cannot open>";
+            else if (!q.exec(sql))
+                out << "<failed: " + q.lastError().text() + ">";
+            while (q.isActive() && q.next()) {
+                QStringList cols;
+                for (int i = 0; i < q.record().count(); ++i)
+                    cols << q.value(i).toString();
+                out << cols.join('|');
+            }
+        }
+        QSqlDatabase::removeDatabase("inspect");
+        return out;
+    }
+
+    // Blocks the database thread until the returned semaphore is released.
+    std::shared_ptr<QSemaphore> holdWorker()
+    {
+        auto gate = std::make_shared<QSemaphore>(0);
+        QMetaObject::invokeMethod(db_->worker(), [gate] { gate->acquire(); }, Qt::QueuedConnection);
+        return gate;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        path_ = testsupport::testRoot() + "/db/setting";
+        db_ = new SqlDatabase();   // lives as long as the process, like the program's
+        QVERIFY(db_->connectToDatabase(path_));
+    }
+
+    void newDatabaseHoldsTheDefaultRows()
+    {
+        const QStringList tables = inspect("SELECT name, sql FROM sqlite_master WHERE type = 'table'");
+        QCOMPARE(tables, QStringList{"Settings|CREATE TABLE \"Settings\" (\"name\" VARCHAR PRIMARY KEY  NOT NULL , \"value\" TEXT)"});
+        const QStringList expected = {
+            "fragmentScreen|1|text", "quickFragmentScreen|1|text", "snapshotFull|1|text",
+            "sendScreen|1|text", "show_upload|1|text", "show_last_upload|1|text", "useProxy|0|text",
+            "qualityImage|1|text", "useSaveScreen|0|text", "saveScreenFolder||text",
+            "widthColorLine|2|text", "widthTextLine|6|text", "widthBlureLine|9|text",
+            "widthBlackoutLine|9|text", "visibleColorPanel|1|text", "showActiveWindow|1|text",
+            "showCloseSurfaceWindow|1|text", "colorColorLine|7|text", "autostart|1|text",
+            "keyFragmentScreen|Ctrl + Print|text", "keyQuickFragmentScreen|Shift + Print|text",
+            "keySnapshotScreen|Ctrl + Shift + Print|text", "keySendScreen|Ctrl + Enter|text"};
+        QCOMPARE(inspect("SELECT name, value, typeof(value) FROM Settings ORDER BY rowid"), expected);
+        QCOMPARE(inspect("SELECT typeof(name) FROM Settings GROUP BY typeof(name)"), QStringList{"text"});
+    }
+
+    void fileAndFolderArePrivate()
+    {
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(path_).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 0777, mode_t(0600));
+        QCOMPARE(::stat(QFile::encodeName(QFileInfo(path_).absolutePath()).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 0777, mode_t(0700));
+    }
+
+    void readMissingKeyIsNull()
+    {
+        const QVariant v = db_->getData("no such key");
+        QVERIFY(v.isNull());
+        QVERIFY(!db_->getData("saveScreenFolder").isNull());   // the empty text is a value
+    }
+
+    void writeThenReadAtOnce()
+    {
+        db_->execute("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)", {"k", 42});
+        QCOMPARE(db_->getData("k"), QVariant("42"));
+    }
+
+    void keysAreBoundNotPasted_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::newRow("double quote") << QString("a\"b");
+        QTest::newRow("single quote") << QString("it's");
+        QTest::newRow("injection") << QString("x\" OR name = \"fragmentScreen");
+        QTest::newRow("semicolon") << QString("k; DROP TABLE Settings; --");
+    }
+    void keysAreBoundNotPasted()
+    {
+        QFETCH(QString, key);
+        QVERIFY(db_->getData(key).isNull());
+        db_->execute("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)", {key, "v:" + key});
+        QCOMPARE(db_->getData(key).toString(), "v:" + key);
+        QCOMPARE(db_->getData("fragmentScreen").toString(), QString("1"));
+    }
+
+    void nestedReadsGetTheirOwnValues()
+    {
+        db_->execute("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)", {"outer", "outer value"});
+        db_->execute("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)", {"inner", "inner value"});
+        QVERIFY(db_->flush());
+
+        auto gate = holdWorker();
+        QVariant inner;
+        bool innerDone = false;
+        // Runs inside the outer read's wait, while the worker is still held.
+        QTimer::singleShot(0, this, [&] {
+            QTimer::singleShot(20, this, [gate] { gate->release(); });
+            inner = db_->getData("inner");
+            innerDone = true;
+        });
+        const QVariant outer = db_->getData("outer");
+        QVERIFY(innerDone);
+        QCOMPARE(inner.toString(), QString("inner value"));
+        QCOMPARE(outer.toString(), QString("outer value"));
+    }
+
+    void flushWaitsForQueuedWrites()
+    {
+        auto gate = holdWorker();
+        for (int i = 0; i < 50; ++i)
+            db_->execute("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)", {QString("queued%1").arg(i), i});
+        QVERIFY(!db_->flush(50));   // the worker is held: bounded, reports the timeout
+        gate->release();
+        QVERIFY(db_->flush(5000));
+        QCOMPARE(inspect("SELECT count(*) FROM Settings WHERE name GLOB 'queued*'"), QStringList{"50"});
+    }
+
+    void countsStatements()
+    {
+        const quint64 before = db_->worker()->statementCount();
+        db_->execute("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)", {"c", 1});
+        db_->getData("c");
+        QCOMPARE(db_->worker()->statementCount() - before, quint64(2));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSqlWorker)
+#include "tst_sqlworker.moc"

@@ -1,0 +1,113 @@
+#include <QtTest>
+
+#include "core/setting.h"
+#include "platform/mailclient.h"
+#include "platform/registry.h"
+
+class TestPlatform : public QObject
+{
+    Q_OBJECT
+private:
+    QString config() { return qEnvironmentVariable("XDG_CONFIG_HOME"); }
+    QString data() { return qEnvironmentVariable("XDG_DATA_HOME"); }
+    static void write(const QString &path, const QByteArray &text)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    }
+    void install(const QString &id)
+    {
+        write(data() + "/applications/" + id, "[Desktop Entry]\nType=Application\nName=M\nExec=m %u\n");
+    }
+
+private slots:
+    void init()
+    {
+        // Only this test's folders count.
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(config() + "/sys"));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(data() + "/sys"));
+        qputenv("XDG_CURRENT_DESKTOP", "X-Test:GNOME");
+        QDir(config()).removeRecursively();
+        QDir(data()).removeRecursively();
+    }
+
+    void noListNoClient()
+    {
+        QCOMPARE(pryx::platform::defaultMailClient(), QString());
+        QVERIFY(!Setting::instance()->isUseMailClient());
+    }
+
+    void userDefault()
+    {
+        install("mail.desktop");
+        write(config() + "/mimeapps.list",
+              "[Added Associations]\nx-scheme-handler/mailto=other.desktop;\n"
+              "[Default Applications]\ntext/html=web.desktop\nx-scheme-handler/mailto=mail.desktop;\n");
+        QCOMPARE(pryx::platform::defaultMailClient(), QString("mail.desktop"));
+        QVERIFY(Setting::instance()->isUseMailClient());
+    }
+
+    void firstInstalledEntryWins()
+    {
+        install("second.desktop");
+        write(config() + "/mimeapps.list",
+              "[Default Applications]\nx-scheme-handler/mailto=gone.desktop;second.desktop;\n");
+        QCOMPARE(pryx::platform::defaultMailClient(), QString("second.desktop"));
+    }
+
+    void desktopSpecificListComesFirst()
+    {
+        install("a.desktop");
+        install("b.desktop");
+        write(config() + "/mimeapps.list", "[Default Applications]\nx-scheme-handler/mailto=a.desktop\n");
+        write(config() + "/gnome-mimeapps.list", "[Default Applications]\nx-scheme-handler/mailto=b.desktop\n");
+        QCOMPARE(pryx::platform::defaultMailClient(), QString("b.desktop"));
+    }
+
+    void systemListAndDataDirs()
+    {
+        write(data() + "/sys/applications/sys.desktop", "[Desktop Entry]\nType=Application\n");
+        write(config() + "/sys/mimeapps.list", "[Default Applications]\nx-scheme-handler/mailto=sys.desktop\n");
+        QCOMPARE(pryx::platform::defaultMailClient(), QString("sys.desktop"));
+    }
+
+    void onlyAddedAssociationIsNoDefault()
+    {
+        install("mail.desktop");
+        write(config() + "/mimeapps.list", "[Added Associations]\nx-scheme-handler/mailto=mail.desktop;\n");
+        QCOMPARE(pryx::platform::defaultMailClient(), QString());
+    }
+
+    void registryPaths_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("iniKey");
+        QTest::newRow("trailing backslash") << QString("HKEY_CURRENT_USER\\Software\\Pryx\\") << QString("game_tmp")
+                                            << QString("HKEY_CURRENT_USER/Software/Pryx/game_tmp");
+        QTest::newRow("no trailing") << QString("HKEY_CURRENT_USER\\Software\\Pryx") << QString("cid")
+                                     << QString("HKEY_CURRENT_USER/Software/Pryx/cid");
+        QTest::newRow("default value") << QString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Clients\\Mail") << QString()
+                                       << QString("HKEY_LOCAL_MACHINE/SOFTWARE/Clients/Mail/Default");
+    }
+    void registryPaths()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, key);
+        QFETCH(QString, iniKey);
+        QVERIFY(pryx::platform::setRegistryValue(path, key, "v"));
+        QCOMPARE(pryx::platform::registryValue(path, key).toString(), QString("v"));
+        const QString file = pryx::platform::registryFilePath();
+        QCOMPARE(file, config() + "/Pryx/registry.ini");
+        QCOMPARE(QSettings(file, QSettings::IniFormat).value(iniKey).toString(), QString("v"));
+        // No file or folder named after the registry path.
+        QCOMPARE(QDir(config()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"Pryx"});
+        QVERIFY(pryx::platform::removeRegistryValue(path, key));
+        QVERIFY(pryx::platform::registryValue(path, key).isNull());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "tst_platform.moc"
