@@ -15,8 +15,8 @@ Pc.Window {
         width: page.windowWidth - 24
         height: page.windowHeight - 52
         radius: 6
-        color: "#1a25282c"
-        border.color: "#1f25282c"
+        color: "#1225282c"
+        border.color: "#1c25282c"
 
         Text {
             id: errorLabel
