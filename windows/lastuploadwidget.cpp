@@ -7,6 +7,7 @@
 LastUploadWidget::LastUploadWidget(QWindow *parent) : BasicWindow(parent)
 {
     timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &BasicWindow::hide);
     setup();
 }

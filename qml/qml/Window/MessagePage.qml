@@ -4,12 +4,17 @@ import "../Component" as Pc
 // An information or a yes/no question; done(0) is Ok / yes, done(1) Cancel.
 Pc.Window {
     id: page
-    readonly property string dialogTitle: window.data("title") === undefined || window.data("title") === null
-                                          ? "" : window.data("title")
+    readonly property string dialogTitle: value("title")
     readonly property bool question: window.data("type") === "questions"
     titleText: dialogTitle === "" ? "Pryx" : "Pryx - " + dialogTitle
     windowWidth: 241
     windowHeight: 200
+
+    // A value the dialog set, or the empty text.
+    function value(key) {
+        var v = window.data(key)
+        return v === undefined || v === null ? "" : String(v)
+    }
 
     Text {
         id: messageText
@@ -22,7 +27,7 @@ Pc.Window {
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
         elide: Text.ElideRight
-        text: window.data("message") === undefined || window.data("message") === null ? "" : window.data("message")
+        text: page.value("message")
         color: settings.getValue("mainFontColor")
         font.family: settings.getValue("mainFontFamily")
         font.pixelSize: 13
@@ -35,14 +40,14 @@ Pc.Window {
         Pc.PushButtonBlue {
             objectName: "okButton"
             width: page.question ? 95 : 110
-            text: window.data("Ok")
+            text: page.value("Ok")
             onClick: message.done(0)
         }
         Pc.PushButtonDark {
             objectName: "cancelButton"
             width: 95
             visible: page.question
-            text: window.data("Cancel")
+            text: page.value("Cancel")
             onClick: message.done(1)
         }
     }
