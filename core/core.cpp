@@ -1,0 +1,332 @@
+#include "core/core.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+#include "core/hookkeybord.h"
+#include "core/paths.h"
+#include "core/servicehosts.h"
+#include "core/setting.h"
+
+namespace {
+Core *s_core = nullptr;
+
+void notAvailable(const char *function)
+{
+    qDebug() << function << "not available yet";
+}
+} // namespace
+
+bool removeDir(const QString &dirName)
+{
+    QDir dir(dirName);
+    if (!dir.exists())
+        return true;
+    const QFileInfoList entries = dir.entryInfoList(
+        QDir::NoDotAndDotDot | QDir::System | QDir::Hidden | QDir::AllDirs | QDir::Files,
+        QDir::DirsFirst);
+    for (const QFileInfo &info : entries) {
+        const bool ok = (info.isDir() && !info.isSymLink()) ? removeDir(info.absoluteFilePath())
+                                                             : QFile::remove(info.absoluteFilePath());
+        if (!ok)
+            return false;
+    }
+    return dir.rmdir(dir.absolutePath());
+}
+
+Core *Core::instance()
+{
+    if (!s_core)
+        new Core();
+    return s_core;
+}
+
+Core::Core() : QObject(nullptr)
+{
+    // Set first: the settings store waits in a local event loop, and a call of
+    // instance() from there must not build a second Core.
+    s_core = this;
+
+    Setting::instance();
+
+    authHost_ = pryx::serviceHost(pryx::Service::Auth);
+    apiHost_ = pryx::serviceHost(pryx::Service::Api);
+
+    createTrayIcon();
+    connect(Setting::instance(), SIGNAL(languageChanged()), this, SIGNAL(languageChanged()));
+    connect(Setting::instance(), SIGNAL(languageChanged()), this, SLOT(createTrayIcon()));
+
+    connect(HookKeybord::instance(), SIGNAL(printModifiedChanged(bool)), this,
+            SIGNAL(printModifiers(bool)));
+
+    clipboard_ = QApplication::clipboard();
+    colorLine_ = QImage(QStringLiteral(":/component/image/component/color_line_big.png"));
+
+    connect(this, SIGNAL(deletedSurfaceScreen()), this, SLOT(deleteSurfaceScreen()));
+    setLastLink(QString());
+
+    QTimer::singleShot(60000, this, SLOT(showReminderMessage()));
+
+    clearTempPath();
+    QTimer::singleShot(500, this, SLOT(showMainWindow()));
+    qDebug() << Q_FUNC_INFO << pryx::logFilePath();
+}
+
+Core::~Core() = default;
+
+QObject *Core::accountObject() const { return nullptr; }
+
+void Core::handOverUpdate() {}
+
+// Service addresses.
+void Core::setAuthHost(const QString &host) { authHost_ = host; }
+void Core::setApiHost(const QString &host) { apiHost_ = host; }
+QString Core::filesApiUrl() const
+{
+    return "https://" + apiHost_ + "/drive/v1/files?fields=id,alternateLink,selfLink";
+}
+QString Core::uploadApiUrl() const { return "https://" + apiHost_ + "/upload/drive/v1/files"; }
+QString Core::supportTicketsUrl() const
+{
+    return "https://" + pryx::serviceHost(pryx::Service::Support) + "/support/tickets/";
+}
+QString Core::pingUrl() const
+{
+    return "https://" + pryx::serviceHost(pryx::Service::Support) + "/ping?q=";
+}
+QString Core::analyticsUrl() const
+{
+    return "https://" + pryx::serviceHost(pryx::Service::Analytics) + "/collect";
+}
+QString Core::appTitle() const
+{
+    return QCoreApplication::applicationName() + " " + QCoreApplication::applicationVersion();
+}
+
+SurfaceWidget *Core::surfaceWidget()
+{
+    notAvailable(Q_FUNC_INFO);
+    return surface_;
+}
+SurfacePonoramScreen *Core::surfacePonoramScreen()
+{
+    notAvailable(Q_FUNC_INFO);
+    return panoramaScreen_;
+}
+
+// Captures: filled by the capture road.
+void Core::ponoramUpload() { notAvailable(Q_FUNC_INFO); }
+void Core::ponoramUpload(QPixmap) { notAvailable(Q_FUNC_INFO); }
+void Core::ponoramEdit(QPixmap) { notAvailable(Q_FUNC_INFO); }
+void Core::screenUpload(int, bool, QPixmap) { notAvailable(Q_FUNC_INFO); }
+void Core::screenSaveToDisk(QPixmap) { notAvailable(Q_FUNC_INFO); }
+void Core::screenSaveToClipboard() { notAvailable(Q_FUNC_INFO); }
+void Core::screenPostVK(QPixmap) { notAvailable(Q_FUNC_INFO); }
+void Core::screenPostFacebook(QPixmap) { notAvailable(Q_FUNC_INFO); }
+void Core::screenPostTwitter(QPixmap) { notAvailable(Q_FUNC_INFO); }
+void Core::screenPostOdnoklassniki(QPixmap) { notAvailable(Q_FUNC_INFO); }
+void Core::screenPostMail(QPixmap) { notAvailable(Q_FUNC_INFO); }
+void Core::uploadData(QStringList files)
+{
+    qDebug() << Q_FUNC_INFO << files;
+    notAvailable(Q_FUNC_INFO);
+}
+void Core::uploadDataZip(QStringList files)
+{
+    qDebug() << Q_FUNC_INFO << files;
+    notAvailable(Q_FUNC_INFO);
+}
+void Core::fragmentScreen() { notAvailable(Q_FUNC_INFO); }
+void Core::quickScreen() { notAvailable(Q_FUNC_INFO); }
+void Core::fullScreen() { notAvailable(Q_FUNC_INFO); }
+void Core::openSurfaceRect(int, QRect, QPixmap) { notAvailable(Q_FUNC_INFO); }
+void Core::deleteSurfaceScreen() { notAvailable(Q_FUNC_INFO); }
+void Core::deleteEditPonoram() { notAvailable(Q_FUNC_INFO); }
+void Core::saveDialogFileChange(QString) { notAvailable(Q_FUNC_INFO); }
+void Core::screen(bool fullscreen, bool quick)
+{
+    qDebug() << Q_FUNC_INFO << fullscreen << quick;
+    notAvailable(Q_FUNC_INFO);
+}
+void Core::ponoramScreen() { notAvailable(Q_FUNC_INFO); }
+QColor Core::getColorFromX(int x)
+{
+    const int column = x + 7;
+    if (colorLine_.isNull() || column < 0 || column >= colorLine_.width() || colorLine_.height() <= 5)
+        return QColor(Qt::black);
+    return QColor(colorLine_.pixel(column, 5));
+}
+void Core::selectSaveScreenFolder() { notAvailable(Q_FUNC_INFO); }
+
+// Last link and clipboard.
+void Core::openLastLink() { notAvailable(Q_FUNC_INFO); }
+void Core::copyLastLink() { notAvailable(Q_FUNC_INFO); }
+void Core::setLastLink(QString link)
+{
+    qDebug() << Q_FUNC_INFO << link;
+    if (link != lastLink_) {
+        lastLink_ = link;
+        emit lastLinkChanged(lastLink_);
+        if (clipboard_)
+            clipboard_->setText(lastLink_);
+    }
+    emit lastLinkChanged(lastLink_);
+}
+void Core::openUrl(QString) { notAvailable(Q_FUNC_INFO); }
+void Core::openHistory() { notAvailable(Q_FUNC_INFO); }
+QString Core::clipboardText() { return clipboard_ ? clipboard_->text() : QString(); }
+
+// Windows.
+void Core::cancelUpload() { notAvailable(Q_FUNC_INFO); }
+void Core::showReminderMessage() { notAvailable(Q_FUNC_INFO); }
+void Core::showMainWindow() { notAvailable(Q_FUNC_INFO); }
+void Core::showUploadPage() { notAvailable(Q_FUNC_INFO); }
+void Core::showLastUploadPage() { notAvailable(Q_FUNC_INFO); }
+void Core::showProxyWidget() { notAvailable(Q_FUNC_INFO); }
+void Core::showErrorWidget(QString text)
+{
+    qDebug() << Q_FUNC_INFO << text;
+    notAvailable(Q_FUNC_INFO);
+}
+void Core::internetNotAvailable() { notAvailable(Q_FUNC_INFO); }
+void Core::internetNotAvailableResult(int) { notAvailable(Q_FUNC_INFO); }
+void Core::deleteSettingWindow() { notAvailable(Q_FUNC_INFO); }
+void Core::showSetting() { notAvailable(Q_FUNC_INFO); }
+void Core::registrationWidgetDestroy() { notAvailable(Q_FUNC_INFO); }
+void Core::openHelp() { notAvailable(Q_FUNC_INFO); }
+
+// Voice comments.
+void Core::openAudioImage(QString fileName)
+{
+    qDebug() << Q_FUNC_INFO << fileName;
+    notAvailable(Q_FUNC_INFO);
+}
+bool Core::isCanRecordAudio() { return false; }
+void Core::recordAudio() { notAvailable(Q_FUNC_INFO); }
+void Core::pauseRecordAudio() { notAvailable(Q_FUNC_INFO); }
+void Core::uppauseRecordAudio() { notAvailable(Q_FUNC_INFO); }
+QString Core::stopRecordAudio()
+{
+    notAvailable(Q_FUNC_INFO);
+    return QString();
+}
+bool Core::isHaveAudioFile()
+{
+    return !QDir(pryx::audioTmpPath()).entryList({QStringLiteral("*.wav")}, QDir::Files).isEmpty();
+}
+QString Core::getAudioFile()
+{
+    const QFileInfoList files =
+        QDir(pryx::audioTmpPath()).entryInfoList({QStringLiteral("*.wav")}, QDir::Files, QDir::Time);
+    return files.isEmpty() ? QString() : files.first().absoluteFilePath();
+}
+void Core::clearAudioFile()
+{
+    QDir dir(pryx::audioTmpPath());
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        dir.remove(name);
+}
+
+// Account glue.
+bool Core::checkAutorization()
+{
+    notAvailable(Q_FUNC_INFO);
+    return false;
+}
+void Core::checkFtpConnecrion(QString, QString, QString host, QString, int port)
+{
+    qDebug() << Q_FUNC_INFO << host << port;
+    notAvailable(Q_FUNC_INFO);
+}
+void Core::checkSFTPConnecrion(QString, QString, QString host, QString, int port)
+{
+    qDebug() << Q_FUNC_INFO << host << port;
+    notAvailable(Q_FUNC_INFO);
+}
+UploadModel *Core::uploadModel()
+{
+    notAvailable(Q_FUNC_INFO);
+    return uploadModel_;
+}
+QString Core::licenseText()
+{
+    const QString lang = Setting::instance()->getValue(QStringLiteral("language")).toString();
+    QFile file(QStringLiteral(":/license/license/license%1.txt").arg(lang == "en" ? "_en" : ""));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+// Small members.
+QString Core::getPlatform() { return QStringLiteral("Win"); }
+bool Core::is_mac() { return false; }
+QString Core::appVersion() { return QCoreApplication::applicationVersion(); }
+QString Core::getWindowsManager() { return QStringLiteral("windows"); }
+void Core::addAnalyticsEvent(int category, int action, bool is_sendEvent, QString value)
+{
+    new AnalyticsEvent(category, action, is_sendEvent, value);
+}
+void Core::addAnalyticsEvent(AnalyticsEvent::AnalyticsEventCategory category,
+                             AnalyticsEvent::AnalyticsEventAction action, bool is_sendEvent,
+                             QString value)
+{
+    addAnalyticsEvent(int(category), int(action), is_sendEvent, value);
+}
+
+// Tray icon.
+void Core::showTrayMessage(QString title, QString messae)
+{
+    if (trayIcon_)
+        trayIcon_->showMessage(title, messae, QSystemTrayIcon::Information, 10000);
+}
+void Core::openTrayMenu() {}
+void Core::activatedTrayIcon(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::Trigger) {
+        screen(false, false);
+        return;
+    }
+    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toLower();
+    if (desktop == "kde" || desktop == "gnome" || desktop == "xfce")
+        return;
+    showMainWindow();
+}
+void Core::createTrayIcon()
+{
+    if (trayIcon_)
+        return;
+    trayIcon_ = new QSystemTrayIcon();
+    trayIcon_->setIcon(QIcon(QStringLiteral(":/icon/image/icon.ico")));
+    trayIcon_->setVisible(false);
+    trayIcon_->setVisible(true);
+    connect(trayIcon_, SIGNAL(activated(QSystemTrayIcon::ActivationReason)), this,
+            SLOT(activatedTrayIcon(QSystemTrayIcon::ActivationReason)));
+    connect(trayIcon_, SIGNAL(messageClicked()), this, SLOT(showMainWindow()));
+}
+void Core::exitApp()
+{
+    Setting::instance()->flush();
+    HookKeybord::instance()->stopHook();
+    delete trayIcon_;
+    trayIcon_ = nullptr;
+    ::_exit(0);
+}
+void Core::unhookKeyboard() { HookKeybord::instance()->stopHook(); }
+void Core::updateHook() { HookKeybord::instance()->registerShortcuts(); }
+void Core::clearTempPath()
+{
+    QDir dir(pryx::tmpPath());
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        dir.remove(name);
+    clearAudioFile();
+}
+void Core::deleteSaveDialog() {}
+void Core::testSaveAudio() {}
+void Core::startArrowAnimation() {}
+void Core::stopArrowAnimation() {}
