@@ -1,6 +1,8 @@
 #include "windows/basicwindow.h"
 
+#include "core/core.h"
 #include "core/setting.h"
+#include "network/analyticsevent.h"
 #include "windows/cursorshapearea.h"
 
 #include <QCoreApplication>
@@ -37,6 +39,8 @@ BasicWindow::BasicWindow(QWindow *parent) : QQuickView(parent)
     static bool registered = false;
     if (!registered) {
         registered = true;
+        qmlRegisterType<AnalyticsEvent>("PryxComponent", 1, 0, "AnalyticsEvent");
+        // Core registers it too; a page may load before Core exists.
         qmlRegisterType<CursorShapeArea>("PryxComponent", 1, 0, "CursorShapeArea");
     }
     setFlags(Qt::FramelessWindowHint);
@@ -48,11 +52,7 @@ void BasicWindow::setCoreObject(QObject *core) { g_core = core; }
 
 QObject *BasicWindow::coreObject()
 {
-    if (!g_core) {
-        static QObject *empty = new QObject();
-        return empty;
-    }
-    return g_core;
+    return g_core ? g_core : Core::instance();
 }
 
 void BasicWindow::setup()

@@ -25,8 +25,8 @@ public:
     explicit BasicWindow(QWindow *parent = nullptr);
     ~BasicWindow() override;
 
-    // The object handed to pages as "core". Until it is set, pages get an
-    // empty stand-in; the program sets the central object at start-up.
+    // The object handed to pages as "core": Core::instance() unless another
+    // object was set (tests hand the pages a stand-in).
     static void setCoreObject(QObject *core);
     static QObject *coreObject();
 

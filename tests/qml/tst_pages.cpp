@@ -2,6 +2,7 @@
 // names pages use on "core", "settings", "window" and "message" exist; every
 // resource path named in the pages and in the C++ sources exists; the
 // artwork, icon, palette, fonts and translations are in place.
+#include "core/core.h"
 #include "core/setting.h"
 #include "windows/basicwindow.h"
 #include "windows/messagedialog.h"
@@ -82,9 +83,7 @@ bool hasMember(const QMetaObject *mo, const QString &name)
     return false;
 }
 
-// Core lands as its own class; until then the pages are held to the stand-in
-// the tests hand them.
-const QMetaObject *coreMeta() { return &CoreStandIn::staticMetaObject; }
+const QMetaObject *coreMeta() { return &Core::staticMetaObject; }
 } // namespace
 
 class TstPages : public QObject

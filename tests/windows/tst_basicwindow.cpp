@@ -4,6 +4,9 @@
 #include "support/qmlstandins.h"
 
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QQmlComponent>
+#include <QQmlEngine>
 #include <QQuickItem>
 #include <QScreen>
 #include <QSignalSpy>
@@ -232,6 +235,29 @@ private slots:
         const QPoint dragged = w.position();
         w.setHeight(420);
         QCOMPARE(w.position(), dragged);
+    }
+
+    // The program's folder is added to the import paths; Qt's own stay.
+    void importPaths()
+    {
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        const QStringList paths = w.engine()->importPathList();
+        QVERIFY(paths.contains(QCoreApplication::applicationDirPath()));
+        QVERIFY(paths.contains(QLibraryInfo::location(QLibraryInfo::Qml2ImportsPath)));
+    }
+
+    void programTypesRegistered()
+    {
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        QQmlComponent c(w.engine());
+        c.setData("import QtQuick 2.12\nimport PryxComponent 1.0\n"
+                  "Item { CursorShapeArea { objectName: \"area\"; cursorShape: Qt.PointingHandCursor }\n"
+                  "       property QtObject event: AnalyticsEvent {} }\n", QUrl());
+        QScopedPointer<QObject> o(c.create());
+        QVERIFY2(o, qPrintable(c.errorString()));
+        QObject *area = o->findChild<QObject *>("area");
+        QVERIFY(area);
+        QCOMPARE(area->property("cursorShape").toInt(), int(Qt::PointingHandCursor));
     }
 
     void mapToSceneSkipsRoot()
