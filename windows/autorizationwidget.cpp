@@ -13,6 +13,5 @@ void AutorizationWidget::init()
 {
     setFlags(pryx::framelessOnTop());
     setObjectName(QStringLiteral("AutorizationWidget"));
-
     loadPage(QStringLiteral("qrc:/qml/qml/Window/RegistrationPage.qml"));
 }

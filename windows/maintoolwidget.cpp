@@ -12,6 +12,5 @@ void MainToolWidget::init()
 {
     setFlags(pryx::framelessOnTop());
     setObjectName(QStringLiteral("MainWidget"));
-
     loadPage(QStringLiteral("qrc:/qml/qml/Window/MainToolPage.qml"));
 }

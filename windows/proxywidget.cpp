@@ -10,8 +10,6 @@ ProxyWidget::ProxyWidget(QWindow *parent) : BasicWindow(parent)
 void ProxyWidget::init()
 {
     setFlags(pryx::framelessWindow());
-
-
     setPosCenter(true);
     loadPage(QStringLiteral("qrc:/qml/qml/Window/ProxyPage.qml"));
 }
