@@ -130,6 +130,12 @@ private slots:
         sendMouse(&w, QEvent::MouseMove, QPoint(260, 95));
         sendMouse(&w, QEvent::MouseButtonRelease, QPoint(260, 95));
         QVERIFY(core_.openedUrls.isEmpty());
+        // Dragged away and back to where it started: still a drag.
+        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, 45));
+        sendMouse(&w, QEvent::MouseMove, QPoint(190, 55));
+        sendMouse(&w, QEvent::MouseMove, QPoint(150, 45));
+        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(150, 45));
+        QVERIFY(core_.openedUrls.isEmpty());
         sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, 45));
         sendMouse(&w, QEvent::MouseButtonRelease, QPoint(150, 45));
         QCOMPARE(core_.openedUrls.size(), 1);

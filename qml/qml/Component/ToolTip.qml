@@ -30,7 +30,6 @@ Item {
         if (!calcPos || !mouseItem)
             return
         var p = window.mapToScene(mouseItem)
-        var area = parent
         if (centerItem) {
             toolLeft = true
             x = p.x - 5 + xCorrect
@@ -39,7 +38,7 @@ Item {
         }
         var nx = p.x + mouseX - 32
         var ny = p.y + mouseY - height - 1
-        if (area && nx + width > area.width) {
+        if (nx + width > window.width) {
             toolLeft = false
             nx = p.x + mouseX - (width - 35)
             ny = p.y + mouseY - height - 5

@@ -50,11 +50,19 @@ Item {
                 id: titleArea
                 anchors.fill: parent
                 cursorShape: Qt.PointingHandCursor
-                property rect pressGeometry
+                property point pressPos
+                property bool dragged: false
                 // A drag moves the window; only a click opens the service's page.
-                onPressed: pressGeometry = window.geometry
+                onPressed: {
+                    pressPos = Qt.point(window.geometry.x, window.geometry.y)
+                    dragged = false
+                }
+                onPositionChanged: {
+                    if (window.geometry.x !== pressPos.x || window.geometry.y !== pressPos.y)
+                        dragged = true
+                }
                 onClicked: {
-                    if (window.geometry.x === pressGeometry.x && window.geometry.y === pressGeometry.y)
+                    if (!dragged && window.geometry.x === pressPos.x && window.geometry.y === pressPos.y)
                         core.openUrl("https://" + settings.currentHostUrl)
                 }
             }
