@@ -1,0 +1,80 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>ErrorDialog</name>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
+</context>
+<context>
+    <name>ErrorWidget</name>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
+</context>
+<context>
+    <name>HootKeyInput</name>
+    <message>
+        <source>Press a key combination</source>
+        <translation>Нажмите сочетание клавиш</translation>
+    </message>
+    <message>
+        <source>Esc for cancel</source>
+        <translation>Esc — отмена</translation>
+    </message>
+</context>
+<context>
+    <name>LastUploadWidget</name>
+    <message>
+        <source>Upload</source>
+        <translation>Загрузка</translation>
+    </message>
+</context>
+<context>
+    <name>MessageDialog</name>
+    <message>
+        <source>Ok</source>
+        <translation>ОК</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Сообщение</translation>
+    </message>
+</context>
+<context>
+    <name>SettingWidget</name>
+    <message>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+</context>
+<context>
+    <name>UploadWidget</name>
+    <message>
+        <source>Upload</source>
+        <translation>Загрузка</translation>
+    </message>
+</context>
+<context>
+    <name>useful</name>
+    <message>
+        <source>KB</source>
+        <translation>КБ</translation>
+    </message>
+    <message>
+        <source>MB</source>
+        <translation>МБ</translation>
+    </message>
+    <message>
+        <source>GB</source>
+        <translation>ГБ</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,80 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>ErrorDialog</name>
+    <message>
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+</context>
+<context>
+    <name>ErrorWidget</name>
+    <message>
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+</context>
+<context>
+    <name>HootKeyInput</name>
+    <message>
+        <source>Press a key combination</source>
+        <translation>Press a key combination</translation>
+    </message>
+    <message>
+        <source>Esc for cancel</source>
+        <translation>Esc for cancel</translation>
+    </message>
+</context>
+<context>
+    <name>LastUploadWidget</name>
+    <message>
+        <source>Upload</source>
+        <translation>Upload</translation>
+    </message>
+</context>
+<context>
+    <name>MessageDialog</name>
+    <message>
+        <source>Ok</source>
+        <translation>Ok</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Message</translation>
+    </message>
+</context>
+<context>
+    <name>SettingWidget</name>
+    <message>
+        <source>Settings</source>
+        <translation>Settings</translation>
+    </message>
+</context>
+<context>
+    <name>UploadWidget</name>
+    <message>
+        <source>Upload</source>
+        <translation>Upload</translation>
+    </message>
+</context>
+<context>
+    <name>useful</name>
+    <message>
+        <source>KB</source>
+        <translation>KB</translation>
+    </message>
+    <message>
+        <source>MB</source>
+        <translation>MB</translation>
+    </message>
+    <message>
+        <source>GB</source>
+        <translation>GB</translation>
+    </message>
+</context>
+</TS>

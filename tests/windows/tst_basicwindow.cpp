@@ -1,0 +1,281 @@
+// The window base: placement, drag band, Escape, mask, data and signals.
+#include "windows/basicwindow.h"
+
+#include "support/qmlstandins.h"
+
+#include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QtTest>
+
+class TestWindow : public BasicWindow
+{
+public:
+    explicit TestWindow(const QString &page, bool movable = true) : page_(page)
+    {
+        setMovable(movable);
+        setup();
+    }
+protected:
+    void init() override
+    {
+        setFlags(Qt::Window | Qt::FramelessWindowHint);
+        loadPage(page_);
+    }
+private:
+    QString page_;
+};
+
+class TstBasicWindow : public QObject
+{
+    Q_OBJECT
+    CoreStandIn core_;
+
+    static void sendMouse(QWindow *w, QEvent::Type type, QPoint pos)
+    {
+        QMouseEvent e(type, pos, w->mapToGlobal(pos), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    }
+
+private slots:
+    void initTestCase() { BasicWindow::setCoreObject(&core_); }
+
+    void placement_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<bool>("center");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("corner") << QRect(0, 0, 1920, 1040) << false << QPoint(1530, 750);
+        QTest::newRow("centre") << QRect(0, 0, 1920, 1040) << true << QPoint(760, 370);
+        // The primary screen need not start at the origin.
+        QTest::newRow("corner, screen right of another") << QRect(1920, 0, 1920, 1040) << false << QPoint(3450, 750);
+        QTest::newRow("corner, panel at the top") << QRect(0, 40, 1920, 1040) << false << QPoint(1530, 790);
+        QTest::newRow("centre, shifted") << QRect(-1280, 100, 1280, 900) << true << QPoint(-840, 400);
+        QTest::newRow("odd sizes round toward zero") << QRect(0, 0, 1921, 1041) << true << QPoint(760, 370);
+    }
+    void placement()
+    {
+        QFETCH(QRect, available);
+        QFETCH(bool, center);
+        QFETCH(QPoint, expected);
+        const QPoint got = center ? BasicWindow::centerPosition(available, 400, 300)
+                                  : BasicWindow::cornerPosition(available, 400, 300);
+        QCOMPARE(got, expected);
+    }
+
+    void showPlacesOnPrimaryScreen()
+    {
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        QCOMPARE(w.size(), QSize(460, 360));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QCOMPARE(w.position(), BasicWindow::cornerPosition(area, 460, 360));
+        w.setPosCenter(true);
+        w.updatePos();
+        QCOMPARE(w.position(), BasicWindow::centerPosition(area, 460, 360));
+    }
+
+    void dragBand_data()
+    {
+        QTest::addColumn<int>("y");
+        QTest::addColumn<bool>("drags");
+        QTest::newRow("30, in the shadow margin") << 30 << false;
+        QTest::newRow("31") << 31 << true;
+        QTest::newRow("59") << 59 << true;
+        QTest::newRow("60, below the title") << 60 << false;
+        QTest::newRow("200, page body") << 200 << false;
+    }
+    void dragBand()
+    {
+        QFETCH(int, y);
+        QFETCH(bool, drags);
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.move(100, 100);
+        const QPoint start = w.position();
+        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, y));
+        sendMouse(&w, QEvent::MouseMove, QPoint(200, y + 20));
+        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(200, y + 20));
+        QCOMPARE(w.position(), drags ? start + QPoint(50, 20) : start);
+        QCOMPARE(w.isMoved(), drags);
+    }
+
+    void fixedWindowDoesNotDrag()
+    {
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"), false);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QPoint start = w.position();
+        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, 45));
+        sendMouse(&w, QEvent::MouseMove, QPoint(200, 65));
+        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(200, 65));
+        QCOMPARE(w.position(), start);
+    }
+
+    // A click on the title opens the service's page; a drag never does.
+    void titleClickOpensServiceOnlyWithoutDrag()
+    {
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        core_.openedUrls.clear();
+        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, 45));
+        sendMouse(&w, QEvent::MouseMove, QPoint(260, 95));
+        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(260, 95));
+        QVERIFY(core_.openedUrls.isEmpty());
+        // Dragged away and back to where it started: still a drag.
+        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, 45));
+        sendMouse(&w, QEvent::MouseMove, QPoint(190, 55));
+        sendMouse(&w, QEvent::MouseMove, QPoint(150, 45));
+        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(150, 45));
+        QVERIFY(core_.openedUrls.isEmpty());
+        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, 45));
+        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(150, 45));
+        QCOMPARE(core_.openedUrls.size(), 1);
+        QVERIFY(core_.openedUrls.first().startsWith("https://"));
+    }
+
+    void escapeCloses()
+    {
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QSignalSpy closed(&w, &BasicWindow::closed);
+        QTest::keyClick(&w, Qt::Key_A);
+        QCOMPARE(closed.count(), 0);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(!w.isVisible());
+    }
+
+    void escapeAcceptedByTextFieldKeepsWindow()
+    {
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *field = w.rootObject()->findChild<QQuickItem *>("field");
+        QVERIFY(field);
+        field->forceActiveFocus();
+        QVERIFY(field->hasActiveFocus());
+        QSignalSpy closed(&w, &BasicWindow::closed);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QCOMPARE(closed.count(), 0);
+        QVERIFY(w.isVisible());
+    }
+
+    void roundedMask()
+    {
+        QPixmap edge(QStringLiteral(":/image/image/image/rounded_edge.png"));
+        QVERIFY(!edge.isNull());
+        const QBitmap mask = BasicWindow::roundedMask(QSize(100, 80), edge);
+        const QImage img = mask.toImage();
+        auto set = [&](int x, int y) { return img.pixelIndex(x, y) == 1 || qGray(img.pixel(x, y)) < 128; };
+        // The mask keeps color1 (shown) pixels; the corner pixels are holes.
+        QVERIFY(!set(0, 0));
+        QVERIFY(!set(99, 0));
+        QVERIFY(!set(0, 79));
+        QVERIFY(!set(99, 79));
+        QVERIFY(set(50, 40));
+        QVERIFY(set(0, 40));
+        QVERIFY(set(99, 40));
+        QVERIFY(set(50, 0));
+        QVERIFY(set(50, 79));
+        QVERIFY(set(5, 5));
+
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QRegion region = w.mask();
+        QVERIFY(!region.isEmpty());
+        QVERIFY(!region.contains(QPoint(0, 0)));
+        QVERIFY(region.contains(QPoint(230, 180)));
+        QVERIFY(region.contains(QPoint(459, 180)));
+    }
+
+    void dataStore()
+    {
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        QVERIFY(w.data(QStringLiteral("missing")).isNull());
+        QVERIFY(!w.data(QStringLiteral("missing")).isValid());
+        QSignalSpy changed(&w, &BasicWindow::dataChanged);
+        w.setData(QStringLiteral("k"), 5);
+        w.setData(QStringLiteral("k"), QStringLiteral("six"));
+        QCOMPARE(w.data(QStringLiteral("k")), QVariant(QStringLiteral("six")));
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(changed.at(1).at(0).toString(), QStringLiteral("k"));
+    }
+
+    void hideSignalOrder()
+    {
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QStringList order;
+        connect(&w, &BasicWindow::geometryChanged, this, [&] { order << "geometryChanged"; });
+        connect(&w, &BasicWindow::hided, this, [&] { order << "hided"; });
+        w.hide();
+        QCOMPARE(order, QStringList({"geometryChanged", "hided"}));
+        QVERIFY(!w.isVisible());
+    }
+
+    void setHeightKeepsDraggedWindow()
+    {
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QSignalSpy heights(&w, &BasicWindow::heightChanged);
+        w.setHeight(500);
+        QCOMPARE(heights.count(), 1);
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QCOMPARE(w.position(), QPoint(area.right() + 1 - w.width() - 10, area.bottom() + 1 - 500 - 20));
+        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, 45));
+        sendMouse(&w, QEvent::MouseMove, QPoint(100, 40));
+        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(100, 40));
+        const QPoint dragged = w.position();
+        w.setHeight(420);
+        QCOMPARE(w.position(), dragged);
+    }
+
+    // The program's folder is added to the import paths; Qt's own stay.
+    void importPaths()
+    {
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        const QStringList paths = w.engine()->importPathList();
+        QVERIFY(paths.contains(QCoreApplication::applicationDirPath()));
+        QVERIFY(paths.contains(QLibraryInfo::location(QLibraryInfo::Qml2ImportsPath)));
+    }
+
+    void programTypesRegistered()
+    {
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        QQmlComponent c(w.engine());
+        c.setData("import QtQuick 2.12\nimport PryxComponent 1.0\n"
+                  "Item { CursorShapeArea { objectName: \"area\"; cursorShape: Qt.PointingHandCursor }\n"
+                  "       property QtObject event: AnalyticsEvent {} }\n", QUrl());
+        QScopedPointer<QObject> o(c.create());
+        QVERIFY2(o, qPrintable(c.errorString()));
+        QObject *area = o->findChild<QObject *>("area");
+        QVERIFY(area);
+        QCOMPARE(area->property("cursorShape").toInt(), int(Qt::PointingHandCursor));
+    }
+
+    void mapToSceneSkipsRoot()
+    {
+        TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        auto *field = w.rootObject()->findChild<QQuickItem *>("field");
+        QVERIFY(field);
+        // The field sits at (20, 50) of the frame's content, the frame 30 px in.
+        QCOMPARE(w.mapToScene(field), QPointF(50, 80));
+        QCOMPARE(w.mapToScenePoint(field, 60, 90), QPointF(10, 10));
+    }
+};
+
+QTEST_MAIN(TstBasicWindow)
+#include "tst_basicwindow.moc"

@@ -1,0 +1,33 @@
+#include "windows/lastuploadwidget.h"
+
+#include "windows/windowflags.h"
+
+#include <QResizeEvent>
+
+LastUploadWidget::LastUploadWidget(QWindow *parent) : BasicWindow(parent)
+{
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &BasicWindow::hide);
+    setup();
+}
+
+void LastUploadWidget::init()
+{
+    setFlags(pryx::framelessOnTop());
+    setObjectName(QStringLiteral("LastUploadWidget"));
+    setTitle(tr("Upload") + " - " + pryx::userName());
+    loadPage(QStringLiteral("qrc:/qml/qml/Window/LastUploadPage.qml"));
+}
+
+void LastUploadWidget::showTimed()
+{
+    timer_.stop();
+    timer_.start(10000);
+    show();
+}
+
+void LastUploadWidget::resizeEvent(QResizeEvent *event)
+{
+    QQuickView::resizeEvent(event);
+}

@@ -1,0 +1,61 @@
+#include "windows/messagedialog.h"
+
+#include "windows/windowflags.h"
+
+#include <QDebug>
+#include <QQmlContext>
+#include <QQmlEngine>
+
+MessageDialog::MessageDialog(QWindow *parent) : BasicWindow(parent)
+{
+    setData(QStringLiteral("Ok"), tr("Ok"));
+    setData(QStringLiteral("Cancel"), tr("Cancel"));
+    setup();
+}
+
+MessageDialog::~MessageDialog()
+{
+    qDebug() << Q_FUNC_INFO;
+}
+
+void MessageDialog::init()
+{
+    setFlags(pryx::framelessWindow());
+    setObjectName(QStringLiteral("MessagePage"));
+    setTitle(tr("Message"));
+    rootContext()->setContextProperty(QStringLiteral("message"), this);
+    loadPage(QStringLiteral("qrc:/qml/qml/Window/MessagePage.qml"));
+}
+
+void MessageDialog::done(int value)
+{
+    emit result(value);
+    close();
+}
+
+void MessageDialog::on_pbOk_clicked() { done(1); }
+void MessageDialog::on_pbCancel_clcked() { done(0); }
+
+void MessageDialog::showInformation(QString title, QString message)
+{
+    setData(QStringLiteral("type"), QStringLiteral("information"));
+    setData(QStringLiteral("title"), title);
+    setData(QStringLiteral("message"), message);
+    reload();
+}
+
+void MessageDialog::showQuestion(QString title, QString message)
+{
+    setData(QStringLiteral("type"), QStringLiteral("questions"));
+    setData(QStringLiteral("title"), title);
+    setData(QStringLiteral("message"), message);
+    reload();
+}
+
+void MessageDialog::reload()
+{
+    const QUrl page = source();
+    setSource(QUrl());
+    engine()->clearComponentCache();
+    setSource(page);
+}

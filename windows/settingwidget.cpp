@@ -1,0 +1,48 @@
+#include "windows/settingwidget.h"
+
+#include "windows/windowflags.h"
+
+#include <QDebug>
+#include <QGuiApplication>
+#include <QQmlContext>
+#include <QScreen>
+
+SettingWidget::SettingWidget(QWindow *parent) : BasicWindow(parent)
+{
+    setMovable(true);
+    setup();
+}
+
+void SettingWidget::init()
+{
+    setFlags(pryx::framelessWindow());
+    setObjectName(QStringLiteral("SettingWidget"));
+    setTitle(tr("Settings") + " - " + pryx::userName());
+    rootContext()->setContextProperty(QStringLiteral("window"), this);
+    loadPage(QStringLiteral("qrc:/qml/qml/Window/SettingPage.qml"));
+}
+
+void SettingWidget::setHeight(int arg)
+{
+    qDebug() << Q_FUNC_INFO << arg;
+    if (height() == arg)
+        return;
+    setMinimumHeight(arg);
+    setMaximumHeight(arg);
+    QQuickView::setHeight(arg);
+    emit heightChanged(arg);
+    if (posCenter_ && !moved_)
+        checkCenterPosition();
+    update();
+}
+
+void SettingWidget::show()
+{
+    if (moved_)
+        return;
+    QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    move(area.left() + area.width() / 2 - width() / 2, area.top() + area.height() / 2 - 315);
+    emit showed();
+    QQuickView::show();
+}
