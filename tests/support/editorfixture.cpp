@@ -26,7 +26,9 @@ Scene::Scene(QSize size, QColor background)
     window.setGeometry(0, 0, size.width(), size.height());
     window.setColor(background);
     area = new PPainterArea(window.contentItem());
-    area->setSize(size);
+    // Width first, then height, as a page lays the area out.
+    area->setWidth(size.width());
+    area->setHeight(size.height());
     QImage bg(size, QImage::Format_RGB32);
     bg.fill(background);
     area->setBackground(bg);
