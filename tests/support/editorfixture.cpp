@@ -1,6 +1,7 @@
 #include "editorfixture.h"
 
 #include <QCoreApplication>
+#include <QScreen>
 #include <QTest>
 
 #include "editor/abstractgraphitem.h"
@@ -86,8 +87,15 @@ QList<AbstractGraphItem *> Scene::items() const
 
 QImage Scene::grab()
 {
-    QCoreApplication::processEvents();
-    return window.grabWindow();
+    // What the window shows: a fresh frame, then the screen's copy of it
+    // (the software renderer's own grab needs a backing store image, which
+    // the offscreen platform does not give).
+    window.update();
+    QTest::qWait(50);
+    QImage image = window.grabWindow();
+    if (image.isNull())
+        image = window.screen()->grabWindow(window.winId()).toImage();
+    return image;
 }
 
 int maxChannelDiff(const QImage &a, const QImage &b)
