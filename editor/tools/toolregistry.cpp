@@ -1,0 +1,43 @@
+#include "editor/tools/toolregistry.h"
+
+#include "editor/tools/ellipsemodule.h"
+#include "editor/tools/idlemodule.h"
+#include "editor/tools/movemodule.h"
+#include "editor/tools/rectmodule.h"
+
+namespace pryx {
+namespace editor {
+
+namespace {
+template <typename Module>
+GraphModule *make(QObject *parent)
+{
+    return new Module(parent);
+}
+
+// A tool whose module is not in the registry yet keeps its place and name.
+#define PRYX_IDLE_TOOL(toolName) \
+    { toolName, [](QObject *parent) -> GraphModule * { return new IdleModule(QStringLiteral(toolName), parent); } }
+} // namespace
+
+const QVector<ToolEntry> &toolRegistry()
+{
+    static const QVector<ToolEntry> tools = {
+        {"Move", &make<MoveModule>},
+        PRYX_IDLE_TOOL("Pen"),
+        {"Rect", &make<RectModule>},
+        {"Ellipse", &make<EllipseModule>},
+        PRYX_IDLE_TOOL("Line"),
+        PRYX_IDLE_TOOL("Arrow"),
+        PRYX_IDLE_TOOL("Text"),
+        PRYX_IDLE_TOOL("Blur"),
+        PRYX_IDLE_TOOL("Counter"),
+        PRYX_IDLE_TOOL("Marker"),
+        PRYX_IDLE_TOOL("Blackout"),
+        PRYX_IDLE_TOOL("Ponoram"),
+    };
+    return tools;
+}
+
+} // namespace editor
+} // namespace pryx
