@@ -1,0 +1,641 @@
+#include "capture/surfacewidget.h"
+
+#include "capture/magnifieritem.h"
+#include "capture/surfacegeometry.h"
+#include "capture/surfaceselector.h"
+#include "core/paths.h"
+#include "core/setting.h"
+#include "platform/desktopgrab.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickImageProvider>
+#include <QQuickItem>
+#include <QScreen>
+#include <QTimer>
+#include <QtQml>
+
+const char *const SurfaceWidget::kPageUrl = "qrc:/qml/qml/Window/SurfaceWindow.qml";
+
+namespace {
+
+// Hands the frozen desktop to the page's Image without encoding it.
+class BackgroundProvider : public QQuickImageProvider
+{
+public:
+    explicit BackgroundProvider(SurfaceWidget *surface)
+        : QQuickImageProvider(QQuickImageProvider::Image), surface_(surface) {}
+
+    QImage requestImage(const QString &, QSize *size, const QSize &) override
+    {
+        QImage img;
+        if (surface_)
+            img = surface_->background().toImage();
+        if (size)
+            *size = img.size();
+        return img;
+    }
+
+private:
+    QPointer<SurfaceWidget> surface_;
+};
+
+bool settingFlag(const char *key)
+{
+    return Setting::instance()->getValue(QString::fromLatin1(key)).toBool();
+}
+
+} // namespace
+
+void SurfaceWidget::registerTypes()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    qmlRegisterType<SurfaceSelector>("PryxComponent", 1, 0, "SurfaceSelector");
+    qmlRegisterType<MagnifierItem>("PryxComponent", 1, 0, "MagnifierItem");
+}
+
+SurfaceWidget::SurfaceWidget(QWindow *parent, QObject *core)
+    : QQuickView(parent), core_(core), coreGiven_(core != nullptr)
+{
+    init();
+    setColor(Qt::transparent);
+}
+
+SurfaceWidget::~SurfaceWidget()
+{
+    qDebug() << Q_FUNC_INFO;
+}
+
+QObject *SurfaceWidget::core() const
+{
+    return core_.data();
+}
+
+void SurfaceWidget::init()
+{
+    // Keep Qt's own import paths; the program's folder is added.
+    engine()->addImportPath(QCoreApplication::applicationDirPath());
+    registerTypes();
+    quick_ = false;
+    visibleCloseWindow_ = false;
+    desktop_ = platform::virtualDesktop();
+    background_ = createBackground(-1);
+    emit backgroundChanged(background_);
+    engine()->addImageProvider(QStringLiteral("pryxsurface"), new BackgroundProvider(this));
+    QQmlContext *ctx = rootContext();
+    ctx->setContextProperty(QStringLiteral("window"), this);
+    ctx->setContextProperty(QStringLiteral("surface"), this);
+    ctx->setContextProperty(QStringLiteral("settings"), Setting::instance());
+    ctx->setContextProperty(QStringLiteral("fullScreen"), fullscreen_);
+    ctx->setContextProperty(QStringLiteral("quickscreen"), quick_);
+    ctx->setContextProperty(QStringLiteral("core"), core_.data());
+    isPonoramWork_ = false;
+    emit isPonoramWorkChanged(false);
+
+    QSurfaceFormat fmt = format();
+    fmt.setAlphaBufferSize(8);
+    fmt.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    setFormat(fmt);
+    platform::setStayOnTopFlags(this);
+    setResizeMode(QQuickView::SizeRootObjectToView);
+    setGeometry(desktop_);
+    setSource(QUrl(QString::fromLatin1(kPageUrl)));
+    qDebug() << "=== init_win32: page status" << status();
+    for (const QQmlError &err : errors())
+        qDebug() << "=== init_win32: QML ERROR:" << err.toString();
+    if (QQuickItem *root = rootObject()) {
+        selector_ = root->findChild<SurfaceSelector *>(QStringLiteral("SurfaceSelector"));
+        paintArea_ = root->findChild<QQuickItem *>(QStringLiteral("PPainterArea"));
+    }
+    mousePressed_ = false;
+    selectionDrag_ = false;
+}
+
+QPixmap SurfaceWidget::createBackground(int index)
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    QRect rect;
+    if (index < 0) {
+        rect = platform::virtualDesktop();
+    } else if (index < screens.size()) {
+        rect = screens.at(index)->geometry();
+    }
+    qDebug() << "=== createBackground: index" << index << "rect" << rect;
+    if (!QGuiApplication::primaryScreen()) {
+        qDebug() << "=== createBackground: NO PRIMARY SCREEN! ===";
+        return QPixmap();
+    }
+    QImage img = platform::grabDesktop(rect);
+    QPixmap pm = QPixmap::fromImage(std::move(img));
+    pm.setDevicePixelRatio(qApp->devicePixelRatio());
+    qDebug() << "=== createBackground: grabbed" << pm.size();
+    return pm;
+}
+
+void SurfaceWidget::setBackground(const QPixmap &pxm)
+{
+    background_ = pxm;
+    ++backgroundSerial_;
+    emit backgroundChanged(pxm);
+    if (paintArea_)
+        paintArea_->setProperty("background", pxm.toImage());
+}
+
+void SurfaceWidget::setVisibleCloseWindow(bool value)
+{
+    if (visibleCloseWindow_ == value)
+        return;
+    visibleCloseWindow_ = value;
+    emit visibleCloseWindowChanged(value);
+}
+
+static QRect primaryGeometry()
+{
+    QScreen *s = QGuiApplication::primaryScreen();
+    return s ? s->geometry() : QRect();
+}
+
+// The page's coordinates start at the desktop's top-left corner.
+int SurfaceWidget::primaryX() const { return primaryGeometry().x() - desktop_.x(); }
+int SurfaceWidget::primaryY() const { return primaryGeometry().y() - desktop_.y(); }
+int SurfaceWidget::primaryWidth() const { return primaryGeometry().width(); }
+int SurfaceWidget::primaryHeight() const { return primaryGeometry().height(); }
+bool SurfaceWidget::isCommandModified() const { return platform::isControlHeld(); }
+
+void SurfaceWidget::setFullscreen(bool value)
+{
+    fullscreen_ = value;
+    if (selector_) {
+        selector_->setFullScreen(value);
+        selector_->update();
+    }
+}
+
+void SurfaceWidget::setQuickScreen(bool value) { quick_ = value; }
+
+void SurfaceWidget::show()
+{
+    desktop_ = platform::virtualDesktop();
+    setGeometry(desktop_);
+    QQuickView::show();
+    platform::activate(this);
+}
+
+QRect SurfaceWidget::selectRect() const
+{
+    if (!selector_)
+        return QRect();
+    return selector_->rubberRect().toRect();
+}
+
+bool SurfaceWidget::isEmptySelection() const
+{
+    if (!selector_)
+        return true;
+    const QRectF r = selector_->rubberRect();
+    return r.width() == 0 && r.height() == 0;
+}
+
+bool SurfaceWidget::selectionUsable(const char *action) const
+{
+    const QRect r = selectRect();
+    if (selector_ && selector_->hasSelection() && r.width() > 0 && r.height() > 0)
+        return true;
+    qDebug() << "=== surface: no area selected, ignoring" << action;
+    return false;
+}
+
+QPixmap SurfaceWidget::grabResult()
+{
+    if (paintArea_) {
+        QMetaObject::invokeMethod(paintArea_, "clearSelection");
+        paintArea_->update();
+    }
+    if (ponoramResult_)
+        return ponoramPixmap_;
+    const QRect r = selectRect();
+    if (r.width() <= 0 || r.height() <= 0)
+        return QPixmap();
+    // Until the annotation area renders its items, the result is the frozen
+    // desktop under the selection.
+    return background_.copy(r);
+}
+
+void SurfaceWidget::showOnWindow(int index, QRect rect, QPixmap pxm)
+{
+    QFile f(pryx::dataPath() + QStringLiteral("screen_info.log"));
+    pryx::ensurePrivateDir(pryx::dataPath());
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        f.write(QStringLiteral("index = %1\nrect = %2:%3 %4x%5")
+                    .arg(index).arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height())
+                    .toUtf8());
+    }
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    if (index >= 0 && index < screens.size())
+        setPosition(screens.at(index)->geometry().topLeft());
+    setBackground(pxm);
+    if (selector_)
+        selector_->setRubberRect(rect);
+}
+
+bool SurfaceWidget::callCore(const char *method, QGenericArgument a0, QGenericArgument a1,
+                             QGenericArgument a2)
+{
+    QObject *c = core();
+    if (!c) {
+        qDebug() << "=== surface: no Core for" << method;
+        return false;
+    }
+    const bool ok = QMetaObject::invokeMethod(c, method, Qt::DirectConnection, a0, a1, a2);
+    if (!ok)
+        qDebug() << "=== surface: Core has no" << method;
+    return ok;
+}
+
+void SurfaceWidget::callCoreWithPixmap(const char *method)
+{
+    if (!selectionUsable(method))
+        return;
+    callCore(method, Q_ARG(QPixmap, QPixmap()));
+}
+
+void SurfaceWidget::saveScreen() { callCoreWithPixmap("screenSaveToDisk"); }
+void SurfaceWidget::screenPostVK() { callCoreWithPixmap("screenPostVK"); }
+void SurfaceWidget::screenPostOdnoklassniki() { callCoreWithPixmap("screenPostOdnoklassniki"); }
+void SurfaceWidget::screenPostFacebook() { callCoreWithPixmap("screenPostFacebook"); }
+void SurfaceWidget::screenPostTwitter() { callCoreWithPixmap("screenPostTwitter"); }
+void SurfaceWidget::screenPostMail() { callCoreWithPixmap("screenPostMail"); }
+
+void SurfaceWidget::uploadScreen()
+{
+    if (selectionUsable("upload"))
+        emit uploadedScreen();
+}
+
+void SurfaceWidget::checkProperties()
+{
+    if (quick_)
+        callCore("screenUpload", Q_ARG(int, 0), Q_ARG(bool, false), Q_ARG(QPixmap, QPixmap()));
+}
+
+// Hides the toolbar, lets the page repaint and waits 200 ms so that the
+// screen shows the selection without it. Returns false when the surface was
+// closed meanwhile: the caller must then stop touching Core.
+bool SurfaceWidget::waitWithToolbarHidden()
+{
+    emit hideToolBar();
+    QCoreApplication::processEvents();
+    ++waitDepth_;
+    QEventLoop loop;
+    QTimer::singleShot(200, &loop, &QEventLoop::quit);
+    loop.exec();
+    --waitDepth_;
+    update();
+    if (closing_ || deletePending_) {
+        if (deletePending_ && waitDepth_ == 0) {
+            deletePending_ = false;
+            deleteLater();
+        }
+        return false;
+    }
+    return true;
+}
+
+void SurfaceWidget::screenSaveToClipboard()
+{
+    if (!selectionUsable("copy"))
+        return;
+    if (paintArea_)
+        QMetaObject::invokeMethod(paintArea_, "clearSelection");
+    if (!waitWithToolbarHidden())
+        return;
+    callCore("screenSaveToClipboard");
+}
+
+void SurfaceWidget::setEnableMask(bool enable)
+{
+    if (!selector_)
+        return;
+    maskEnabled_ = enable;
+    const QRect page(QPoint(0, 0), desktop_.size());
+    if (enable) {
+        platform::setWindowMask(this, QRegion(page).xored(QRegion(selectRect())));
+        update();
+    } else {
+        platform::setWindowMask(this, QRegion(QRect(QPoint(0, 0), platform::virtualDesktop().size())));
+    }
+}
+
+QRect SurfaceWidget::toolbarScreen(int x, int y, int width, int height)
+{
+    const QVector<QRect> screens =
+        surfacegeometry::screensInPage(platform::screenGeometries(), desktop_);
+    const int i = surfacegeometry::screenOfSelection(screens, QRect(x, y, width, height));
+    return i < 0 ? QRect() : screens.at(i);
+}
+
+QPoint SurfaceWidget::toolbarPosition(int left, int top, int right, int bottom, int toolbarWidth,
+                                      int toolbarHeight)
+{
+    const QVector<QRect> screens =
+        surfacegeometry::screensInPage(platform::screenGeometries(), desktop_);
+    return surfacegeometry::toolbarPosition(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)),
+                                            QSize(toolbarWidth, toolbarHeight), screens);
+}
+
+void SurfaceWidget::setPaintArea(QQuickItem *area) { paintArea_ = area; }
+
+QString SurfaceWidget::requestBackground()
+{
+    const QPixmap &pm = ponoramResult_ ? ponoramPixmap_ : background_;
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    pm.save(&buf, "PNG");
+    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(bytes.toBase64());
+}
+
+QPointF SurfaceWidget::mapToScene(QQuickItem *item)
+{
+    QPointF p;
+    for (QQuickItem *it = item; it && it->parentItem(); it = it->parentItem())
+        p += QPointF(int(it->x()), int(it->y()));
+    return p;
+}
+
+QPointF SurfaceWidget::mapToScenePoint(QQuickItem *, int, int) { return QPointF(0, 0); }
+
+void SurfaceWidget::setPonoramWork(bool value)
+{
+    isPonoramWork_ = value;
+    emit isPonoramWorkChanged(value);
+}
+
+// The scrolling panorama engine is not part of this program yet; the slots
+// keep their states so that the page can bind to them.
+void SurfaceWidget::startPonoram()
+{
+    setEnableMask(true);
+    setPonoramWork(true);
+    QCoreApplication::processEvents();
+    emit isPonoramErrorChanged(isPonoramError_);
+}
+
+void SurfaceWidget::stopPonoram()
+{
+    if (!ponoram_)
+        return;
+    setPonoramWork(false);
+}
+
+void SurfaceWidget::cancelPonoram()
+{
+    if (!ponoram_)
+        return;
+    setPonoramWork(false);
+}
+
+void SurfaceWidget::ponoramComplete(QPixmap pxm)
+{
+    ponoramResult_ = true;
+    if (QQuickItem *root = rootObject())
+        if (QQuickItem *area = root->findChild<QQuickItem *>(QStringLiteral("ponoramPaintArea")))
+            area->setProperty("background", pxm.toImage());
+    ponoramPixmap_ = pxm;
+    setEnableMask(false);
+    setPonoramWork(false);
+    emit ponoramPixmapComplete();
+    raise();
+}
+
+void SurfaceWidget::setPonoramSize(QSize size)
+{
+    isPonoramError_ = false;
+    ponoramSize_ = size;
+    emit ponoramSizeChanged(size);
+    emit isPonoramErrorChanged(false);
+}
+
+void SurfaceWidget::ponoramError()
+{
+    isPonoramError_ = true;
+    emit isPonoramErrorChanged(true);
+}
+
+void SurfaceWidget::close()
+{
+    if (waitDepth_ > 0)
+        closing_ = true;
+    QWindow::close();
+    emit closed();
+}
+
+bool SurfaceWidget::event(QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::Close:
+        emit closed();
+        e->ignore();
+        return true;
+    case QEvent::DeferredDelete:
+        // A deletion asked for during a nested wait is carried out once the
+        // waiting handler has returned.
+        if (waitDepth_ > 0) {
+            deletePending_ = true;
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QQuickView::event(e);
+}
+
+QString SurfaceWidget::currentTool() const
+{
+    return paintArea_ ? paintArea_->property("currentModule").toString() : QString();
+}
+
+QObject *SurfaceWidget::currentItem() const
+{
+    return paintArea_ ? paintArea_->property("currentItem").value<QObject *>() : nullptr;
+}
+
+static QString itemName(QObject *item)
+{
+    QString name;
+    if (item)
+        QMetaObject::invokeMethod(item, "name", Qt::DirectConnection, Q_RETURN_ARG(QString, name));
+    return name;
+}
+
+void SurfaceWidget::copyMagnifierColor()
+{
+    MagnifierItem *mag = selector_ ? selector_->findChild<MagnifierItem *>(QStringLiteral("MagnifierItem"))
+                                   : nullptr;
+    if (!mag && rootObject())
+        mag = rootObject()->findChild<MagnifierItem *>(QStringLiteral("MagnifierItem"));
+    const QString color = mag ? mag->currentColor() : QString();
+    // With no colour known the clipboard keeps what it had.
+    if (color.isEmpty())
+        return;
+    QGuiApplication::clipboard()->setText(QString(color).remove(QLatin1Char('#')));
+}
+
+void SurfaceWidget::keyPressEvent(QKeyEvent *e)
+{
+    QQuickView::keyPressEvent(e);
+    emit isCommandModifiedChanged();
+    const int key = e->key();
+    const bool enter = key == Qt::Key_Enter || key == Qt::Key_Return;
+
+    if (visibleCloseWindow_) {
+        if (enter)
+            close();
+        else if (key == Qt::Key_Escape && settingFlag("showCloseSurfaceWindow"))
+            setVisibleCloseWindow(false);
+        return;
+    }
+
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool ctrlShift = mods == (Qt::ControlModifier | Qt::ShiftModifier);
+
+    if (ctrl && key == Qt::Key_C && isEmptySelection()) {
+        copyMagnifierColor();
+        close();
+    } else if (ctrl && enter) {
+        if (selectionUsable("upload"))
+            callCore("screenUpload", Q_ARG(int, 0), Q_ARG(bool, false), Q_ARG(QPixmap, QPixmap()));
+    } else if (ctrl && key == Qt::Key_C) {
+        QObject *item = currentItem();
+        if (item) {
+            QString text;
+            if (item->metaObject()->indexOfMethod("selectedText()") >= 0)
+                QMetaObject::invokeMethod(item, "selectedText", Qt::DirectConnection,
+                                          Q_RETURN_ARG(QString, text));
+            if (itemName(item) == QLatin1String("Text") && !text.isEmpty())
+                QGuiApplication::clipboard()->setText(text);
+            else
+                screenSaveToClipboard();
+        } else if (selectionUsable("copy")) {
+            if (waitWithToolbarHidden())
+                callCore("screenSaveToClipboard");
+        }
+    } else if (ctrl && key == Qt::Key_S) {
+        callCoreWithPixmap("screenSaveToDisk");
+    } else if (ctrlShift && key == Qt::Key_V) {
+        callCoreWithPixmap("screenPostVK");
+    } else if (ctrlShift && key == Qt::Key_O) {
+        callCoreWithPixmap("screenPostOdnoklassniki");
+    } else if (ctrlShift && key == Qt::Key_F) {
+        callCoreWithPixmap("screenPostFacebook");
+    } else if (ctrlShift && key == Qt::Key_T) {
+        callCoreWithPixmap("screenPostTwitter");
+    } else if (ctrlShift && key == Qt::Key_E) {
+        callCoreWithPixmap("screenPostMail");
+    } else if (ctrlShift && key == Qt::Key_Z) {
+        if (paintArea_)
+            QMetaObject::invokeMethod(paintArea_, "checkRedo");
+    } else if (ctrl && key == Qt::Key_Z) {
+        if (paintArea_)
+            QMetaObject::invokeMethod(paintArea_, "checkUndo");
+    } else if ((mods & Qt::AltModifier) && key == Qt::Key_F4) {
+        close();
+    } else if (key == Qt::Key_Escape) {
+        if (!settingFlag("showCloseSurfaceWindow")) {
+            close();
+        } else {
+            QObject *checked = nullptr;
+            if (paintArea_)
+                for (QQuickItem *child : paintArea_->childItems())
+                    if (child->property("checked").toBool()) {
+                        checked = child;
+                        break;
+                    }
+            if (checked)
+                QMetaObject::invokeMethod(paintArea_, "clearSelection");
+            else if (!isEmptySelection())
+                setVisibleCloseWindow(true);
+            else
+                close();
+        }
+    }
+
+    if (key == Qt::Key_Space && !e->isAutoRepeat() && selector_ && !selector_->hasSelection())
+        selector_->setMoveMode(true);
+}
+
+void SurfaceWidget::keyReleaseEvent(QKeyEvent *e)
+{
+    QQuickView::keyReleaseEvent(e);
+    if (e->key() == Qt::Key_Space && !e->isAutoRepeat()) {
+        if (selector_ && !selector_->hasSelection())
+            selector_->setMoveMode(false);
+        // Auto-repeat releases must not flip the tool back and forth.
+        QObject *item = currentItem();
+        if (item && itemName(item) != QLatin1String("Text") && paintArea_)
+            QMetaObject::invokeMethod(paintArea_, "selectLastModule");
+    }
+    emit isCommandModifiedChanged();
+}
+
+void SurfaceWidget::mousePressEvent(QMouseEvent *e)
+{
+    pressPos_ = e->pos();
+    mousePressed_ = true;
+    if (e->button() == Qt::LeftButton && currentTool().isEmpty() && selector_ &&
+        selector_->hasSelection() && selector_->rubberRect().contains(e->localPos())) {
+        selectionDrag_ = true;
+        setCursor(Qt::ClosedHandCursor);
+    }
+    QQuickView::mousePressEvent(e);
+}
+
+void SurfaceWidget::mouseMoveEvent(QMouseEvent *e)
+{
+    if (selector_ && selectionDrag_ && mousePressed_ && currentTool().isEmpty()) {
+        const QRectF r = selector_->rubberRect();
+        selector_->moveRubberTo(int(r.left()) + (e->pos().x() - pressPos_.x()),
+                                int(r.top()) + (e->pos().y() - pressPos_.y()));
+        pressPos_ = e->pos();
+        return;
+    }
+    QQuickView::mouseMoveEvent(e);
+}
+
+void SurfaceWidget::mouseReleaseEvent(QMouseEvent *e)
+{
+    if (selectionDrag_)
+        setCursor(SurfaceSelector::crossCursor());
+    mousePressed_ = false;
+    selectionDrag_ = false;
+    QQuickView::mouseReleaseEvent(e);
+    if (e->button() == Qt::RightButton && !isEmptySelection() && selectionUsable("upload"))
+        callCore("screenUpload", Q_ARG(int, 0), Q_ARG(bool, false), Q_ARG(QPixmap, QPixmap()));
+}
+
+void SurfaceWidget::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    if (selector_) {
+        const QRectF page(QPointF(0, 0), QSizeF(selector_->width(), selector_->height()));
+        if (isEmptySelection())
+            selector_->expandToFullScreen();
+        else if (selector_->rubberRect() == page)
+            selector_->collapseFromFullScreen();
+    }
+    QQuickView::mouseDoubleClickEvent(e);
+}

@@ -1,0 +1,153 @@
+#include "platform/desktopgrab.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+#include <QX11Info>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace platform {
+
+QVector<QRect> screenGeometries()
+{
+    QVector<QRect> out;
+    for (QScreen *s : QGuiApplication::screens())
+        out.append(s->geometry());
+    return out;
+}
+
+QRect virtualDesktop()
+{
+    QRect r;
+    for (const QRect &g : screenGeometries())
+        r = r.united(g);
+    return r;
+}
+
+namespace {
+
+// One GetImage request per band of rows keeps each reply well below the
+// server's maximum request size.
+bool grabBand(xcb_connection_t *c, xcb_window_t root, const QRect &band, QImage &dst, int dstY)
+{
+    xcb_get_image_cookie_t ck = xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root,
+                                              int16_t(band.x()), int16_t(band.y()),
+                                              uint16_t(band.width()), uint16_t(band.height()),
+                                              ~0u);
+    xcb_generic_error_t *err = nullptr;
+    xcb_get_image_reply_t *rep = xcb_get_image_reply(c, ck, &err);
+    if (!rep) {
+        std::free(err);
+        return false;
+    }
+    const int len = xcb_get_image_data_length(rep);
+    const uint8_t *data = xcb_get_image_data(rep);
+    const int stride = band.width() * 4;
+    bool ok = (rep->depth == 24 || rep->depth == 32) && len >= stride * band.height();
+    if (ok) {
+        for (int y = 0; y < band.height(); ++y) {
+            uchar *line = dst.scanLine(dstY + y);
+            std::memcpy(line, data + y * stride, size_t(stride));
+        }
+    }
+    std::free(rep);
+    return ok;
+}
+
+} // namespace
+
+QImage grabDesktop(const QRect &rect)
+{
+    if (rect.isEmpty())
+        return QImage();
+    if (QX11Info::isPlatformX11() && QX11Info::connection()) {
+        auto *c = static_cast<xcb_connection_t *>(QX11Info::connection());
+        const xcb_window_t root = xcb_window_t(QX11Info::appRootWindow());
+        // Pixels outside the root window (a screen gap) cannot be read: clip,
+        // read what exists and leave the rest black.
+        QImage img(rect.size(), QImage::Format_RGB32);
+        if (img.isNull())
+            return QImage();
+        xcb_get_geometry_reply_t *geo =
+            xcb_get_geometry_reply(c, xcb_get_geometry(c, root), nullptr);
+        if (!geo)
+            return QImage();
+        const QRect rootRect(0, 0, geo->width, geo->height);
+        std::free(geo);
+        const QRect src = rect.intersected(rootRect);
+        if (src != rect)
+            img.fill(Qt::black);
+        if (src.isEmpty())
+            return img;
+        const uint32_t maxBytes = xcb_get_maximum_request_length(c) * 4u / 2u;
+        int rowsPerBand = int(qMax<uint32_t>(1, maxBytes / uint32_t(src.width() * 4)));
+        rowsPerBand = qMin(rowsPerBand, 512);
+        QImage part = src == rect ? img : QImage(src.size(), QImage::Format_RGB32);
+        for (int y = 0; y < src.height(); y += rowsPerBand) {
+            const QRect band(src.x(), src.y() + y, src.width(), qMin(rowsPerBand, src.height() - y));
+            if (!grabBand(c, root, band, part, y))
+                return QImage();
+        }
+        if (src != rect) {
+            const QPoint at = src.topLeft() - rect.topLeft();
+            for (int y = 0; y < part.height(); ++y)
+                std::memcpy(img.scanLine(at.y() + y) + at.x() * 4, part.constScanLine(y),
+                            size_t(part.width() * 4));
+        }
+        return img;
+    }
+    // Other platforms (offscreen tests): the screens grab themselves.
+    QImage img(rect.size(), QImage::Format_RGB32);
+    img.fill(Qt::black);
+    for (QScreen *s : QGuiApplication::screens()) {
+        const QRect part = s->geometry().intersected(rect);
+        if (part.isEmpty())
+            continue;
+        const QPoint local = part.topLeft() - s->geometry().topLeft();
+        const QImage shot = s->grabWindow(0, local.x(), local.y(), part.width(), part.height())
+                                .toImage()
+                                .convertToFormat(QImage::Format_RGB32);
+        if (shot.isNull())
+            continue;
+        const QPoint at = part.topLeft() - rect.topLeft();
+        for (int y = 0; y < shot.height() && at.y() + y < img.height(); ++y)
+            std::memcpy(img.scanLine(at.y() + y) + at.x() * 4, shot.constScanLine(y),
+                        size_t(qMin(shot.width(), img.width() - at.x()) * 4));
+    }
+    return img;
+}
+
+bool isControlHeld()
+{
+    return QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+}
+
+void setWindowMask(QWindow *window, const QRegion &region)
+{
+    if (window)
+        window->setMask(region);
+}
+
+void setStayOnTopFlags(QWindow *window)
+{
+    if (!window)
+        return;
+    Qt::WindowFlags f = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    if (QX11Info::isPlatformX11())
+        f |= Qt::BypassWindowManagerHint;
+    window->setFlags(f);
+}
+
+void activate(QWindow *window)
+{
+    if (!window)
+        return;
+    window->raise();
+    window->requestActivate();
+}
+
+} // namespace platform

@@ -1,0 +1,220 @@
+import QtQuick 2.12
+import PryxComponent 1.0
+
+// The capture page: frozen desktop, annotation area, selector with the size
+// label and the magnifier, toolbar and the close confirmation. Keys are the
+// surface's (C++): this page handles none itself.
+Item {
+    id: root
+    objectName: "SurfaceWindowRoot"
+
+    property int backgroundSerial: 0
+    property bool toolBarMoved: false
+
+    Image {
+        id: screenImage
+        objectName: "screenImage"
+        anchors.fill: parent
+        cache: false
+        smooth: false
+        source: "image://pryxsurface/background/" + root.backgroundSerial
+        Connections {
+            target: surface
+            function onBackgroundChanged() { root.backgroundSerial++ }
+        }
+    }
+
+    // The annotation area goes here; it fills the page at z 1.
+    Item {
+        id: paintArea
+        objectName: "paintAreaHost"
+        anchors.fill: parent
+        z: 1
+    }
+
+    SurfaceSelector {
+        id: selector
+        objectName: "SurfaceSelector"
+        anchors.fill: parent
+        z: 2
+        visible: !surface.isPonoramWork
+        onHeightChanged: {
+            selector.checkProperties()
+            surface.checkProperties()
+        }
+        onRubberRectChanged: root.placeToolBar()
+        onGxChanged: magnifierItem.update()
+        onGyChanged: magnifierItem.update()
+
+        // Size of the selection.
+        Rectangle {
+            id: sizeLabel
+            objectName: "sizeLabel"
+            readonly property int selWidth: selector.rubberRectRight - selector.rubberRectLeft
+            readonly property int selHeight: selector.rubberRectBottom - selector.rubberRectTop
+            readonly property bool movedLeft: selector.rubberRectRight + 10 + sizeText.width > root.width
+            visible: (selWidth > 0 || selHeight > 0) && selector.isPress
+            color: movedLeft ? "black" : "transparent"
+            radius: 2
+            width: sizeText.width + 20
+            height: sizeText.height + 10
+            x: movedLeft ? selector.rubberRectRight - sizeText.width - 20 - 10
+                         : selector.rubberRectRight + 10 - 10
+            y: {
+                if (movedLeft && magnifier.innerPlace && settings.showMagnifier == true)
+                    return magnifier.y - 20 - 5
+                if (toolBar.visible && selector.rubberRectBottom - 20 > toolBar.y
+                        && selector.rubberRectBottom - 20 < toolBar.y + toolBar.height)
+                    return toolBar.y - 20 - 5
+                return selector.rubberRectBottom - 20 - 5
+            }
+            Text {
+                id: sizeText
+                objectName: "sizeText"
+                x: 10
+                y: 5
+                font.family: "Arial"
+                font.pixelSize: 12
+                color: "white"
+                text: sizeLabel.selWidth + "x" + sizeLabel.selHeight
+            }
+        }
+
+        // Magnifying glass beside the cursor or the selection.
+        Rectangle {
+            id: magnifier
+            objectName: "magnifier"
+            width: 80
+            height: 90
+            radius: 5
+            color: "#25282c"
+            border.color: "#80ffffff"
+            visible: selector.firstDraw && settings.showMagnifier == true
+            readonly property int baseX: (selector.rubberRectRight === 0 || selector.rubberRectBottom === 0)
+                                         ? selector.gx : selector.rubberRectRight
+            readonly property int baseY: (selector.rubberRectRight === 0 || selector.rubberRectBottom === 0)
+                                         ? selector.gy : selector.rubberRectBottom
+            readonly property bool innerPlace: baseX + 10 + width > root.width || baseY + 10 + height > root.height
+            x: innerPlace ? baseX - width - 10 : baseX + 10
+            y: innerPlace ? baseY - height - 10 : baseY + 10
+
+            MagnifierItem {
+                id: magnifierItem
+                objectName: "MagnifierItem"
+                x: 5
+                y: 6
+                width: 70
+                height: 70
+                background: surface.background
+                gx: selector.gx
+                gy: selector.gy
+            }
+        }
+    }
+
+    // Stand-in for the annotation toolbar: keeps its place and visibility.
+    Item {
+        id: toolBar
+        objectName: "toolBar"
+        z: 20000
+        width: 420
+        height: surface.isPonoramWork ? 200 : 105
+        visible: selector.showToolBar
+        Connections {
+            target: surface
+            function onHideToolBar() { toolBar.visible = false }
+        }
+    }
+
+    function placeToolBar() {
+        if (toolBarMoved)
+            return
+        var p = surface.toolbarPosition(selector.rubberRectLeft, selector.rubberRectTop,
+                                        selector.rubberRectRight, selector.rubberRectBottom,
+                                        toolBar.width, toolBar.height)
+        toolBar.x = p.x
+        toolBar.y = p.y
+    }
+
+    // Close confirmation.
+    Rectangle {
+        id: closeWindow
+        objectName: "closeWindow"
+        width: 440
+        height: 250
+        z: 50000
+        opacity: 0.9
+        radius: 8
+        color: "#25282c"
+        visible: surface.visibleCloseWindow
+        onVisibleChanged: {
+            if (visible) {
+                x = surface.primaryX + surface.primaryWidth / 2 - 220
+                y = surface.primaryY + surface.primaryHeight / 2 - 125
+            }
+        }
+        // Keeps clicks on the dialog from reaching the selector.
+        MouseArea { anchors.fill: parent }
+
+        Text {
+            id: closeText
+            anchors.horizontalCenter: parent.horizontalCenter
+            y: 40
+            width: parent.width - 60
+            horizontalAlignment: Text.AlignHCenter
+            wrapMode: Text.WordWrap
+            font.family: "Georgia"
+            font.italic: true
+            font.pixelSize: 17
+            color: "white"
+            text: qsTr("Cancel screen capture? All changes whill be lost!")
+        }
+        Row {
+            anchors.horizontalCenter: parent.horizontalCenter
+            y: 130
+            spacing: 20
+            Rectangle {
+                objectName: "closeYes"
+                width: 120; height: 36; radius: 4
+                color: yesArea.containsMouse ? "#4ba3cc" : "#3a8db5"
+                Text { anchors.centerIn: parent; color: "white"; font.family: "Arial"; font.pixelSize: 14; text: qsTr("Yes") }
+                MouseArea { id: yesArea; anchors.fill: parent; hoverEnabled: true; onClicked: surface.close() }
+            }
+            Rectangle {
+                objectName: "closeNo"
+                width: 120; height: 36; radius: 4
+                color: noArea.containsMouse ? "#5a5d61" : "#45484c"
+                Text { anchors.centerIn: parent; color: "white"; font.family: "Arial"; font.pixelSize: 14; text: qsTr("No") }
+                MouseArea { id: noArea; anchors.fill: parent; hoverEnabled: true; onClicked: surface.visibleCloseWindow = false }
+            }
+        }
+        Item {
+            id: doNotShow
+            objectName: "doNotShow"
+            property bool checked: false
+            anchors.horizontalCenter: parent.horizontalCenter
+            y: 195
+            width: doNotShowRow.width
+            height: doNotShowRow.height
+            Row {
+                id: doNotShowRow
+                spacing: 8
+                Rectangle {
+                    width: 16; height: 16; radius: 2
+                    color: "transparent"; border.color: "white"
+                    Rectangle { anchors.centerIn: parent; width: 8; height: 8; color: "white"; visible: doNotShow.checked }
+                }
+                Text { color: "white"; font.family: "Arial"; font.pixelSize: 13; text: qsTr("Do not show this window") }
+            }
+            MouseArea {
+                anchors.fill: parent
+                onClicked: {
+                    doNotShow.checked = !doNotShow.checked
+                    settings.setValue("showCloseSurfaceWindow", !doNotShow.checked)
+                }
+            }
+        }
+    }
+
+    Component.onCompleted: paintArea.forceActiveFocus()
+}
