@@ -1,4 +1,5 @@
 #include "core/core.h"
+#include "editor/environment.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -72,6 +73,23 @@ Core *Core::instance()
     return s_core;
 }
 
+// The annotation editor takes its palette colours and analytics from Core.
+static void wireEditor()
+{
+    pryx::editor::Environment::setColorLookup(
+        [](int x) { return Core::instance()->getColorFromX(x); });
+    pryx::editor::Environment::setEventSink(
+        [](const QString &category, const QString &action, const QString &label) {
+            static const QStringList categories = {"size", "color", "capture", "auth", "app", "tool"};
+            static const QStringList actions = {"change", "click", "hotkey", "auth", "signout", "use"};
+            const int c = categories.indexOf(category);
+            const int a = actions.indexOf(action);
+            if (c < 0 || a < 0)
+                return;
+            Core::instance()->addAnalyticsEvent(c, a, true, label);
+        });
+}
+
 Core::Core() : QObject(nullptr)
 {
     // Set first: the settings store waits in a local event loop, and a call of
@@ -95,11 +113,14 @@ Core::Core() : QObject(nullptr)
     connect(Setting::instance(), SIGNAL(languageChanged()), this, SIGNAL(languageChanged()));
     connect(Setting::instance(), SIGNAL(languageChanged()), this, SLOT(createTrayIcon()));
 
+    HookKeybord::instance()->setTarget(this);
     connect(HookKeybord::instance(), SIGNAL(printModifiedChanged(bool)), this,
             SIGNAL(printModifiers(bool)));
 
     clipboard_ = QApplication::clipboard();
     colorLine_ = QImage(QStringLiteral(":/component/image/component/color_line_big.png"));
+
+    wireEditor();
 
     connect(this, SIGNAL(deletedSurfaceScreen()), this, SLOT(deleteSurfaceScreen()));
     setLastLink(QString());

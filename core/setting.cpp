@@ -1,4 +1,5 @@
 #include "core/setting.h"
+#include "core/core.h"
 
 #include "core/crypto.h"
 #include "core/paths.h"
@@ -283,8 +284,8 @@ QVariant Setting::userAvatar()
 }
 QVariant Setting::quota() { return getValue(QStringLiteral("quota")); }
 QVariant Setting::usage() { return getValue(QStringLiteral("usage")); }
-// The authorisation host comes from Core; wired once Core is in place.
-QVariant Setting::currentHostUrl() { return QString(); }
+// The authorisation host is kept by Core.
+QVariant Setting::currentHostUrl() { return Core::instance()->authHost(); }
 int Setting::colorColorLine() { return getValue(QStringLiteral("colorColorLine")).toInt(); }
 void Setting::setColorColorLine(int value) { setValue(QStringLiteral("colorColorLine"), value); }
 
