@@ -41,10 +41,7 @@ public:
             return false;
         auto *ev = static_cast<xcb_generic_event_t *>(message);
         const uint8_t rt = ev->response_type & 0x7f;
-        if (rt == XCB_MAPPING_NOTIFY) {
-            xkeymap::invalidate();
-            return false;
-        }
+        xkeymap::noteEvent(ev);
         if (rt != XCB_KEY_PRESS && rt != XCB_KEY_RELEASE)
             return false;
         auto *key = reinterpret_cast<xcb_key_press_event_t *>(ev);
@@ -113,6 +110,7 @@ bool GlobalShortcut::grab()
     GlobalShortcutFilter *filter = GlobalShortcutFilter::instance();
     if (!c || !filter || shortcut_.isEmpty())
         return false;
+    xkeymap::invalidate(); // registrations are rare: always read the current map
     const int combined = shortcut_[0];
     const int qtKey = combined & ~int(Qt::KeyboardModifierMask);
     uint16_t mods = 0;

@@ -22,10 +22,7 @@ public:
             return false;
         auto *ev = static_cast<xcb_generic_event_t *>(message);
         const uint8_t rt = ev->response_type & 0x7f;
-        if (rt == XCB_MAPPING_NOTIFY) {
-            xkeymap::invalidate();
-            return false;
-        }
+        xkeymap::noteEvent(ev);
         if (rt != XCB_GE_GENERIC)
             return false;
         auto *ge = reinterpret_cast<xcb_ge_generic_event_t *>(ev);

@@ -85,6 +85,31 @@ uint32_t rootWindow()
 
 void invalidate() { cache().loaded = false; }
 
+void noteEvent(const void *xcbEvent)
+{
+    const auto *ev = static_cast<const xcb_generic_event_t *>(xcbEvent);
+    const uint8_t type = ev->response_type & 0x7f;
+    if (type == XCB_MAPPING_NOTIFY) {
+        invalidate();
+        return;
+    }
+    static int xkbEvent = -1; // first event code of XKEYBOARD, 0 when absent
+    if (xkbEvent < 0) {
+        xkbEvent = 0;
+        if (xcb_connection_t *c = connection()) {
+            static const char name[] = "XKEYBOARD";
+            xcb_query_extension_reply_t *r = xcb_query_extension_reply(
+                c, xcb_query_extension(c, sizeof(name) - 1, name), nullptr);
+            if (r && r->present)
+                xkbEvent = r->first_event;
+            std::free(r);
+        }
+    }
+    // The second byte of every XKB event is its kind: 0 new keyboard, 1 map.
+    if (xkbEvent > 0 && type == xkbEvent && (ev->pad0 == 0 || ev->pad0 == 1))
+        invalidate();
+}
+
 QVector<uint32_t> keysymsForQtKey(int key)
 {
     if (key >= Qt::Key_A && key <= Qt::Key_Z)

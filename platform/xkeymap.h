@@ -34,7 +34,10 @@ bool modifiersForQt(int qtModifiers, uint16_t *mask);
 uint16_t lockMask();
 uint16_t numLockMask();
 
-// Drops the cached maps (after a MappingNotify).
+// Drops the cached maps.
 void invalidate();
+// Drops them when the event tells of a new keyboard map (core MappingNotify
+// or the XKB map and new-keyboard notifications Qt's connection receives).
+void noteEvent(const void *xcbEvent);
 
 } // namespace xkeymap
