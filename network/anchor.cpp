@@ -1,2 +1,0 @@
-// placeholder until the first source of this folder lands
-namespace pryx { int networkAnchor = 0; }
