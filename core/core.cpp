@@ -317,31 +317,7 @@ void Core::openAudioImage(QString fileName)
     qDebug() << Q_FUNC_INFO << fileName;
     notAvailable(Q_FUNC_INFO);
 }
-bool Core::isCanRecordAudio() { return false; }
-void Core::recordAudio() { notAvailable(Q_FUNC_INFO); }
-void Core::pauseRecordAudio() { notAvailable(Q_FUNC_INFO); }
-void Core::uppauseRecordAudio() { notAvailable(Q_FUNC_INFO); }
-QString Core::stopRecordAudio()
-{
-    notAvailable(Q_FUNC_INFO);
-    return QString();
-}
-bool Core::isHaveAudioFile()
-{
-    return !QDir(pryx::audioTmpPath()).entryList({QStringLiteral("*.wav")}, QDir::Files).isEmpty();
-}
-QString Core::getAudioFile()
-{
-    const QFileInfoList files =
-        QDir(pryx::audioTmpPath()).entryInfoList({QStringLiteral("*.wav")}, QDir::Files, QDir::Time);
-    return files.isEmpty() ? QString() : files.first().absoluteFilePath();
-}
-void Core::clearAudioFile()
-{
-    QDir dir(pryx::audioTmpPath());
-    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
-        dir.remove(name);
-}
+// The recording members are in core/coreaudio.cpp.
 
 // Account glue.
 bool Core::checkAutorization()

@@ -1,0 +1,129 @@
+// Core's voice comments: recording into the audio folder and joining a
+// finished recording and a capture into one image-with-audio file.
+
+#include "core/core.h"
+
+#include <QAudioEncoderSettings>
+#include <QAudioRecorder>
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+#include <QUrl>
+
+#include "core/paths.h"
+#include "windows/audioimagefile.h"
+
+namespace {
+
+QByteArray readWholeFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+} // namespace
+
+bool Core::isCanRecordAudio() { return false; }
+
+void Core::recordAudio()
+{
+    if (!audioRecorder_)
+        audioRecorder_ = new QAudioRecorder();
+    audioRecorder_->setAudioInput(audioRecorder_->defaultAudioInput());
+
+    QAudioEncoderSettings settings;
+    settings.setCodec(QStringLiteral("audio/pcm"));
+    settings.setQuality(QMultimedia::HighQuality);
+    // The player plays raw blocks as 48000 Hz 16-bit mono; record the same.
+    settings.setSampleRate(48000);
+    settings.setChannelCount(1);
+    audioRecorder_->setEncodingSettings(settings, QVideoEncoderSettings(), QString());
+    audioRecorder_->setVolume(1.0);
+
+    pryx::ensurePrivateDir(pryx::audioTmpPath());
+    const QString file = QDir::toNativeSeparators(QDir(pryx::audioTmpPath()).absolutePath())
+                         + QDir::separator()
+                         + QString::number(QDateTime::currentMSecsSinceEpoch()) + ".wav";
+    audioRecorder_->setOutputLocation(QUrl::fromLocalFile(file));
+    audioRecorder_->record();
+    qDebug() << Q_FUNC_INFO << file << audioRecorder_->error() << audioRecorder_->errorString();
+}
+
+void Core::pauseRecordAudio()
+{
+    if (!audioRecorder_)
+        audioRecorder_ = new QAudioRecorder();
+    audioRecorder_->pause();
+}
+
+void Core::uppauseRecordAudio()
+{
+    if (!audioRecorder_)
+        audioRecorder_ = new QAudioRecorder();
+    audioRecorder_->record();
+}
+
+QString Core::stopRecordAudio()
+{
+    if (!audioRecorder_)
+        audioRecorder_ = new QAudioRecorder();
+    audioRecorder_->stop();
+    // The recorder finishes its file asynchronously: wait for the stopped
+    // state before the file is read.
+    if (audioRecorder_->status() != QMediaRecorder::UnloadedStatus
+        && audioRecorder_->status() != QMediaRecorder::LoadedStatus) {
+        QEventLoop loop;
+        QTimer timeout;
+        timeout.setSingleShot(true);
+        connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+        connect(audioRecorder_, &QMediaRecorder::statusChanged, &loop,
+                [&loop](QMediaRecorder::Status status) {
+                    if (status == QMediaRecorder::LoadedStatus
+                        || status == QMediaRecorder::UnloadedStatus)
+                        loop.quit();
+                });
+        timeout.start(5000);
+        loop.exec();
+    }
+    qDebug() << Q_FUNC_INFO << audioImageSource_;
+
+    const QByteArray image = readWholeFile(audioImageSource_);
+    const QByteArray audio = readWholeFile(getAudioFile());
+    const QString path = QDir::toNativeSeparators(QDir(pryx::tmpPath()).absolutePath())
+                         + QDir::separator()
+                         + QString::number(QDateTime::currentMSecsSinceEpoch()) + ".pia";
+    AudioImageFile file;
+    file.setPath(path);
+    if (!file.write(image, audio)) {
+        // A write the library refused is not hidden; a missing library
+        // stays silent and the caller's upload or copy fails on its own.
+        if (!file.errorString().isEmpty() && QFile::exists(AudioImageFile::libraryPath()))
+            showErrorWidget(file.errorString());
+    }
+    return path;
+}
+
+bool Core::isHaveAudioFile()
+{
+    return !QDir(pryx::audioTmpPath()).entryList({QStringLiteral("*.wav")}, QDir::Files).isEmpty();
+}
+
+QString Core::getAudioFile()
+{
+    const QFileInfoList files =
+        QDir(pryx::audioTmpPath()).entryInfoList({QStringLiteral("*.wav")}, QDir::Files, QDir::Time);
+    return files.isEmpty() ? QString() : files.first().absoluteFilePath();
+}
+
+void Core::clearAudioFile()
+{
+    QDir dir(pryx::audioTmpPath());
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        dir.remove(name);
+}

@@ -1,0 +1,324 @@
+// Image-with-audio files through the audio library, and sound playback
+// through a PulseAudio null sink started by this test.
+
+#include <QtTest>
+
+#include <QAudioDeviceInfo>
+#include <QProcess>
+#include <QtEndian>
+
+#include <cmath>
+
+#include "windows/audioimagefile.h"
+
+namespace {
+
+QByteArray le32(quint32 v)
+{
+    QByteArray b(4, 0);
+    qToLittleEndian(v, reinterpret_cast<uchar *>(b.data()));
+    return b;
+}
+QByteArray le16(quint16 v)
+{
+    QByteArray b(2, 0);
+    qToLittleEndian(v, reinterpret_cast<uchar *>(b.data()));
+    return b;
+}
+QByteArray le64(quint64 v)
+{
+    QByteArray b(8, 0);
+    qToLittleEndian(v, reinterpret_cast<uchar *>(b.data()));
+    return b;
+}
+
+// A WAV file of a sine tone, 16-bit signed mono.
+QByteArray toneWav(int ms, int rate = 48000)
+{
+    QByteArray pcm;
+    const int samples = rate * ms / 1000;
+    for (int i = 0; i < samples; ++i)
+        pcm += le16(quint16(qint16(12000 * std::sin(2 * M_PI * 440 * i / rate))));
+    QByteArray wav = "RIFF" + le32(quint32(36 + pcm.size())) + "WAVE";
+    wav += "fmt " + le32(16) + le16(1) + le16(1) + le32(quint32(rate)) + le32(quint32(rate * 2))
+           + le16(2) + le16(16);
+    wav += "LIST" + le32(4) + "INFO"; // a chunk the player must skip
+    wav += "data" + le32(quint32(pcm.size())) + pcm;
+    return wav;
+}
+
+QByteArray header(quint64 image, quint64 audio, const QByteArray &magic = QByteArray("PRYXPIA\0", 8),
+                  quint32 version = 1)
+{
+    return magic + le32(version) + le64(image) + le64(audio);
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestAudioImageFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void roundTrip_data();
+    void roundTrip();
+    void badFiles_data();
+    void badFiles();
+    void missingLibrary();
+    void failedWrite();
+    void decodeWav();
+    void playFinishesAndRestarts();
+    void stopDuringPlayback();
+    void destroyDuringPlayback();
+    void emptySoundEndsAtOnce();
+
+private:
+    bool startSoundServer();
+    QString dir_;
+    QProcess pulse_;
+    bool haveSound_ = false;
+};
+
+void TestAudioImageFile::initTestCase()
+{
+    AudioImageFile::setLibraryPath(QStringLiteral(PRYX_BINARY_DIR "/bin/audiolib.so"));
+    dir_ = QDir::tempPath() + "/pia";
+    QVERIFY(QDir().mkpath(dir_));
+    haveSound_ = startSoundServer();
+}
+
+bool TestAudioImageFile::startSoundServer()
+{
+    const QString run = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (run.isEmpty() || !QFileInfo(run).isDir())
+        return false;
+    pulse_.setProgram(QStringLiteral("pulseaudio"));
+    pulse_.setArguments({"--daemonize=no", "--exit-idle-time=-1", "-n", "--use-pid-file=no",
+                         "--disable-shm", "--load=module-native-protocol-unix",
+                         "--load=module-null-sink sink_name=pryxtest",
+                         "--load=module-always-sink"});
+    pulse_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    pulse_.start();
+    if (!pulse_.waitForStarted(5000))
+        return false;
+    const QString socket = run + "/pulse/native";
+    QElapsedTimer t;
+    t.start();
+    while (!QFile::exists(socket) && t.elapsed() < 5000)
+        QTest::qWait(50);
+    return QFile::exists(socket);
+}
+
+void TestAudioImageFile::cleanupTestCase()
+{
+    if (pulse_.state() != QProcess::NotRunning) {
+        pulse_.terminate();
+        if (!pulse_.waitForFinished(3000))
+            pulse_.kill();
+        pulse_.waitForFinished(1000);
+    }
+}
+
+void TestAudioImageFile::roundTrip_data()
+{
+    QTest::addColumn<QByteArray>("image");
+    QTest::addColumn<QByteArray>("audio");
+    QByteArray binary;
+    for (int i = 0; i < 70000; ++i)
+        binary += char(i * 7 % 256);
+    QTest::newRow("png and wav") << QByteArray("\x89PNG\r\n\x1a\n\0\0ab", 12) << toneWav(50);
+    QTest::newRow("binary with zeros") << binary << binary.left(1001);
+    QTest::newRow("empty sound") << QByteArray("img") << QByteArray();
+    QTest::newRow("both empty") << QByteArray() << QByteArray();
+}
+
+void TestAudioImageFile::roundTrip()
+{
+    QFETCH(QByteArray, image);
+    QFETCH(QByteArray, audio);
+    const QString path = dir_ + "/round.pia";
+    AudioImageFile out;
+    out.setPath(path);
+    QVERIFY2(out.write(image, audio), qPrintable(out.errorString()));
+    QCOMPARE(QFileInfo(path).size(), qint64(28 + image.size() + audio.size()));
+
+    AudioImageFile in;
+    in.setPath(path);
+    QVERIFY2(in.readAll(), qPrintable(in.errorString()));
+    QCOMPARE(in.image(), image);
+    QCOMPARE(in.audio(), audio);
+}
+
+void TestAudioImageFile::badFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+    const QByteArray good = header(3, 4) + "img" + "snd!";
+    QTest::newRow("empty") << QByteArray() << "too short";
+    QTest::newRow("header cut") << good.left(20) << "too short";
+    QTest::newRow("truncated sound") << good.left(good.size() - 1) << "past the end";
+    QTest::newRow("wrong magic") << (header(3, 4, QByteArray("PRYXPIB\0", 8)) + "imgsnd!")
+                                 << "not an image-with-audio file";
+    QTest::newRow("png, not pia") << QByteArray("\x89PNG\r\n\x1a\n").repeated(8)
+                                  << "not an image-with-audio file";
+    QTest::newRow("future version") << (header(3, 4, QByteArray("PRYXPIA\0", 8), 2) + "imgsnd!")
+                                    << "version";
+    QTest::newRow("image length past end") << (header(1000, 0) + "img") << "past the end";
+    QTest::newRow("huge lengths overflow") << (header(~quint64(0), 8) + "imgsnd!!") << "past the end";
+    QTest::newRow("sum overflows") << (header(quint64(1) << 63, quint64(1) << 63) + "x")
+                                   << "past the end";
+    QTest::newRow("trailing bytes") << (good + "x") << "trailing";
+}
+
+void TestAudioImageFile::badFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    const QString path = dir_ + "/bad.pia";
+    writeFile(path, bytes);
+    AudioImageFile file;
+    file.setPath(path);
+    QSignalSpy errors(&file, SIGNAL(errorOccurred(QString)));
+    QVERIFY(!file.readAll());
+    QVERIFY(file.image().isEmpty());
+    QVERIFY(file.audio().isEmpty());
+    QVERIFY2(file.errorString().contains(reason), qPrintable(file.errorString()));
+    QVERIFY(file.errorString().contains(path));
+    QCOMPARE(errors.count(), 1);
+}
+
+void TestAudioImageFile::missingLibrary()
+{
+    const QString path = dir_ + "/nolib.pia";
+    AudioImageFile::setLibraryPath(dir_ + "/no-such-audiolib.so");
+    AudioImageFile file;
+    file.setPath(path);
+    QSignalSpy errors(&file, SIGNAL(errorOccurred(QString)));
+    QVERIFY(!file.write("a", "b"));
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(!file.readAll());
+    QCOMPARE(errors.count(), 0); // skipped without a message
+    AudioImageFile::setLibraryPath(QStringLiteral(PRYX_BINARY_DIR "/bin/audiolib.so"));
+}
+
+void TestAudioImageFile::failedWrite()
+{
+    AudioImageFile file;
+    file.setPath(dir_ + "/missing-folder/x.pia");
+    QSignalSpy errors(&file, SIGNAL(errorOccurred(QString)));
+    QVERIFY(!file.write("img", "snd"));
+    QCOMPARE(errors.count(), 1);
+    QVERIFY2(file.errorString().contains("Cannot write"), qPrintable(file.errorString()));
+}
+
+void TestAudioImageFile::decodeWav()
+{
+    QAudioFormat format;
+    QByteArray pcm;
+    QString error;
+    const QByteArray wav = toneWav(10, 22050);
+    QVERIFY(AudioThreadPlay::decode(wav, &format, &pcm, &error));
+    QCOMPARE(format.sampleRate(), 22050);
+    QCOMPARE(format.sampleSize(), 16);
+    QCOMPARE(format.channelCount(), 1);
+    QCOMPARE(format.sampleType(), QAudioFormat::SignedInt);
+    QCOMPARE(pcm.size(), 22050 / 100 * 2);
+    QCOMPARE(pcm, wav.right(pcm.size())); // the header and the LIST chunk are skipped
+
+    // Raw blocks play as 48000 Hz signed 16-bit mono.
+    QVERIFY(AudioThreadPlay::decode("abcd", &format, &pcm, &error));
+    QCOMPARE(format.sampleRate(), 48000);
+    QCOMPARE(format.sampleType(), QAudioFormat::SignedInt);
+    QCOMPARE(pcm, QByteArray("abcd"));
+
+    // A WAV file in a format the player cannot play is refused.
+    QByteArray alaw = wav;
+    alaw[20] = 6;
+    QVERIFY(!AudioThreadPlay::decode(alaw, &format, &pcm, &error));
+    QVERIFY(!error.isEmpty());
+}
+
+void TestAudioImageFile::playFinishesAndRestarts()
+{
+    if (!haveSound_)
+        QSKIP("no PulseAudio server could be started here");
+    AudioImageFile file;
+    // Read through the library, as the player does.
+    const QString path = dir_ + "/tone.pia";
+    file.setPath(path);
+    QVERIFY(file.write("img", toneWav(300)));
+    QVERIFY(file.readAll());
+    QSignalSpy changes(&file, SIGNAL(stateChange()));
+    QSignalSpy errors(&file, SIGNAL(errorOccurred(QString)));
+    for (int round = 0; round < 2; ++round) {
+        QElapsedTimer t;
+        t.start();
+        file.play();
+        QTRY_COMPARE_WITH_TIMEOUT(file.playing(), 1, 3000);
+        file.play(); // a second click while playing changes nothing
+        QTRY_COMPARE_WITH_TIMEOUT(file.playing(), 0, 5000);
+        QVERIFY2(errors.isEmpty(), errors.isEmpty() ? "" : qPrintable(errors.first().first().toString()));
+        QVERIFY2(t.elapsed() >= 200, "the tone played through to its end");
+    }
+    QVERIFY(changes.count() >= 4);
+}
+
+void TestAudioImageFile::stopDuringPlayback()
+{
+    if (!haveSound_)
+        QSKIP("no PulseAudio server could be started here");
+    AudioImageFile file;
+    file.setPath(dir_ + "/long.pia");
+    QVERIFY(file.write("img", toneWav(5000)));
+    QVERIFY(file.readAll());
+    QElapsedTimer t;
+    t.start();
+    file.play();
+    QTRY_COMPARE_WITH_TIMEOUT(file.playing(), 1, 3000);
+    QTest::qWait(200);
+    file.stop();
+    QTRY_COMPARE_WITH_TIMEOUT(file.playing(), 0, 2000);
+    QVERIFY(t.elapsed() < 4000);
+    // Playing again starts from the first byte.
+    file.play();
+    QTRY_COMPARE_WITH_TIMEOUT(file.playing(), 1, 3000);
+    file.stop();
+    QTRY_COMPARE_WITH_TIMEOUT(file.playing(), 0, 2000);
+}
+
+void TestAudioImageFile::destroyDuringPlayback()
+{
+    if (!haveSound_)
+        QSKIP("no PulseAudio server could be started here");
+    auto *file = new AudioImageFile;
+    file->setPath(dir_ + "/close.pia");
+    QVERIFY(file->write("img", toneWav(5000)));
+    QVERIFY(file->readAll());
+    file->play();
+    QTRY_COMPARE_WITH_TIMEOUT(file->playing(), 1, 3000);
+    QTest::qWait(100);
+    QElapsedTimer t;
+    t.start();
+    delete file; // stops and joins the thread
+    QVERIFY(t.elapsed() < 3000);
+}
+
+void TestAudioImageFile::emptySoundEndsAtOnce()
+{
+    AudioImageFile file; // nothing read: empty picture and sound
+    QSignalSpy changes(&file, SIGNAL(stateChange()));
+    file.play();
+    QTRY_VERIFY_WITH_TIMEOUT(changes.count() >= 2, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(file.playing(), 0, 3000);
+}
+
+QTEST_GUILESS_MAIN(TestAudioImageFile)
+#include "tst_audioimagefile.moc"
