@@ -172,7 +172,8 @@ private slots:
                 sources << it.next();
         }
         const QStringList all = resourceFiles(QStringLiteral(":/"));
-        QRegularExpression lit(QStringLiteral("\"(?:qrc)?(:/[^\"]*)\"(\\s*\\+)?"));
+        // ":/" followed by "/" is a URL scheme separator, not a resource.
+        QRegularExpression lit(QStringLiteral("\"(?:qrc)?(:/[^\"/][^\"]*)\"(\\s*\\+)?"));
         QStringList missing;
         int checked = 0;
         for (const QString &src : sources) {
