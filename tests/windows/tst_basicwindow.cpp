@@ -3,6 +3,7 @@
 
 #include "support/qmlstandins.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QQmlComponent>
@@ -264,6 +265,22 @@ private slots:
         QObject *area = o->findChild<QObject *>("area");
         QVERIFY(area);
         QCOMPARE(area->property("cursorShape").toInt(), int(Qt::PointingHandCursor));
+    }
+
+    // Every component on one page, without a warning; the picture goes to
+    // the build folder's screenshots for a look.
+    void componentGallery()
+    {
+        testsupport::WarningCollector warnings;
+        TestWindow w(QStringLiteral("qrc:/test/Gallery.qml"));
+        QCOMPARE(w.status(), QQuickView::Ready);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::qWait(100);
+        const QString dir = QStringLiteral(PRYX_BINARY_DIR) + "/screenshots";
+        QDir().mkpath(dir);
+        QVERIFY(w.grabWindow().save(dir + "/components.png"));
+        QCOMPARE(warnings.take(), QStringList());
     }
 
     void mapToSceneSkipsRoot()
