@@ -2,7 +2,9 @@
 
 #include "editor/tools/ellipsemodule.h"
 #include "editor/tools/idlemodule.h"
+#include "editor/tools/markermodule.h"
 #include "editor/tools/movemodule.h"
+#include "editor/tools/penmodule.h"
 #include "editor/tools/rectmodule.h"
 
 namespace pryx {
@@ -24,7 +26,7 @@ const QVector<ToolEntry> &toolRegistry()
 {
     static const QVector<ToolEntry> tools = {
         {"Move", &make<MoveModule>},
-        PRYX_IDLE_TOOL("Pen"),
+        {"Pen", &make<PenModule>},
         {"Rect", &make<RectModule>},
         {"Ellipse", &make<EllipseModule>},
         PRYX_IDLE_TOOL("Line"),
@@ -32,7 +34,7 @@ const QVector<ToolEntry> &toolRegistry()
         PRYX_IDLE_TOOL("Text"),
         PRYX_IDLE_TOOL("Blur"),
         PRYX_IDLE_TOOL("Counter"),
-        PRYX_IDLE_TOOL("Marker"),
+        {"Marker", &make<MarkerModule>},
         PRYX_IDLE_TOOL("Blackout"),
         PRYX_IDLE_TOOL("Ponoram"),
     };

@@ -1,0 +1,315 @@
+#include "editor/items/penitem.h"
+
+#include <QMouseEvent>
+#include <QMutexLocker>
+#include <QPainter>
+#include <QUndoStack>
+
+#include "editor/commands/penchange.h"
+#include "editor/ppainterarea.h"
+#include "editor/smoothing.h"
+
+PenItem::PenItem(QQuickItem *parent) : PenItem(QStringLiteral("Pen"), parent) {}
+
+PenItem::PenItem(const QString &name, QQuickItem *parent) : AbstractGraphItem(name, parent)
+{
+    connect(this, SIGNAL(lineWidthChanged(int)), this, SLOT(checkNewGeometry()));
+}
+
+PenItem::~PenItem()
+{
+    if (smoother_) {
+        if (smoother_->currentItem() == this)
+            smoother_->stopAndWait();
+        smoother_->detach(this);
+    }
+}
+
+void PenItem::setSmoother(ThreadAliasingPoint *smoother) { smoother_ = smoother; }
+
+void PenItem::addPoint(QPointF p)
+{
+    const int w = lineWidth_;
+    innerRect_ = itemRect_.normalized().adjusted(15, 15, -15, -15);
+    QList<QPointF> shifted;
+    if (itemRect_.width() == 0 && itemRect_.height() == 0) {
+        setX(int(p.x() - (w + 5)));
+        setY(int(p.y() - (w + 5)));
+        setWidth(w + 10);
+        setHeight(w + 10);
+    } else if (!innerRect_.contains(p)) {
+        double X = x(), Y = y(), W = width(), H = height();
+        QPointF shift(0, 0);
+        if (p.x() > innerRect_.right())
+            W = int(p.x() - innerRect_.right() + W);
+        if (p.y() > innerRect_.bottom())
+            H = int(w + p.y() - innerRect_.bottom() + H);
+        if (p.x() < innerRect_.left()) {
+            const double d = innerRect_.left() - p.x();
+            shift.rx() += w + d;
+            X = int(X - d - w);
+            W = int(w + d + W);
+        }
+        if (p.y() < innerRect_.top()) {
+            const double d = innerRect_.top() - p.y();
+            shift.ry() += w + d;
+            Y = int(Y - d - w);
+            H = int(w + d + H);
+        }
+        if (!shift.isNull()) {
+            QMutexLocker lock(&pointsMutex);
+            for (QPointF &q : points_)
+                q += shift;
+            ++changeCount_;
+        }
+        setX(X);
+        setY(Y);
+        setWidth(W);
+        setHeight(H);
+    }
+    storeItemRect();
+    penRect_ = itemRect_;
+    {
+        QMutexLocker lock(&pointsMutex);
+        points_.append(p - QPointF(x(), y()));
+        ++changeCount_;
+    }
+    update();
+    rebuildKeyPosition();
+}
+
+void PenItem::removeLastPoint()
+{
+    QMutexLocker lock(&pointsMutex);
+    if (points_.isEmpty())
+        return;
+    points_.removeLast();
+    ++changeCount_;
+}
+
+int PenItem::pointCount() const
+{
+    QMutexLocker lock(&pointsMutex);
+    return points_.size();
+}
+
+QList<QPointF> PenItem::pointsCopy() const
+{
+    QMutexLocker lock(&pointsMutex);
+    return points_;
+}
+
+QList<QPointF> PenItem::smoothPointsCopy() const
+{
+    QMutexLocker lock(&pointsMutex);
+    return smoothPoints_;
+}
+
+PenItem::Snapshot PenItem::snapshot() const
+{
+    QMutexLocker lock(&pointsMutex);
+    return Snapshot{points_, changeCount_};
+}
+
+quint64 PenItem::changeCount() const
+{
+    QMutexLocker lock(&pointsMutex);
+    return changeCount_;
+}
+
+void PenItem::storeSmoothPoints(const QList<QPointF> &points, quint64)
+{
+    {
+        QMutexLocker lock(&pointsMutex);
+        smoothPoints_ = points;
+    }
+    QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+}
+
+void PenItem::setGeometryRect(QRectF r)
+{
+    const QRectF n = r.normalized();
+    setX(n.x());
+    setY(n.y());
+    setWidth(n.width());
+    setHeight(n.height());
+    storeItemRect();
+}
+
+void PenItem::scaleSmooth(QRectF from, QRectF to)
+{
+    const QRectF f = from.normalized(), t = to.normalized();
+    const double sx = f.width() == 0 ? 1 : t.width() / f.width();
+    const double sy = f.height() == 0 ? 1 : t.height() / f.height();
+    QMutexLocker lock(&pointsMutex);
+    for (QPointF &q : smoothPoints_)
+        q = QPointF(q.x() * sx, q.y() * sy);
+}
+
+QRectF PenItem::orientedRect(QRectF r, int ox, int oy) const
+{
+    const QRectF n = r.normalized();
+    QRectF out = n;
+    if (ox < 0)
+        out = QRectF(out.x() + out.width(), out.y(), -out.width(), out.height());
+    if (oy < 0)
+        out = QRectF(out.x(), out.y() + out.height(), out.width(), -out.height());
+    return out;
+}
+
+void PenItem::setRect(QRectF r)
+{
+    const int ox = r.width() < 0 ? -1 : 1;
+    const int oy = r.height() < 0 ? -1 : 1;
+    scaleSmooth(penRect_, r);
+    penRect_ = r.normalized();
+    setGeometryRect(r);
+    if (ox != orientX_ || oy != orientY_) {
+        const double W = width(), H = height();
+        QMutexLocker lock(&pointsMutex);
+        for (QPointF &q : smoothPoints_)
+            q = QPointF(ox != orientX_ ? W - q.x() : q.x(), oy != orientY_ ? H - q.y() : q.y());
+    }
+    orientX_ = ox;
+    orientY_ = oy;
+    rebuildKeyPosition();
+    update();
+}
+
+void PenItem::rescale(QRectF from, QRectF to)
+{
+    scaleSmooth(from, to);
+    penRect_ = to;
+    setGeometryRect(to);
+    rebuildKeyPosition();
+    update();
+}
+
+void PenItem::rescale(double ratio)
+{
+    const QRectF from = itemRect_;
+    move(itemRect_.x() * ratio, itemRect_.y() * ratio);
+    rescale(from, QRectF(x(), y(), width() * ratio, height() * ratio));
+}
+
+void PenItem::move(double nx, double ny)
+{
+    penRect_ = itemRect_.translated(nx - x(), ny - y());
+    setGeometryRect(penRect_);
+    rebuildKeyPosition();
+}
+
+void PenItem::rebuildKeyPosition()
+{
+    const double W = width(), H = height();
+    keyPositions_ = {QPointF(5, 5),
+                     QPointF(int(W * 0.5), 5),
+                     QPointF(int(W - 5), 5),
+                     QPointF(int(W - 5), int(H * 0.5)),
+                     QPointF(int(W - 5), int(H - 5)),
+                     QPointF(int(W * 0.5), int(H - 5)),
+                     QPointF(5, int(H * 0.5)),
+                     QPointF(5, int(H - 5)),
+                     QPointF(int(W * 0.5), int(H * 0.5))};
+}
+
+QList<QPointF> PenItem::paintedPoints() const
+{
+    QList<QPointF> pts = smoothPointsCopy();
+    const bool mx = penRect_.width() < 0, my = penRect_.height() < 0;
+    if (mx || my) {
+        const double W = width(), H = height();
+        for (QPointF &q : pts)
+            q = QPointF(mx ? W - q.x() : q.x(), my ? H - q.y() : q.y());
+    }
+    return pts;
+}
+
+void PenItem::paint(QPainter *painter)
+{
+    preparePainter(painter);
+    const QList<QPointF> pts = paintedPoints();
+    for (int i = 1; i < pts.size(); ++i)
+        painter->drawLine(pts.at(i - 1), pts.at(i));
+    AbstractGraphItem::paint(painter);
+}
+
+void PenItem::mousePressEvent(QMouseEvent *event)
+{
+    AbstractGraphItem::mousePressEvent(event);
+    lastGlobalPos_ = event->globalPos();
+    rectAtPress_ = penRect_;
+    orientAtPressX_ = orientX_;
+    orientAtPressY_ = orientY_;
+}
+
+void PenItem::mouseMoveEvent(QMouseEvent *event)
+{
+    AbstractGraphItem::mouseMoveEvent(event);
+    const QPoint global = event->globalPos();
+    double dx = lastGlobalPos_.x() - global.x();
+    double dy = lastGlobalPos_.y() - global.y();
+    const QRectF old = penRect_;
+    const double X = old.x(), Y = old.y(), W = old.width(), H = old.height();
+    QRectF next;
+    bool resized = false;
+    if (keyGrabbed_) {
+        const double iw = itemRect_.width(), ih = itemRect_.height();
+        if (event->modifiers().testFlag(Qt::ShiftModifier) && !sideKey_ && iw != 0 && ih != 0) {
+            const bool negate = (resizeTop_ && resizeRight_) || (resizeLeft_ && resizeBottom_);
+            if (dx == 0)
+                dx = (iw / ih) * dy * (negate ? -1 : 1);
+            else
+                dy = (ih / iw) * dx * (negate ? -1 : 1);
+        }
+        resized = true;
+        if (resizeTop_ && resizeLeft_)
+            next = QRectF(X - dx, Y - dy, W + dx, H + dy);
+        else if (resizeTop_ && resizeRight_)
+            next = QRectF(X, Y - dy, W - dx, H + dy);
+        else if (resizeRight_ && resizeBottom_)
+            next = QRectF(X, Y, W - dx, H - dy);
+        else if (resizeLeft_ && resizeBottom_)
+            next = QRectF(X - dx, Y, W + dx, H - dy);
+        else if (resizeTop_ && sideKey_)
+            next = QRectF(X, Y - dy, W, H + dy);
+        else if (resizeBottom_ && sideKey_)
+            next = QRectF(X, Y, W, H - dy);
+        else if (resizeRight_ && sideKey_)
+            next = QRectF(X, Y, W - dx, H);
+        else if (resizeLeft_ && sideKey_)
+            next = QRectF(X - dx, Y, W + dx, H);
+        else
+            resized = false;
+    }
+    if (!resized) {
+        const QRectF from = keyGrabbed_ ? old : itemRect_;
+        next = QRectF(QRect(int(from.x() - dx), int(from.y() - dy), int(from.width()), int(from.height())));
+        moved_ = true;
+    }
+    scaleSmooth(old, next);
+    penRect_ = next;
+    setGeometryRect(next);
+    rebuildKeyPosition();
+    lastGlobalPos_ = global;
+    update();
+}
+
+void PenItem::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!moved_ && area_) {
+        // The rectangles carry the orientation, so undo and redo mirror the
+        // stroke back and forth; the push folds the mirroring into the points.
+        const int ox = orientX_ * (penRect_.width() < 0 ? -1 : 1);
+        const int oy = orientY_ * (penRect_.height() < 0 ? -1 : 1);
+        area_->undoStack()->push(new PenChange(this, orientedRect(penRect_, ox, oy),
+                                               orientedRect(rectAtPress_, orientAtPressX_, orientAtPressY_)));
+    } else if (penRect_.width() < 0 || penRect_.height() < 0) {
+        setRect(orientedRect(penRect_, orientX_ * (penRect_.width() < 0 ? -1 : 1),
+                             orientY_ * (penRect_.height() < 0 ? -1 : 1)));
+    }
+    penRect_ = penRect_.normalized();
+    AbstractGraphItem::mouseReleaseEvent(event);
+    setGeometryRect(itemRect_);
+    rebuildKeyPosition();
+}
