@@ -257,3 +257,36 @@ void AbstractGraphItem::paint(QPainter *painter)
     }
     painter->restore();
 }
+
+bool AbstractGraphItem::handleDragRect(const QRectF &rect, const QSizeF &proportions, bool shift,
+                                       double &dx, double &dy, QRectF *next) const
+{
+    const double pw = proportions.width(), ph = proportions.height();
+    if (shift && !sideKey_ && pw != 0 && ph != 0) {
+        const bool negate = (resizeTop_ && resizeRight_) || (resizeLeft_ && resizeBottom_);
+        if (dx == 0)
+            dx = (pw / ph) * dy * (negate ? -1 : 1);
+        else
+            dy = (ph / pw) * dx * (negate ? -1 : 1);
+    }
+    const double X = rect.x(), Y = rect.y(), W = rect.width(), H = rect.height();
+    if (resizeTop_ && resizeLeft_)
+        *next = QRectF(X - dx, Y - dy, W + dx, H + dy);
+    else if (resizeTop_ && resizeRight_)
+        *next = QRectF(X, Y - dy, W - dx, H + dy);
+    else if (resizeRight_ && resizeBottom_)
+        *next = QRectF(X, Y, W - dx, H - dy);
+    else if (resizeLeft_ && resizeBottom_)
+        *next = QRectF(X - dx, Y, W + dx, H - dy);
+    else if (resizeTop_ && sideKey_)
+        *next = QRectF(X, Y - dy, W, H + dy);
+    else if (resizeBottom_ && sideKey_)
+        *next = QRectF(X, Y, W, H - dy);
+    else if (resizeRight_ && sideKey_)
+        *next = QRectF(X, Y, W - dx, H);
+    else if (resizeLeft_ && sideKey_)
+        *next = QRectF(X - dx, Y, W + dx, H);
+    else
+        return false;
+    return true;
+}

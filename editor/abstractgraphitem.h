@@ -76,6 +76,13 @@ signals:
 protected:
     AbstractGraphItem(const QString &name, QQuickItem *parent);
 
+    // The shape rectangle after a drag of (dx, dy) on the grabbed handle.
+    // With Shift on a corner, dx or dy is adjusted to keep the proportions of
+    // `proportions` (skipped when it has a side of 0). Returns false when no
+    // handle is grabbed (the drag then moves the item).
+    bool handleDragRect(const QRectF &rect, const QSizeF &proportions, bool shift, double &dx,
+                        double &dy, QRectF *next) const;
+
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

@@ -250,38 +250,11 @@ void PenItem::mouseMoveEvent(QMouseEvent *event)
     double dx = lastGlobalPos_.x() - global.x();
     double dy = lastGlobalPos_.y() - global.y();
     const QRectF old = penRect_;
-    const double X = old.x(), Y = old.y(), W = old.width(), H = old.height();
     QRectF next;
     bool resized = false;
-    if (keyGrabbed_) {
-        const double iw = itemRect_.width(), ih = itemRect_.height();
-        if (event->modifiers().testFlag(Qt::ShiftModifier) && !sideKey_ && iw != 0 && ih != 0) {
-            const bool negate = (resizeTop_ && resizeRight_) || (resizeLeft_ && resizeBottom_);
-            if (dx == 0)
-                dx = (iw / ih) * dy * (negate ? -1 : 1);
-            else
-                dy = (ih / iw) * dx * (negate ? -1 : 1);
-        }
-        resized = true;
-        if (resizeTop_ && resizeLeft_)
-            next = QRectF(X - dx, Y - dy, W + dx, H + dy);
-        else if (resizeTop_ && resizeRight_)
-            next = QRectF(X, Y - dy, W - dx, H + dy);
-        else if (resizeRight_ && resizeBottom_)
-            next = QRectF(X, Y, W - dx, H - dy);
-        else if (resizeLeft_ && resizeBottom_)
-            next = QRectF(X - dx, Y, W + dx, H - dy);
-        else if (resizeTop_ && sideKey_)
-            next = QRectF(X, Y - dy, W, H + dy);
-        else if (resizeBottom_ && sideKey_)
-            next = QRectF(X, Y, W, H - dy);
-        else if (resizeRight_ && sideKey_)
-            next = QRectF(X, Y, W - dx, H);
-        else if (resizeLeft_ && sideKey_)
-            next = QRectF(X - dx, Y, W + dx, H);
-        else
-            resized = false;
-    }
+    if (keyGrabbed_)
+        resized = handleDragRect(old, itemRect_.size(),
+                                 event->modifiers().testFlag(Qt::ShiftModifier), dx, dy, &next);
     if (!resized) {
         const QRectF from = keyGrabbed_ ? old : itemRect_;
         next = QRectF(QRect(int(from.x() - dx), int(from.y() - dy), int(from.width()), int(from.height())));

@@ -163,34 +163,10 @@ void RectItem::mouseMoveEvent(QMouseEvent *event)
     double dy = lastGlobalPos_.y() - global.y();
     const double X = m_rect.x(), Y = m_rect.y(), W = m_rect.width(), H = m_rect.height();
 
-    // Shift keeps the proportions on a corner; a shape with a side of 0 has
-    // none to keep.
-    if (event->modifiers().testFlag(Qt::ShiftModifier) && !sideKey_ && W != 0 && H != 0) {
-        const bool negate = (resizeTop_ && resizeRight_) || (resizeLeft_ && resizeBottom_);
-        if (dx == 0)
-            dx = (W / H) * dy * (negate ? -1 : 1);
-        else
-            dy = (H / W) * dx * (negate ? -1 : 1);
-    }
-
+    // Shift keeps the proportions on a corner.
     QRectF next;
-    if (resizeTop_ && resizeLeft_)
-        next = QRectF(X - dx, Y - dy, W + dx, H + dy);
-    else if (resizeTop_ && resizeRight_)
-        next = QRectF(X, Y - dy, W - dx, H + dy);
-    else if (resizeRight_ && resizeBottom_)
-        next = QRectF(X, Y, W - dx, H - dy);
-    else if (resizeLeft_ && resizeBottom_)
-        next = QRectF(X - dx, Y, W + dx, H - dy);
-    else if (resizeTop_ && sideKey_)
-        next = QRectF(X, Y - dy, W, H + dy);
-    else if (resizeBottom_ && sideKey_)
-        next = QRectF(X, Y, W, H - dy);
-    else if (resizeRight_ && sideKey_)
-        next = QRectF(X, Y, W - dx, H);
-    else if (resizeLeft_ && sideKey_)
-        next = QRectF(X - dx, Y, W + dx, H);
-    else {
+    if (!handleDragRect(m_rect, m_rect.size(), event->modifiers().testFlag(Qt::ShiftModifier),
+                        dx, dy, &next)) {
         setX(x() - dx);
         setY(y() - dy);
         lastGlobalPos_ = global;
