@@ -1,0 +1,68 @@
+#pragma once
+// One Dropbox upload job's worker thread: zips the files when needed,
+// uploads the file to the Dropbox root inside its own event loop, asks for a
+// shared link and hands it to the job after the transfer.
+
+#include <QMutex>
+#include <QPointer>
+#include <QStringList>
+#include <QThread>
+
+#include <atomic>
+
+class DropboxAuth;
+class QEventLoop;
+
+class HandleDropboxUpload : public QThread
+{
+    Q_OBJECT
+public:
+    explicit HandleDropboxUpload(QObject *parent = nullptr);
+    // Stops a running transfer and waits for the thread.
+    ~HandleDropboxUpload() override;
+
+    // The account whose token the next upload uses (read on the GUI thread
+    // when upload is called).
+    void setAccount(DropboxAuth *account) { account_ = account; }
+    DropboxAuth *account() const { return account_; }
+
+    // Copies the files, the flags and the account's token, then starts the
+    // thread (GUI thread).
+    void upload(QStringList files, bool archive, int afterAction);
+    // Ends a running transfer; thread-safe. A stopped job emits no error and
+    // no link.
+    void cancel();
+
+    QString link() const { return link_; }
+
+signals:
+    void startUpload();
+    void uploadProgress(qlonglong upload, qlonglong total);
+    void readyLink(QString link);
+    void readyLinkAfterUpload(QString link);
+    void complete();
+    void error(QString error);
+    void archiveChange(bool archiving);
+    void archiveProgress(qlonglong progress, qlonglong total);
+
+public slots:
+    void uploadProg(qlonglong upload, qlonglong total);
+    void sharedLinkReceived(QString link);
+
+protected:
+    void run() override;
+
+private:
+    QStringList files_;
+    qint64 maxTotal_ = 0;
+    qint64 maxSent_ = 0;
+    int afterAction_ = 0;
+    QString link_;
+    bool archive_ = false;
+
+    QPointer<DropboxAuth> account_;
+    QString token_;
+    std::atomic<bool> cancel_{false};
+    QMutex loopMutex_;
+    QEventLoop *loop_ = nullptr;
+};
