@@ -48,7 +48,7 @@ void HandleDropboxUpload::uploadProg(qlonglong upload, qlonglong total)
     maxTotal_ = qMax<qint64>(maxTotal_, total);
     maxSent_ = qMax<qint64>(maxSent_, upload);
     emit uploadProgress(maxSent_, maxTotal_);
-    if (maxSent_ == maxTotal_)
+    if (maxTotal_ > 0 && maxSent_ == maxTotal_)
         qDebug() << Q_FUNC_INFO << "emit complete()";
 }
 
@@ -94,7 +94,8 @@ void HandleDropboxUpload::run()
     bool done = false;
     QString link;
     QString failure;
-    connect(&file, &QDropboxFile::uploadProgress, this, &HandleDropboxUpload::uploadProgress);
+    // Through the largest-seen counters: the transfer ends with a (0, 0) report.
+    connect(&file, &QDropboxFile::uploadProgress, this, &HandleDropboxUpload::uploadProg);
     connect(&file, &QDropboxFile::shareLinkComplete, &loop, [&](const QString &l) {
         link = l;
         done = true;
