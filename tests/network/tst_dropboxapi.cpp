@@ -7,6 +7,7 @@
 #include "network/dropboxapi.h"
 #include "network/dropboxauth.h"
 #include "support/dropboxstandin.h"
+#include "support/testsupport.h"
 
 #include <QDesktopServices>
 #include <QJsonDocument>
@@ -240,6 +241,15 @@ private slots:
         QCOMPARE(again.total(), Q_INT64_C(2199023255552));
         QCOMPARE(again.usage(), Q_INT64_C(123456789));
         QVERIFY(browser_.urls.isEmpty());
+
+        // And a new process on the same settings file.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DROPBOX_ACCOUNT_CHILD", "1");
+        const testsupport::ChildResult child =
+            testsupport::runChild(QCoreApplication::applicationFilePath(), {}, 30000, env);
+        QCOMPARE(child.exitCode, 0);
+        QCOMPARE(QString::fromUtf8(child.out).trimmed().split('\n').last(),
+                 QStringLiteral("1|Иван Петров|ivan@example.test|2199023255552|123456789"));
     }
 
     void forgedRedirectIgnored()
@@ -343,5 +353,27 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDropboxApi)
+// As a child: prints what a fresh account object reads from the settings.
+static int accountChild()
+{
+    Setting::instance()->setValue(QStringLiteral("token"), QStringLiteral("service-account-token"));
+    DropboxAuth account;
+    const QString line = QStringLiteral("%1|%2|%3|%4|%5\n")
+                             .arg(int(account.isAuth()))
+                             .arg(account.name(), account.email())
+                             .arg(account.total())
+                             .arg(account.usage());
+    fputs(line.toUtf8().constData(), stdout);
+    return 0;
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("DROPBOX_ACCOUNT_CHILD"))
+        return accountChild();
+    TestDropboxApi test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_dropboxapi.moc"
