@@ -77,6 +77,8 @@ void DropboxAuth::logout()
     // can go now.
     if (client_) {
         client_->disconnect(this);
+        // Frees the authorisation now, so a waiting listener gives up 6609.
+        client_->setDropboxAuth(nullptr);
         client_->deleteLater();
         client_ = nullptr;
     }

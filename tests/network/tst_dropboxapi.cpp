@@ -351,6 +351,23 @@ private slots:
         DropboxAuth after;
         QVERIFY(!after.isAuth());
     }
+
+    void authoriseAgainAfterLogout()
+    {
+        DropboxAuth account;
+        QSignalSpy errors(&account, &DropboxAuth::error);
+        browser_.urls.clear();
+        account.authorization();
+        account.logout();
+        account.authorization();
+        QCOMPARE(browser_.urls.size(), 2);
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.value(0).value(0).toString()));
+        QCOMPARE(testsupport::followAuthorizeUrl(browser_.urls.last()),
+                 QByteArray("drpbox auth complete"));
+        QTRY_VERIFY_WITH_TIMEOUT(account.isAuth(), 10000);
+        // The listener closed once the token arrived.
+        QVERIFY(testsupport::followAuthorizeUrl(browser_.urls.first()).isEmpty());
+    }
 };
 
 // As a child: prints what a fresh account object reads from the settings.
