@@ -2,15 +2,49 @@
 
 #include "network/dropboxapi.h"
 #include "network/dropboxauth.h"
-#include "network/ftpsupport_interim.h"
 #include "network/uploadworkersupport.h"
+
+#if __has_include("network/uploadarchive.h")
+#include "network/uploadarchive.h"
+#else
+#include "network/ftpsupport_interim.h"
+#endif
+#if __has_include("network/autorization.h")
+#include "core/core.h"
+#include "network/autorization.h"
+#define PRYX_HAVE_ACCOUNT 1
+#endif
 
 #include <QDebug>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMutexLocker>
 
+namespace {
+std::function<DropboxAuth *()> &accountLookup()
+{
+    static std::function<DropboxAuth *()> lookup;
+    return lookup;
+}
+} // namespace
+
 HandleDropboxUpload::HandleDropboxUpload(QObject *parent) : QThread(parent) {}
+
+void HandleDropboxUpload::setAccountLookup(std::function<DropboxAuth *()> lookup)
+{
+    accountLookup() = std::move(lookup);
+}
+
+DropboxAuth *HandleDropboxUpload::coreAccount()
+{
+    if (accountLookup())
+        return accountLookup()();
+#ifdef PRYX_HAVE_ACCOUNT
+    if (Autorization *account = Core::instance()->account())
+        return account->dropBoxAuth();
+#endif
+    return nullptr;
+}
 
 HandleDropboxUpload::~HandleDropboxUpload()
 {
@@ -69,8 +103,8 @@ void HandleDropboxUpload::run()
         emit archiveChange(true);
         fileToSend = archiveFileName(files_);
         emit archiveProgress(0, 100);
-        QString zipError;
-        const bool ok = writeZipArchive(
+        QString zipError = QStringLiteral("no archive name");
+        const bool ok = !fileToSend.isEmpty() && writeZipArchive(
             fileToSend, files_,
             [this](qint64 done, qint64 total) {
                 emit archiveProgress(total > 0 ? done * 100 / total : 100, 100);

@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <functional>
 
 class DropboxAuth;
 class QEventLoop;
@@ -25,6 +26,11 @@ public:
     // when upload is called).
     void setAccount(DropboxAuth *account) { account_ = account; }
     DropboxAuth *account() const { return account_; }
+
+    // Core's Dropbox account object (made on first use); GUI thread. Tests
+    // may replace the lookup.
+    static DropboxAuth *coreAccount();
+    static void setAccountLookup(std::function<DropboxAuth *()> lookup);
 
     // Copies the files, the flags and the account's token, then starts the
     // thread (GUI thread).
