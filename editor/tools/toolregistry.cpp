@@ -1,7 +1,9 @@
 #include "editor/tools/toolregistry.h"
 
+#include "editor/tools/arrowmodule.h"
 #include "editor/tools/ellipsemodule.h"
 #include "editor/tools/idlemodule.h"
+#include "editor/tools/linemodule.h"
 #include "editor/tools/markermodule.h"
 #include "editor/tools/movemodule.h"
 #include "editor/tools/penmodule.h"
@@ -29,8 +31,8 @@ const QVector<ToolEntry> &toolRegistry()
         {"Pen", &make<PenModule>},
         {"Rect", &make<RectModule>},
         {"Ellipse", &make<EllipseModule>},
-        PRYX_IDLE_TOOL("Line"),
-        PRYX_IDLE_TOOL("Arrow"),
+        {"Line", &make<LineModule>},
+        {"Arrow", &make<ArrowModule>},
         PRYX_IDLE_TOOL("Text"),
         PRYX_IDLE_TOOL("Blur"),
         PRYX_IDLE_TOOL("Counter"),
