@@ -8,6 +8,7 @@
 #include "editor/tools/movemodule.h"
 #include "editor/tools/penmodule.h"
 #include "editor/tools/rectmodule.h"
+#include "editor/tools/textmodule.h"
 
 namespace pryx {
 namespace editor {
@@ -33,7 +34,7 @@ const QVector<ToolEntry> &toolRegistry()
         {"Ellipse", &make<EllipseModule>},
         {"Line", &make<LineModule>},
         {"Arrow", &make<ArrowModule>},
-        PRYX_IDLE_TOOL("Text"),
+        {"Text", &make<TextModule>},
         PRYX_IDLE_TOOL("Blur"),
         PRYX_IDLE_TOOL("Counter"),
         {"Marker", &make<MarkerModule>},
