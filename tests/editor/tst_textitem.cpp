@@ -108,6 +108,11 @@ private slots:
         QCOMPARE(QRectF(text->x(), text->y(), text->width(), text->height()), r.adjusted(-5, -5, 5, 5));
         QCOMPARE(text->keyPositions().size(), 5);
         QCOMPARE(scene.area->currentItem(), text);
+        // A width change re-anchors nothing on a text without an arrow.
+        text->setLineWidth(10);
+        QCOMPARE(text->fontSize(), 10 * 0.7 + 12);
+        text->move(text->x() + 10, text->y());
+        QVERIFY(!text->isArrowGliding());
     }
 
     void typing_data()
@@ -269,18 +274,39 @@ private slots:
         // Arrow added at the first move, then the text.
         QCOMPARE(scene.area->undoStack()->count(), 2);
 
-        // Moving the text 120 px to the right: the tail steps 50 px a tick.
+        // The tail settles on the corner nearest to the tip.
         text->checkFlashing(false);
-        const QPointF tailBefore = arrow->line().p1();
+        text->move(text->x(), text->y());
+        QTRY_VERIFY(!text->isArrowGliding());
+        const QRectF box = text->textRect();
+        QCOMPARE(text->anchorPoint(), QPoint(int(box.left()), int(box.bottom())));
+        QCOMPARE(arrow->line().p1(), QPointF(text->anchorPoint()));
+
+        // Moving the text 120 px to the right: 50 px at the first tick, the
+        // anchor exactly at the second.
+        const QPointF tail = arrow->line().p1();
         text->move(text->x() + 120, text->y());
         const QPoint anchor = text->anchorPoint();
+        QCOMPARE(QPointF(anchor), tail + QPointF(120, 0));
         QVERIFY(text->isArrowGliding());
         text->updateArrowItem();
-        QVERIFY(std::fabs(arrow->line().p1().x() - std::min(tailBefore.x() + 50, double(anchor.x()))) < 1e-3
-                || std::fabs(arrow->line().p1().x() - anchor.x()) < 1e-3);
-        QTRY_VERIFY(!text->isArrowGliding());
+        QCOMPARE(arrow->line().p1(), tail + QPointF(50, 0));
+        QVERIFY(text->isArrowGliding());
+        text->updateArrowItem();
+        QVERIFY(!text->isArrowGliding());
         QCOMPARE(arrow->line().p1(), QPointF(anchor));
         QCOMPARE(arrow->line().p2(), QPointF(100, 250));
+
+        // Dragging the tip re-anchors the tail.
+        arrow->setLine(QPointF(anchor), QPointF(500, 50));
+        emit arrow->positionChange();
+        QTRY_VERIFY(!text->isArrowGliding());
+        QCOMPARE(arrow->line().p2(), QPointF(500, 50));
+        QVERIFY(arrow->line().p1().x() > anchor.x());
+        arrow->resetLine();
+        arrow->setLine(QPointF(anchor), QPointF(100, 250));
+        emit arrow->positionChange();
+        QTRY_VERIFY(!text->isArrowGliding());
 
         // Shift+Right moves the text 10 px; the tip stays, nothing snaps.
         scene.area->setCurrentModule("Move");
