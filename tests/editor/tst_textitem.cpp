@@ -458,6 +458,23 @@ private slots:
         type(scene, "cd");
         QCOMPARE(first->text(), QStringLiteral("ab"));
         QCOMPARE(second->text(), QStringLiteral("cd"));
+
+        scene.area->setCurrentModule("Move");
+        const QPoint on = first->textRect().center().toPoint();
+        scene.press(on);
+        scene.release(on);
+        QVERIFY(first->isChecked());
+        QVERIFY(first->isEditingOff());
+        const double x0 = first->x();
+        scene.key(Qt::Key_Right);
+        QCOMPARE(first->x(), x0 + 1);
+        QCOMPARE(first->text(), QStringLiteral("ab"));
+        // A double click resumes editing.
+        const QPoint again = first->textRect().center().toPoint();
+        QTest::mouseDClick(&scene.window, Qt::LeftButton, Qt::NoModifier, again);
+        QVERIFY(!first->isEditingOff());
+        type(scene, "{End}z");
+        QCOMPARE(first->text(), QStringLiteral("abz"));
     }
 };
 
