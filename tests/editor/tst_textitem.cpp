@@ -332,6 +332,34 @@ private slots:
         QVERIFY(arrow->isVisible());
     }
 
+    void draggingTheCalloutTipByMouse()
+    {
+        Scene scene;
+        scene.area->setCurrentModule("Text");
+        scene.drag(QPoint(60, 250), QPoint(250, 100));
+        TextItem *text = texts(scene).value(0);
+        QVERIFY(text && text->arrow());
+        ArrowItem *arrow = text->arrow();
+        scene.area->setCurrentModule("Move");
+        QVERIFY(text->isChecked());
+        QVERIFY(arrow->isChecked());
+        QVERIFY(text->z() > arrow->z());
+        const QPoint tip(60, 250);
+        scene.move(tip + QPoint(-1, -1));
+        scene.move(tip);
+        QVERIFY(arrow->isOnKey());
+        scene.press(tip);
+        scene.move(QPoint(40, 270));
+        scene.move(QPoint(20, 290));
+        scene.release(QPoint(20, 290));
+        QCOMPARE(arrow->line().p2(), QPointF(20, 290));
+        QTRY_VERIFY(!text->isArrowGliding());
+        QCOMPARE(arrow->line().p1(), QPointF(text->anchorPoint()));
+        QCOMPARE(scene.area->undoStack()->text(scene.area->undoStack()->count() - 1), QStringLiteral("Line change"));
+        scene.area->checkUndo();
+        QCOMPARE(arrow->line().p2(), QPointF(60, 250));
+    }
+
     void calloutReturningToItsPressPoint()
     {
         Scene scene;
