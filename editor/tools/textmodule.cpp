@@ -50,6 +50,8 @@ void TextModule::endPaintItem(PPainterArea *area, QPoint p)
     auto *arrow = arrowStarted_ && arrows ? qobject_cast<ArrowItem *>(arrows->lastItem()) : nullptr;
     if (arrow && p != pressPoint_) {
         arrow->setChecked(false);
+        // Also when the drag had a single move.
+        arrow->setLineWidth(2);
         arrow->setLine(p, pressPoint_);
         arrow->setReversed(false);
         item->setArrow(arrow);
