@@ -30,6 +30,11 @@ public:
         QImage image;
         if (file_)
             image.loadFromData(file_->image());
+        if (image.isNull()) {
+            // No picture: an empty page rather than a failed image.
+            image = QImage(1, 1, QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+        }
         if (size)
             *size = image.size();
         if (!image.isNull() && requestedSize.isValid())
