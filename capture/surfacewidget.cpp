@@ -111,7 +111,6 @@ void SurfaceWidget::init()
     setFormat(fmt);
     platform::setStayOnTopFlags(this);
     setResizeMode(QQuickView::SizeRootObjectToView);
-    setGeometry(desktop_);
     setSource(QUrl(QString::fromLatin1(kPageUrl)));
     qDebug() << "=== init_win32: page status" << status();
     for (const QQmlError &err : errors())
@@ -488,7 +487,8 @@ void SurfaceWidget::copyMagnifierColor()
                                    : nullptr;
     if (!mag && rootObject())
         mag = rootObject()->findChild<MagnifierItem *>(QStringLiteral("MagnifierItem"));
-    const QString color = mag ? mag->currentColor() : QString();
+    // Only a colour the user can see counts.
+    const QString color = mag && mag->isVisible() ? mag->currentColor() : QString();
     // With no colour known the clipboard keeps what it had.
     if (color.isEmpty())
         return;
