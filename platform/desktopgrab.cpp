@@ -99,7 +99,11 @@ QImage grabDesktop(const QRect &rect)
         const uint32_t maxBytes = xcb_get_maximum_request_length(c) * 4u / 2u;
         int rowsPerBand = int(qMax<uint32_t>(1, maxBytes / uint32_t(src.width() * 4)));
         rowsPerBand = qMin(rowsPerBand, 512);
-        QImage part = src == rect ? img : QImage(src.size(), QImage::Format_RGB32);
+        // Read straight into the result when it lies wholly on the root; a
+        // second handle on `img` would detach on the first write and leave
+        // the result unwritten.
+        QImage clipped = src == rect ? QImage() : QImage(src.size(), QImage::Format_RGB32);
+        QImage &part = src == rect ? img : clipped;
         bool ok = true;
         for (int y = 0; ok && y < src.height(); y += rowsPerBand) {
             const QRect band(0, y, src.width(), qMin(rowsPerBand, src.height() - y));
