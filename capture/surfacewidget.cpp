@@ -5,6 +5,9 @@
 #include "capture/surfaceselector.h"
 #include "core/paths.h"
 #include "core/setting.h"
+#include "editor/abstractgraphitem.h"
+#include "editor/blackoutarea.h"
+#include "editor/ppainterarea.h"
 #include "platform/desktopgrab.h"
 
 #include <QBuffer>
@@ -65,6 +68,10 @@ void SurfaceWidget::registerTypes()
     done = true;
     qmlRegisterType<SurfaceSelector>("PryxComponent", 1, 0, "SurfaceSelector");
     qmlRegisterType<MagnifierItem>("PryxComponent", 1, 0, "MagnifierItem");
+    qmlRegisterType<PPainterArea>("PryxComponent", 1, 0, "PPainterArea");
+    qmlRegisterType<BlackoutArea>("PryxComponent", 1, 0, "BlackoutArea");
+    qmlRegisterUncreatableType<AbstractGraphItem>("PryxComponent", 1, 0, "AbstractGraphItem",
+                                                  QStringLiteral("made by the annotation tools"));
 }
 
 SurfaceWidget::SurfaceWidget(QWindow *parent, QObject *core)
@@ -119,6 +126,9 @@ void SurfaceWidget::init()
         selector_ = root->findChild<SurfaceSelector *>(QStringLiteral("SurfaceSelector"));
         paintArea_ = root->findChild<QQuickItem *>(QStringLiteral("PPainterArea"));
     }
+    // The area renders over the same frozen picture the page shows.
+    if (paintArea_ && !background_.isNull())
+        paintArea_->setProperty("background", background_.toImage());
     mousePressed_ = false;
     selectionDrag_ = false;
 }
@@ -228,8 +238,9 @@ QPixmap SurfaceWidget::grabResult()
     const QRect r = selectRect();
     if (r.width() <= 0 || r.height() <= 0)
         return QPixmap();
-    // Until the annotation area renders its items, the result is the frozen
-    // desktop under the selection.
+    if (auto *area = qobject_cast<PPainterArea *>(paintArea_.data()))
+        return QPixmap::fromImage(area->renderImage(r, 50000, true));
+    // No annotation area: the frozen desktop under the selection.
     return background_.copy(r);
 }
 
@@ -560,7 +571,9 @@ void SurfaceWidget::keyPressEvent(QKeyEvent *e)
             close();
         } else {
             QObject *checked = nullptr;
-            if (paintArea_)
+            if (auto *area = qobject_cast<PPainterArea *>(paintArea_.data()))
+                checked = area->checkedItem();
+            else if (paintArea_)
                 for (QQuickItem *child : paintArea_->childItems())
                     if (child->property("checked").toBool()) {
                         checked = child;

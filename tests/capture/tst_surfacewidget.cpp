@@ -4,6 +4,7 @@
 #include "capture/surfaceselector.h"
 #include "capture/surfacewidget.h"
 #include "core/setting.h"
+#include "editor/ppainterarea.h"
 #include "platform/desktopgrab.h"
 #include "support/capturefixtures.h"
 
@@ -178,6 +179,22 @@ private slots:
         QTest::mouseMove(surface, QPoint(200, 180));
         QTest::mouseRelease(surface, Qt::LeftButton, Qt::NoModifier, QPoint(200, 180));
         QCOMPARE(surface->selectRect(), QRect(150, 130, 200, 150));
+    }
+
+    // The page's annotation area renders the result over the frozen desktop.
+    void resultRenderedByTheArea()
+    {
+        QVERIFY(open());
+        auto *area = qobject_cast<PPainterArea *>(surface->paintArea());
+        QVERIFY(area);
+        drawSelection(QPoint(240, 240), QPoint(440, 300));
+        QCOMPARE(area->selectRect(), QRectF(240, 240, 200, 60));
+        const QImage result = surface->grabResult().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage expected = surface->background().toImage().copy(240, 240, 200, 60)
+                                    .convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(result.size(), QSize(200, 60));
+        QVERIFY(result == expected);
+        QCOMPARE(result.pixelColor(50, 30), QColor(0x12, 0xab, 0x34));
     }
 
     void dragWithToolDoesNotMove()
