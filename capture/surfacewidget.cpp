@@ -8,6 +8,7 @@
 #include "editor/abstractgraphitem.h"
 #include "editor/blackoutarea.h"
 #include "editor/ppainterarea.h"
+#include "network/analyticsevent.h"
 #include "platform/desktopgrab.h"
 
 #include <QBuffer>
@@ -559,9 +560,13 @@ void SurfaceWidget::keyPressEvent(QKeyEvent *e)
     } else if (ctrlShift && key == Qt::Key_E) {
         callCoreWithPixmap("screenPostMail");
     } else if (ctrlShift && key == Qt::Key_Z) {
+        new AnalyticsEvent(AnalyticsEvent::CategoryTool, AnalyticsEvent::ActionHotkey, true,
+                           QStringLiteral("redo"));
         if (paintArea_)
             QMetaObject::invokeMethod(paintArea_, "checkRedo");
     } else if (ctrl && key == Qt::Key_Z) {
+        new AnalyticsEvent(AnalyticsEvent::CategoryTool, AnalyticsEvent::ActionHotkey, true,
+                           QStringLiteral("undo"));
         if (paintArea_)
             QMetaObject::invokeMethod(paintArea_, "checkUndo");
     } else if ((mods & Qt::AltModifier) && key == Qt::Key_F4) {

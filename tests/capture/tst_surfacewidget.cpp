@@ -13,6 +13,8 @@
 #include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 namespace {
@@ -284,9 +286,20 @@ private slots:
         QVERIFY(open());
         FakeArea area(surface->rootObject());
         surface->setPaintArea(&area);
+        // Each shortcut also sends its analytics event (to a local stand-in).
+        QTcpServer stats;
+        QVERIFY(stats.listen(QHostAddress::LocalHost));
+        qputenv("PRYX_ANALYTICS_HOST", QByteArray("127.0.0.1:") + QByteArray::number(stats.serverPort()));
+        QByteArray requests;
+        connect(&stats, &QTcpServer::newConnection, &stats, [&] {
+            while (QTcpSocket *s = stats.nextPendingConnection())
+                connect(s, &QTcpSocket::readyRead, s, [&requests, s] { requests += s->readAll(); });
+        });
         key(Qt::Key_Z, Qt::ControlModifier);
         key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(area.calls, (QStringList{"checkUndo", "checkRedo"}));
+        QTRY_VERIFY(requests.contains("undo") && requests.contains("redo"));
+        qunsetenv("PRYX_ANALYTICS_HOST");
         surface->setPaintArea(nullptr);
     }
 
