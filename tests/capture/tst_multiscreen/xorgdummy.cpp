@@ -177,7 +177,14 @@ bool XorgDummy::start(const QVector<QRect> &monitors)
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
-            error_ = QStringLiteral("Xorg ended at once (log %1/xorg.log; it needs root)").arg(dir_);
+            QFile log(dir_ + QStringLiteral("/xorg.log"));
+            QString last;
+            if (log.open(QIODevice::ReadOnly))
+                last = QString::fromLocal8Bit(log.readAll()).trimmed().section(QLatin1Char('\n'), -1);
+            error_ = WIFEXITED(status) && WEXITSTATUS(status) == 127
+                         ? QStringLiteral("Xorg is not installed")
+                         : QStringLiteral("Xorg ended at once (it needs root): %1").arg(last);
+            stop();
             return false;
         }
         xcb_connection_t *c = xcb_connect(disp.constData(), nullptr);
