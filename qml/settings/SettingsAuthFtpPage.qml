@@ -133,9 +133,8 @@ Item {
             text: qsTr("SFTP") + core.emptyString
             onClick: {
                 // The box has toggled itself; switch the fields over.
-                var on = check
-                check = !on
-                root.setSftp(on)
+                sftpBox.check = !check
+                root.setSftp(check)
             }
         }
         Pc.CheckBox {

@@ -129,7 +129,7 @@ Item {
                 if (check && !root.hasFolder()) {
                     root.selectFolder()
                     if (!root.hasFolder())
-                        check = false
+                        saveScreenBox.check = false
                 }
             }
         }

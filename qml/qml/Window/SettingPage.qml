@@ -134,8 +134,9 @@ Pc.Window {
     Item {
         id: content
         x: 20
-        y: separator.y + 12
         width: parent.width - 40
+        anchors.top: separator.bottom
+        anchors.topMargin: 12
         anchors.bottom: buttons.top
         anchors.bottomMargin: 10
 
