@@ -145,8 +145,9 @@ Item {
     }
 
     Row {
-        anchors.top: boxes.bottom
-        anchors.topMargin: 12
+        anchors.top: boxes.top
+        anchors.right: parent.right
+        layoutDirection: Qt.RightToLeft
         spacing: 10
         Pc.PushButton {
             id: checkButton

@@ -732,13 +732,32 @@ private slots:
         }
     }
 
+    // With the program's own Core (no service account yet) the page loads
+    // and saves without a warning.
+    void withTheRealCore()
+    {
+        BasicWindow::setCoreObject(nullptr);
+        st()->setValue("type_upload", "dropbox");
+        open();
+        click("dropboxAuthLink");
+        click("targetPryx");
+        click("tabHotKey");
+        clickOn(w_.data(), itemIn("quickRow", "changeLink"));
+        QVERIFY(HookKeybord::instance()->shortcut(1) == nullptr);
+        click("acceptButton");
+        QVERIFY(!w_->isVisible());
+        QVERIFY(HookKeybord::instance()->shortcut(1) != nullptr);
+        QCOMPARE(st()->getValue("type_upload").toString(), QStringLiteral("pryx"));
+        BasicWindow::setCoreObject(core_);
+    }
+
     // Each tab, in English and in Russian, for a look.
     void screenshots()
     {
         st()->setValue("type_upload", "ftp");
         st()->setValue("is_sftp", false);
         for (const char *lang : {"en", "ru"}) {
-            st()->setValue("language", lang);
+            st()->setLanguage(QString::fromLatin1(lang));
             open();
             shot(QString("settings-storage-ftp-%1.png").arg(lang));
             click("targetPryx");
@@ -754,7 +773,7 @@ private slots:
             QTest::qWait(50);
             p.grabWindow().save(QStringLiteral(PRYX_BINARY_DIR) + QString("/screenshots/proxy-%1.png").arg(lang));
         }
-        st()->setValue("language", "en");
+        st()->setLanguage(QStringLiteral("en"));
     }
 };
 
