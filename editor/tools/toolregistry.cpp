@@ -1,5 +1,8 @@
 #include "editor/tools/toolregistry.h"
 
+#include "editor/tools/blackoutmodule.h"
+#include "editor/tools/blurmodule.h"
+#include "editor/tools/countermodule.h"
 #include "editor/tools/ellipsemodule.h"
 #include "editor/tools/idlemodule.h"
 #include "editor/tools/markermodule.h"
@@ -32,10 +35,10 @@ const QVector<ToolEntry> &toolRegistry()
         PRYX_IDLE_TOOL("Line"),
         PRYX_IDLE_TOOL("Arrow"),
         PRYX_IDLE_TOOL("Text"),
-        PRYX_IDLE_TOOL("Blur"),
-        PRYX_IDLE_TOOL("Counter"),
+        {"Blur", &make<BlurModule>},
+        {"Counter", &make<CounterModule>},
         {"Marker", &make<MarkerModule>},
-        PRYX_IDLE_TOOL("Blackout"),
+        {"Blackout", &make<BlackoutModule>},
         PRYX_IDLE_TOOL("Ponoram"),
     };
     return tools;
