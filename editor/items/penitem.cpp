@@ -122,6 +122,7 @@ void PenItem::storeSmoothPoints(const QList<QPointF> &points, quint64)
     {
         QMutexLocker lock(&pointsMutex);
         smoothPoints_ = points;
+        refValid_ = false;
     }
     QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
 }
@@ -136,14 +137,22 @@ void PenItem::setGeometryRect(QRectF r)
     storeItemRect();
 }
 
-void PenItem::scaleSmooth(QRectF from, QRectF to)
+void PenItem::scaleSmooth(QRectF to)
 {
-    const QRectF f = from.normalized(), t = to.normalized();
-    const double sx = f.width() == 0 ? 1 : t.width() / f.width();
-    const double sy = f.height() == 0 ? 1 : t.height() / f.height();
+    // Scaled from the points as they were at a known size, so a side that
+    // passes through 0 while dragging does not flatten the stroke for good.
     QMutexLocker lock(&pointsMutex);
-    for (QPointF &q : smoothPoints_)
-        q = QPointF(q.x() * sx, q.y() * sy);
+    if (!refValid_) {
+        refPoints_ = smoothPoints_;
+        refSize_ = penRect_.normalized().size();
+        refValid_ = true;
+    }
+    const QSizeF t = to.normalized().size();
+    const double sx = refSize_.width() == 0 ? 1 : t.width() / refSize_.width();
+    const double sy = refSize_.height() == 0 ? 1 : t.height() / refSize_.height();
+    smoothPoints_.clear();
+    for (const QPointF &q : qAsConst(refPoints_))
+        smoothPoints_.append(QPointF(q.x() * sx, q.y() * sy));
 }
 
 QRectF PenItem::orientedRect(QRectF r, int ox, int oy) const
@@ -161,14 +170,18 @@ void PenItem::setRect(QRectF r)
 {
     const int ox = r.width() < 0 ? -1 : 1;
     const int oy = r.height() < 0 ? -1 : 1;
-    scaleSmooth(penRect_, r);
+    scaleSmooth(r);
     penRect_ = r.normalized();
     setGeometryRect(r);
     if (ox != orientX_ || oy != orientY_) {
-        const double W = width(), H = height();
+        const bool fx = ox != orientX_, fy = oy != orientY_;
+        const auto flip = [fx, fy](QList<QPointF> &pts, double W, double H) {
+            for (QPointF &q : pts)
+                q = QPointF(fx ? W - q.x() : q.x(), fy ? H - q.y() : q.y());
+        };
         QMutexLocker lock(&pointsMutex);
-        for (QPointF &q : smoothPoints_)
-            q = QPointF(ox != orientX_ ? W - q.x() : q.x(), oy != orientY_ ? H - q.y() : q.y());
+        flip(smoothPoints_, width(), height());
+        flip(refPoints_, refSize_.width(), refSize_.height());
     }
     orientX_ = ox;
     orientY_ = oy;
@@ -178,7 +191,8 @@ void PenItem::setRect(QRectF r)
 
 void PenItem::rescale(QRectF from, QRectF to)
 {
-    scaleSmooth(from, to);
+    Q_UNUSED(from)
+    scaleSmooth(to);
     penRect_ = to;
     setGeometryRect(to);
     rebuildKeyPosition();
@@ -260,7 +274,7 @@ void PenItem::mouseMoveEvent(QMouseEvent *event)
         next = QRectF(QRect(int(from.x() - dx), int(from.y() - dy), int(from.width()), int(from.height())));
         moved_ = true;
     }
-    scaleSmooth(old, next);
+    scaleSmooth(next);
     penRect_ = next;
     setGeometryRect(next);
     rebuildKeyPosition();
