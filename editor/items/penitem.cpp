@@ -19,9 +19,12 @@ PenItem::PenItem(const QString &name, QQuickItem *parent) : AbstractGraphItem(na
 PenItem::~PenItem()
 {
     if (smoother_) {
-        if (smoother_->currentItem() == this)
-            smoother_->stopAndWait();
+        // Detaching waits for a pass in progress; the run then ends without
+        // touching this item again.
+        const bool mine = smoother_->currentItem() == this;
         smoother_->detach(this);
+        if (mine)
+            smoother_->stopAndWait();
     }
 }
 
