@@ -1,7 +1,7 @@
 #include "editor/items/penitem.h"
 
 #include <QMouseEvent>
-#include <QMutexLocker>
+#include <mutex>
 #include <QPainter>
 #include <QUndoStack>
 
@@ -60,7 +60,7 @@ void PenItem::addPoint(QPointF p)
             H = int(w + d + H);
         }
         if (!shift.isNull()) {
-            QMutexLocker lock(&pointsMutex);
+            std::lock_guard<std::mutex> lock(pointsMutex);
             for (QPointF &q : points_)
                 q += shift;
             ++changeCount_;
@@ -73,7 +73,7 @@ void PenItem::addPoint(QPointF p)
     storeItemRect();
     penRect_ = itemRect_;
     {
-        QMutexLocker lock(&pointsMutex);
+        std::lock_guard<std::mutex> lock(pointsMutex);
         points_.append(p - QPointF(x(), y()));
         ++changeCount_;
     }
@@ -83,7 +83,7 @@ void PenItem::addPoint(QPointF p)
 
 void PenItem::removeLastPoint()
 {
-    QMutexLocker lock(&pointsMutex);
+    std::lock_guard<std::mutex> lock(pointsMutex);
     if (points_.isEmpty())
         return;
     points_.removeLast();
@@ -92,38 +92,38 @@ void PenItem::removeLastPoint()
 
 int PenItem::pointCount() const
 {
-    QMutexLocker lock(&pointsMutex);
+    std::lock_guard<std::mutex> lock(pointsMutex);
     return points_.size();
 }
 
 QList<QPointF> PenItem::pointsCopy() const
 {
-    QMutexLocker lock(&pointsMutex);
+    std::lock_guard<std::mutex> lock(pointsMutex);
     return points_;
 }
 
 QList<QPointF> PenItem::smoothPointsCopy() const
 {
-    QMutexLocker lock(&pointsMutex);
+    std::lock_guard<std::mutex> lock(pointsMutex);
     return smoothPoints_;
 }
 
 PenItem::Snapshot PenItem::snapshot() const
 {
-    QMutexLocker lock(&pointsMutex);
+    std::lock_guard<std::mutex> lock(pointsMutex);
     return Snapshot{points_, changeCount_};
 }
 
 quint64 PenItem::changeCount() const
 {
-    QMutexLocker lock(&pointsMutex);
+    std::lock_guard<std::mutex> lock(pointsMutex);
     return changeCount_;
 }
 
 void PenItem::storeSmoothPoints(const QList<QPointF> &points, quint64)
 {
     {
-        QMutexLocker lock(&pointsMutex);
+        std::lock_guard<std::mutex> lock(pointsMutex);
         smoothPoints_ = points;
         refValid_ = false;
     }
@@ -144,7 +144,7 @@ void PenItem::scaleSmooth(QRectF to)
 {
     // Scaled from the points as they were at a known size, so a side that
     // passes through 0 while dragging does not flatten the stroke for good.
-    QMutexLocker lock(&pointsMutex);
+    std::lock_guard<std::mutex> lock(pointsMutex);
     if (!refValid_) {
         refPoints_ = smoothPoints_;
         refSize_ = penRect_.normalized().size();
@@ -182,7 +182,7 @@ void PenItem::setRect(QRectF r)
             for (QPointF &q : pts)
                 q = QPointF(fx ? W - q.x() : q.x(), fy ? H - q.y() : q.y());
         };
-        QMutexLocker lock(&pointsMutex);
+        std::lock_guard<std::mutex> lock(pointsMutex);
         flip(smoothPoints_, width(), height());
         flip(refPoints_, refSize_.width(), refSize_.height());
     }

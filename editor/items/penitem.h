@@ -4,7 +4,7 @@
 // stroke's rectangle, which can be moved and resized with the handles.
 
 #include <QList>
-#include <QMutex>
+#include <mutex>
 #include <QPointF>
 #include <QPointer>
 #include <QRectF>
@@ -75,7 +75,8 @@ protected:
     // Smoothed points for the stroke rectangle `to`.
     void scaleSmooth(QRectF to);
 
-    mutable QMutex pointsMutex;
+    // A std::mutex: thread checkers see its locking.
+    mutable std::mutex pointsMutex;
     QList<QPointF> points_;
     QList<QPointF> smoothPoints_;
     quint64 changeCount_ = 0;
