@@ -172,6 +172,34 @@ private slots:
         QCOMPARE(standIn.requests().size(), 1);
     }
 
+    // A route file given to the stand-in answers before its built-in routes.
+    void standInRouteFile()
+    {
+        const QString routes = QDir::tempPath() + "/extra_routes.py";
+        QFile f(routes);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("def route(handler, entry, state):\n"
+                "    if handler.command == 'GET' and handler.path.startswith('/extra'):\n"
+                "        handler.send(201, b'extra', {'Content-Type': 'text/plain'}, entry)\n"
+                "        return True\n"
+                "    return False\n");
+        f.close();
+        StandIn other;
+        other.addRouteFile(routes);
+        QVERIFY2(other.start(), qPrintable(other.error()));
+        NetworkAccessManager m;
+        QNetworkRequest r(QUrl("https://" + other.host() + "/extra?x=1"));
+        NetworkAccessManager::getAuthRequest(r);
+        QScopedPointer<QNetworkReply> reply(m.get(r));
+        QSignalSpy done(reply.data(), &QNetworkReply::finished);
+        QVERIFY(done.wait(10000));
+        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 201);
+        QCOMPARE(reply->readAll(), QByteArray("extra"));
+        QCOMPARE(other.requests().size(), 1);
+        QCOMPARE(other.requests()[0].path, QByteArray("/extra?x=1"));
+        qputenv("PRYX_EXTRA_CA_FILE", standIn.caFile().toLocal8Bit());
+    }
+
     void proxyAuthWhenProxyOff()
     {
         Setting::instance()->setValue("useProxy", "false");
