@@ -11,6 +11,7 @@
 #include <QLockFile>
 #include <QPainter>
 #include <QProcess>
+#include <QQmlEngine>
 
 #include <cstdio>
 #include <dlfcn.h>
@@ -24,6 +25,8 @@
 #include "core/setting.h"
 #include "network/handleftpupload.h"
 #include "network/handlesftpupload.h"
+#include "network/networkexchange.h"
+#include "network/uploadmodel.h"
 #include "platform/crashdump.h"
 
 namespace {
@@ -107,9 +110,18 @@ Core::Core() : QObject(nullptr)
     authHost_ = pryx::serviceHost(pryx::Service::Auth);
     apiHost_ = pryx::serviceHost(pryx::Service::Api);
 
-    // The login object, its user-info timers, the QML types and the upload
-    // front end are wired here once those classes exist.
-    notAvailable("login object and upload front end");
+    // The login object, its user-info timers and the rest of the QML types
+    // are wired here once those classes exist.
+    notAvailable("login object");
+    qmlRegisterType<UploadModel>("UploadModel", 1, 0, "UploadModel");
+
+    networkExchange_ = new NetworkExchange(this);
+    connect(networkExchange_, SIGNAL(startUpload()), this, SLOT(showUploadPage()));
+    connect(networkExchange_, SIGNAL(readyLink(QString)), this, SLOT(showUploadPage()));
+    connect(networkExchange_, SIGNAL(readyLink(QString)), this, SLOT(setLastLink(QString)));
+    connect(networkExchange_, SIGNAL(readyLinkAfterUpload(QString)), this, SLOT(setLastLink(QString)));
+    connect(networkExchange_, SIGNAL(error(QString)), this, SLOT(showErrorWidget(QString)));
+    connect(networkExchange_, SIGNAL(internetNotAvailable()), this, SLOT(internetNotAvailable()));
 
     createTrayIcon();
     connect(Setting::instance(), SIGNAL(languageChanged()), this, SIGNAL(languageChanged()));
@@ -342,7 +354,10 @@ void Core::checkSFTPConnecrion(QString username, QString password, QString host,
 }
 UploadModel *Core::uploadModel()
 {
-    notAvailable(Q_FUNC_INFO);
+    if (!uploadModel_) {
+        uploadModel_ = new UploadModel(this);
+        connect(uploadModel_, SIGNAL(uploadComplete()), this, SLOT(showLastUploadPage()));
+    }
     return uploadModel_;
 }
 QString Core::licenseText()
