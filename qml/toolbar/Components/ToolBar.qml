@@ -74,8 +74,8 @@ Item {
     Connections {
         target: toolBar.area
         ignoreUnknownSignals: true
-        function onCurrentModuleChanged(name) { toolBar.selectedButton = name }
-        function onCurrentLineWidthChanged(value) { widthSlider.follow(value) }
+        function onCurrentModuleChanged() { toolBar.selectedButton = toolBar.area.currentModule }
+        function onCurrentLineWidthChanged() { widthSlider.follow(toolBar.area.currentLineWidth) }
     }
     Connections {
         target: toolBar.pageSurface
@@ -389,7 +389,7 @@ Item {
             property bool following: false
             function follow(v) {
                 following = true
-                value = v
+                value = Math.max(minValue, Math.min(maxValue, v))
                 following = false
             }
             Component.onCompleted: {
