@@ -432,6 +432,39 @@ private slots:
         QCOMPARE(settings->getValue("saveScreenFolder").toString(), folder);
     }
 
+    void paletteLookup_data()
+    {
+        QTest::addColumn<int>("x");
+        QTest::addColumn<QString>("color");
+        QTest::newRow("default") << 7 << "#ba0500";
+        QTest::newRow("white end") << -2 << "#ffffff";
+        QTest::newRow("black end") << 326 << "#000000";
+        QTest::newRow("left of the image") << -50 << "#000000";
+        QTest::newRow("right of the image") << 500 << "#000000";
+    }
+    void paletteLookup()
+    {
+        QFETCH(int, x);
+        QFETCH(QString, color);
+        const QColor c = core->getColorFromX(x);
+        QCOMPARE(c.name(), color);
+        QCOMPARE(c.alpha(), 255);
+    }
+
+    void repeatedCloseIsHarmless()
+    {
+        QPointer<SurfaceWidget> s = openSurface(QRect(10, 10, 40, 40));
+        QVERIFY(s);
+        s->close();   // emits closed() twice
+        core->deleteSurfaceScreen();
+        waitGone(s);
+        // The next capture gets a new surface.
+        QPointer<SurfaceWidget> next = openSurface(QRect());
+        QVERIFY(next);
+        next->close();
+        waitGone(next);
+    }
+
     void lastLinkAndClipboard()
     {
         QSignalSpy changed(core, SIGNAL(lastLinkChanged(QString)));
