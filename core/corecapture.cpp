@@ -492,6 +492,7 @@ QStringList usablePaths(Core *core, const QStringList &files, const char *prefix
 
 void Core::uploadData(QStringList files)
 {
+    qDebug() << Q_FUNC_INFO << files;
     if (!coreLoginStored(this)) {
         showLoginWindow();
         return;
