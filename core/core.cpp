@@ -273,11 +273,6 @@ void Core::registrationWidgetDestroy() { notAvailable(Q_FUNC_INFO); }
 void Core::openHelp() { notAvailable(Q_FUNC_INFO); }
 
 // Voice comments.
-void Core::openAudioImage(QString fileName)
-{
-    qDebug() << Q_FUNC_INFO << fileName;
-    notAvailable(Q_FUNC_INFO);
-}
 // The recording members are in core/coreaudio.cpp.
 
 // Account glue.

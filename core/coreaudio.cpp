@@ -16,6 +16,7 @@
 
 #include "core/paths.h"
 #include "windows/audioimagefile.h"
+#include "windows/audioimageplayer.h"
 
 namespace {
 
@@ -126,4 +127,13 @@ void Core::clearAudioFile()
     QDir dir(pryx::audioTmpPath());
     for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
         dir.remove(name);
+}
+
+void Core::openAudioImage(QString fileName)
+{
+    qDebug() << Q_FUNC_INFO << fileName;
+    auto *player = new AudioImagePlayer();
+    player->setFile(fileName);
+    connect(player, &BasicWindow::closed, player, &QObject::deleteLater);
+    player->show();
 }
