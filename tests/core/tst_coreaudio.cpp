@@ -106,6 +106,17 @@ private slots:
         QVERIFY(path.endsWith(".pia"));
         QVERIFY(!QFile::exists(path));
     }
+
+    // Files written within one millisecond keep apart.
+    void quickStopsNeverShareAFile()
+    {
+        writeFile(audioDir() + "/1.wav", "RIFF");
+        const QString first = Core::instance()->stopRecordAudio();
+        const QString second = Core::instance()->stopRecordAudio();
+        QVERIFY(QFile::exists(first));
+        QVERIFY(QFile::exists(second));
+        QVERIFY(first != second);
+    }
 };
 
 QTEST_MAIN(TestCoreAudio)
