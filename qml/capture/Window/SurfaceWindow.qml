@@ -184,7 +184,8 @@ Item {
         }
         Component.onCompleted: {
             var x = settings.colorColorLine
-            root.setAreas("currentColor", core.getColorFromX(x))
+            if (typeof core.getColorFromX === "function")
+                root.setAreas("currentColor", core.getColorFromX(x))
             root.setAreas("currentColorX", x)
             setColorLineX(x)
         }
