@@ -196,7 +196,14 @@ private slots:
         const QRect selection(40, 30, 120, 80);
         QPointer<SurfaceWidget> s = openSurface(selection);
         QVERIFY(s);
-        const QImage expected = s->background().copy(selection).toImage();
+        // The capture opens with the line tool: draw one across the selection.
+        QCOMPARE(s->paintArea()->property("currentModule").toString(), QString("Line"));
+        QTest::mousePress(s, Qt::LeftButton, Qt::NoModifier, QPoint(60, 50));
+        QTest::mouseMove(s, QPoint(100, 70));
+        QTest::mouseMove(s, QPoint(140, 90));
+        QTest::mouseRelease(s, Qt::LeftButton, Qt::NoModifier, QPoint(140, 90));
+        const QImage expected = s->grabResult().toImage();
+        QVERIFY(expected != s->background().copy(selection).toImage().convertToFormat(expected.format()));
         s->uploadScreen();   // the toolbar's accept button
 
         const QString file = core->lastCaptureFile();
