@@ -233,11 +233,6 @@ QString Core::appTitle() const
     return QStringLiteral("Pryx " PRYX_VERSION);
 }
 
-SurfaceWidget *Core::surfaceWidget()
-{
-    notAvailable(Q_FUNC_INFO);
-    return surface_;
-}
 SurfacePonoramScreen *Core::surfacePonoramScreen()
 {
     notAvailable(Q_FUNC_INFO);
@@ -248,36 +243,7 @@ SurfacePonoramScreen *Core::surfacePonoramScreen()
 void Core::ponoramUpload() { notAvailable(Q_FUNC_INFO); }
 void Core::ponoramUpload(QPixmap) { notAvailable(Q_FUNC_INFO); }
 void Core::ponoramEdit(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::screenUpload(int, bool, QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::screenSaveToDisk(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::screenSaveToClipboard() { notAvailable(Q_FUNC_INFO); }
-void Core::screenPostVK(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::screenPostFacebook(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::screenPostTwitter(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::screenPostOdnoklassniki(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::screenPostMail(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::uploadData(QStringList files)
-{
-    qDebug() << Q_FUNC_INFO << files;
-    notAvailable(Q_FUNC_INFO);
-}
-void Core::uploadDataZip(QStringList files)
-{
-    qDebug() << Q_FUNC_INFO << files;
-    notAvailable(Q_FUNC_INFO);
-}
-void Core::fragmentScreen() { notAvailable(Q_FUNC_INFO); }
-void Core::quickScreen() { notAvailable(Q_FUNC_INFO); }
-void Core::fullScreen() { notAvailable(Q_FUNC_INFO); }
-void Core::openSurfaceRect(int, QRect, QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::deleteSurfaceScreen() { notAvailable(Q_FUNC_INFO); }
 void Core::deleteEditPonoram() { notAvailable(Q_FUNC_INFO); }
-void Core::saveDialogFileChange(QString) { notAvailable(Q_FUNC_INFO); }
-void Core::screen(bool fullscreen, bool quick)
-{
-    qDebug() << Q_FUNC_INFO << fullscreen << quick;
-    notAvailable(Q_FUNC_INFO);
-}
 void Core::ponoramScreen() { notAvailable(Q_FUNC_INFO); }
 QColor Core::getColorFromX(int x)
 {
@@ -286,11 +252,8 @@ QColor Core::getColorFromX(int x)
         return QColor(Qt::black);
     return QColor(colorLine_.pixel(column, 5));
 }
-void Core::selectSaveScreenFolder() { notAvailable(Q_FUNC_INFO); }
 
 // Last link and clipboard.
-void Core::openLastLink() { notAvailable(Q_FUNC_INFO); }
-void Core::copyLastLink() { notAvailable(Q_FUNC_INFO); }
 void Core::setLastLink(QString link)
 {
     qDebug() << Q_FUNC_INFO << link;
@@ -302,8 +265,6 @@ void Core::setLastLink(QString link)
     }
     emit lastLinkChanged(lastLink_);
 }
-void Core::openUrl(QString) { notAvailable(Q_FUNC_INFO); }
-void Core::openHistory() { notAvailable(Q_FUNC_INFO); }
 QString Core::clipboardText() { return clipboard_ ? clipboard_->text() : QString(); }
 
 // Windows.
