@@ -22,6 +22,7 @@
 #include "core/paths.h"
 #include "core/servicehosts.h"
 #include "core/setting.h"
+#include "network/updater.h"
 #include "platform/crashdump.h"
 
 namespace {
@@ -127,7 +128,9 @@ Core::Core() : QObject(nullptr)
 
     QTimer::singleShot(60000, this, SLOT(showReminderMessage()));
 
-    notAvailable("updater");
+    updater_ = new Updater(this);
+    connect(updater_, &Updater::criticalUpdateFailed, this,
+            [this](const QString &message) { showTrayMessage(QStringLiteral("Pryx"), message); });
 
     if (handOverUpdate()) {
         Setting::instance()->flush();
@@ -135,6 +138,7 @@ Core::Core() : QObject(nullptr)
         fflush(stderr);
         ::_exit(0);
     }
+    updater_->startChecks();
 
     // Another running instance may have uploads in progress in the temporary
     // folder: only the first instance empties it.
