@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
@@ -377,6 +379,37 @@ private slots:
     {
         QVERIFY(!extract(work() + "/missing.zip", work() + "/dest"));
         QVERIFY(!QFileInfo::exists(work() + "/dest"));
+    }
+
+    // One check at once, one more when the single-shot timer runs out, none after.
+    void rechecks()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        int connections = 0;
+        connect(&server, &QTcpServer::newConnection, [&] {
+            while (QTcpSocket *socket = server.nextPendingConnection()) {
+                ++connections;
+                socket->close();
+                socket->deleteLater();
+            }
+        });
+        qputenv("PRYX_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(server.serverPort()));
+        Updater updater;
+        QSignalSpy errors(&updater, &Updater::error);
+        updater.startChecks();
+        QTRY_COMPARE(connections, 1);
+        QTRY_COMPARE(errors.count(), 1);
+        QTimer *timer = updater.recheckTimer();
+        QVERIFY(timer->isActive());
+        QVERIFY(timer->isSingleShot());
+        QCOMPARE(timer->interval(), 10800000);
+        timer->start(20);   // the three hours pass
+        QTRY_COMPARE(connections, 2);
+        QTest::qWait(200);
+        QCOMPARE(connections, 2);
+        QVERIFY(!timer->isActive());
+        qunsetenv("PRYX_UPDATE_HOST");
     }
 
     // The critical path runs in a child, which really quits or keeps running.
