@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import PryxComponent 1.0
+import "../Components"
 
 // The capture page: frozen desktop, annotation area, selector with the size
 // label and the magnifier, toolbar and the close confirmation. Keys are the
@@ -24,12 +25,28 @@ Item {
         }
     }
 
-    // The annotation area goes here; it fills the page at z 1.
-    Item {
+    // The annotation area under the selector.
+    PPainterArea {
         id: paintArea
-        objectName: "paintAreaHost"
+        objectName: "PPainterArea"
         anchors.fill: parent
         z: 1
+        visible: currentModule !== "Ponoram"
+        selectRect: selector.rubberRect
+        function moduleOrSizeChanged() {
+            if (currentModule !== "Ponoram") {
+                surface.cancelPonoram()
+                surface.setEnableMask(false)
+                selector.maxSelectWidth = -1
+                selector.maxSelectHeight = -1
+            } else {
+                selector.maxSelectWidth = width - 10
+                selector.maxSelectHeight = height - toolBar.height - 10
+            }
+        }
+        onCurrentModuleChanged: moduleOrSizeChanged()
+        onWidthChanged: moduleOrSizeChanged()
+        onHeightChanged: moduleOrSizeChanged()
     }
 
     SurfaceSelector {
@@ -42,7 +59,10 @@ Item {
             selector.checkProperties()
             surface.checkProperties()
         }
-        onRubberRectChanged: root.placeToolBar()
+        onRubberRectChanged: {
+            root.placeToolBar()
+            paintArea.selectRect = selector.rubberRect
+        }
         onGxChanged: magnifierItem.update()
         onGyChanged: magnifierItem.update()
 
@@ -81,14 +101,10 @@ Item {
         }
 
         // Magnifying glass beside the cursor or the selection.
-        Rectangle {
+        Image {
             id: magnifier
             objectName: "magnifier"
-            width: 80
-            height: 90
-            radius: 5
-            color: "#25282c"
-            border.color: "#80ffffff"
+            source: "qrc:/component/image/component/magnifier_background.png"
             visible: selector.firstDraw && settings.showMagnifier == true
             readonly property int baseX: (selector.rubberRectRight === 0 || selector.rubberRectBottom === 0)
                                          ? selector.gx : selector.rubberRectRight
@@ -112,17 +128,66 @@ Item {
         }
     }
 
-    // Stand-in for the annotation toolbar: keeps its place and visibility.
-    Item {
+    // What the toolbar reads from the page.
+    property string currentGraphModule: paintArea.currentModule !== undefined ? paintArea.currentModule : ""
+    property var currentItem: paintArea.currentItem !== undefined ? paintArea.currentItem : null
+    property bool currentSubstrate: false
+    onCurrentSubstrateChanged: if (paintArea.currentSubstrate !== undefined) paintArea.currentSubstrate = currentSubstrate
+
+    function setAreas(name, value) {
+        if (paintArea[name] !== undefined)
+            paintArea[name] = value
+        if (typeof ponoramPaintArea !== "undefined" && ponoramPaintArea && ponoramPaintArea[name] !== undefined)
+            ponoramPaintArea[name] = value
+    }
+
+    ToolBar {
         id: toolBar
         objectName: "toolBar"
         z: 20000
-        width: 420
         height: surface.isPonoramWork ? 200 : 105
+        enableMove: true
         visible: selector.showToolBar
+        onMovedChanged: root.toolBarMoved = moved
+        onToolClick: {
+            root.setAreas("currentModule", check ? name : "")
+            if (name === "Ponoram") {
+                if (check)
+                    surface.startPonoram()
+                else
+                    surface.stopPonoram()
+            }
+        }
+        onClickAccept: surface.uploadScreen()
+        onChangeColorLineX: {
+            root.setAreas("currentColor", core.getColorFromX(arg))
+            root.setAreas("currentColorX", arg)
+        }
+        onChangeColorLineXEnd: {
+            root.setAreas("currentColor", core.getColorFromX(value))
+            root.setAreas("currentColorX", value)
+            settings.setValue("colorColorLine", value)
+            if (paintArea.pushColorChange)
+                paintArea.pushColorChange(value, oldValue)
+        }
+        onChangeWidthLineValue: root.setAreas("currentLineWidth", value)
+        onChangeWidthLineValueEnd: {
+            if (paintArea.pushLineWidthChange)
+                paintArea.pushLineWidthChange(value, oldValue)
+        }
         Connections {
             target: surface
-            function onHideToolBar() { toolBar.visible = false }
+            function onHideToolBar() {
+                toolBar.visible = false
+                toolBar.hideMenu()
+            }
+        }
+        Component.onCompleted: {
+            var x = settings.colorColorLine
+            if (typeof core.getColorFromX === "function")
+                root.setAreas("currentColor", core.getColorFromX(x))
+            root.setAreas("currentColorX", x)
+            setColorLineX(x)
         }
     }
 
@@ -137,15 +202,15 @@ Item {
     }
 
     // Close confirmation.
-    Rectangle {
+    BorderImage {
         id: closeWindow
         objectName: "closeWindow"
         width: 440
         height: 250
         z: 50000
         opacity: 0.9
-        radius: 8
-        color: "#25282c"
+        source: "qrc:/component/image/component/close_window_background.png"
+        border { left: 30; top: 30; right: 30; bottom: 30 }
         visible: surface.visibleCloseWindow
         onVisibleChanged: {
             if (visible) {
@@ -216,5 +281,9 @@ Item {
         }
     }
 
-    Component.onCompleted: paintArea.forceActiveFocus()
+    Component.onCompleted: {
+        paintArea.forceActiveFocus()
+        if (core && typeof core.getColorFromX === "function")
+            paintArea.currentColor = core.getColorFromX(Number(settings.getValue("colorColorLine")))
+    }
 }
