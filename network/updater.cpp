@@ -21,6 +21,8 @@
 #include "core/paths.h"
 #include "core/servicehosts.h"
 #include "core/setting.h"
+#include "network/networkaccessmanager.h"
+#include "network/networkreadreply.h"
 
 namespace {
 
@@ -337,7 +339,8 @@ void Updater::checkQueue()
 
 void Updater::prepareRequest(QNetworkRequest &request) const
 {
-    Q_UNUSED(request)
+    // Peer verification on (with the extra CA of the tests when given).
+    request.setSslConfiguration(NetworkAccessManager::sslConfiguration());
 }
 
 void Updater::requestVersion()
@@ -392,8 +395,10 @@ void Updater::networkManagerFinished(QNetworkReply *reply)
 
 void Updater::readVersionReply(const QByteArray &body)
 {
-    Q_UNUSED(body)
-    qDebug() << Q_FUNC_INFO << "reply reader not available yet";
+    auto *reader = new NetworkReadReply(this);
+    connect(reader, &NetworkReadReply::updateVersionReady, this, &Updater::checkUpdate);
+    reader->readReply(body);
+    reader->deleteLater();
 }
 
 void Updater::checkUpdate(QString nVersion, bool critical, bool license, QString link, QString md5)

@@ -22,6 +22,8 @@
 #include "core/paths.h"
 #include "network/updater.h"
 #include "support/testsupport.h"
+#include "network/session.h"
+#include "support/standin.h"
 
 struct Entry {
     QString name;
@@ -95,28 +97,68 @@ QStringList tree(const QString &root)
 QString programName() { return QStringLiteral("pryx"); }
 
 const QByteArray kProgram = "#!/bin/sh\necho new\n";
+const QByteArray kFeedPath = "/current_version_linux_x86_64";
+
+// A version reply of the update host.
+QByteArray feedXml(const QString &version, bool critical, const QString &link, const QString &md5,
+                   const QString &error = "0")
+{
+    return QStringLiteral("<?xml version=\"1.0\"?>\n<server version=\"7.1\" session=\"s-42\">"
+                          "<update error=\"%1\"><version critical=\"%2\" license=\"0\">%3</version>"
+                          "<link>%4</link><md5>%5</md5></update></server>\n")
+        .arg(error, critical ? "1" : "0", version, link, md5)
+        .toUtf8();
+}
+
+QString md5Of(const QByteArray &body)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Md5).toHex());
+}
+
+QString feedDir() { return testsupport::testRoot() + "/feed"; }
+
+// Puts the feed reply and an archive where the stand-in's update routes read them.
+void serve(const QByteArray &xml, const QByteArray &archive = QByteArray())
+{
+    QFile feed(feedDir() + "/feed-linux_x86_64.xml");
+    QVERIFY(feed.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    feed.write(xml);
+    feed.close();
+    QFile zip(feedDir() + "/u.zip");
+    QVERIFY(zip.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    zip.write(archive);
+}
+
+QByteArrayList paths(const testsupport::StandIn &standIn)
+{
+    QByteArrayList list;
+    for (const testsupport::StandInRequest &r : standIn.requests())
+        list << r.path;
+    return list;
+}
 // Records that it ran, and from where.
 const QByteArray kTestUpdater = "#!/bin/sh\npwd > \"$PRYX_UPDATER_MARK\"\n";
 
-// The child of the critical-path test: installs the archive named by the
-// first argument as a critical update; the second names the updater archive.
+// The child of the critical-path test: takes a critical update from the feed
+// (the stand-in's host and CA come in the environment); the argument names
+// the updater archive.
 int criticalChild(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
-    const QByteArray body = readFile(QString::fromLocal8Bit(argv[2]));
     Updater updater;
-    updater.setUpdaterArchive(QString::fromLocal8Bit(argv[3]));
+    updater.setUpdaterArchive(QString::fromLocal8Bit(argv[2]));
     QObject::connect(&updater, &Updater::criticalUpdateFailed, [](const QString &message) {
         std::printf("kept running: %s\n", qPrintable(message));
         std::fflush(stdout);
         // Still alive well after the failure.
         QTimer::singleShot(300, [] { QCoreApplication::exit(3); });
     });
-    const QString md5 =
-        QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Md5).toHex());
-    updater.checkUpdate(QStringLiteral("2.0"), true, false, QString(), md5);
-    QTimer::singleShot(0, [&] { updater.installArchive(body); });
+    QObject::connect(&updater, &Updater::error, [](const QString &message) {
+        std::printf("error: %s\n", qPrintable(message));
+        QCoreApplication::exit(4);
+    });
+    QTimer::singleShot(0, &updater, &Updater::startUpdate);
     const int rc = app.exec();
     std::printf("event loop ended: %d\n", rc);
     return rc;
@@ -130,6 +172,9 @@ class TestUpdater : public QObject
 
     QString work() const { return testsupport::testRoot() + "/work"; }
     QString zipPath(const QString &name) const { return work() + "/" + name + ".zip"; }
+    QString link() const { return "https://" + standIn_.host() + "/files/u.zip"; }
+
+    testsupport::StandIn standIn_;
 
     // Prepares an update as the version reply would (link and md5 stored).
     void expectArchive(Updater &updater, const QByteArray &body, bool critical = false)
@@ -140,10 +185,20 @@ class TestUpdater : public QObject
     }
 
 private slots:
-    void initTestCase() { QCoreApplication::setApplicationVersion("1.9.9"); }
+    void initTestCase()
+    {
+        QCoreApplication::setApplicationVersion("1.9.9");
+        QVERIFY(QDir().mkpath(feedDir()));
+        qputenv("PRYX_UPDATE_ROUTES_DIR", feedDir().toLocal8Bit());
+        standIn_.addRouteFile(testsupport::supportDir() + "/updateroutes.py");
+        QVERIFY2(standIn_.start(), qPrintable(standIn_.error()));
+        qputenv("PRYX_UPDATE_HOST", standIn_.host().toLatin1());
+    }
 
     void init()
     {
+        standIn_.clearLog();
+        serve(QByteArray());
         QDir(work()).removeRecursively();
         QVERIFY(QDir().mkpath(work()));
         QDir(pryx::updatePath()).removeRecursively();
@@ -381,6 +436,94 @@ private slots:
         QVERIFY(!QFileInfo::exists(work() + "/dest"));
     }
 
+    // The feed decides; the archive comes from the link it names.
+    void feed_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<bool>("critical");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("md5Right");
+        QTest::addColumn<bool>("downloads");
+        QTest::addColumn<bool>("installs");
+        QTest::newRow("newer") << "2.0" << false << "0" << true << true << true;
+        QTest::newRow("newer, wrong md5") << "2.0" << false << "0" << false << true << false;
+        QTest::newRow("equal") << "1.9.9" << false << "0" << true << false << false;
+        QTest::newRow("older, critical") << "1.9" << true << "0" << true << false << false;
+        QTest::newRow("error 1") << "2.0" << false << "1" << true << false << false;
+        QTest::newRow("no error attribute") << "2.0" << false << "" << true << true << true;
+    }
+    void feed()
+    {
+        QFETCH(QString, version);
+        QFETCH(bool, critical);
+        QFETCH(QString, error);
+        QFETCH(bool, md5Right);
+        QFETCH(bool, downloads);
+        QFETCH(bool, installs);
+
+        QVERIFY(writeZip(zipPath("u"), {{programName(), kProgram, 0755, false},
+                                        {"lib/data.txt", "d", 0644, false}}));
+        const QByteArray archive = readFile(zipPath("u"));
+        QByteArray xml = feedXml(version, critical, link(),
+                                 md5Right ? md5Of(archive) : md5Of("other"), error);
+        if (error.isEmpty())
+            xml.replace(" error=\"\"", "");
+        serve(xml, archive);
+
+        Updater updater;
+        QSignalSpy errors(&updater, &Updater::error);
+        updater.startUpdate();
+        QVERIFY(standIn_.waitForRequests(1));
+        QCOMPARE(paths(standIn_).first(), kFeedPath);
+        const QString program = pryx::updatePath() + programName();
+        if (installs) {
+            QTRY_VERIFY(QFileInfo::exists(program));
+            QVERIFY(QFileInfo(program).isExecutable());
+            QCOMPARE(readFile(pryx::updatePath() + "lib/data.txt"), QByteArray("d"));
+        } else if (downloads) {
+            QTRY_COMPARE(errors.count(), 1);
+        } else {
+            QTest::qWait(300);
+        }
+        QCOMPARE(paths(standIn_).size(), downloads ? 2 : 1);
+        if (downloads)
+            QCOMPARE(paths(standIn_).at(1), QByteArray("/files/u.zip"));
+        QVERIFY(!QFileInfo::exists(Updater::archivePath()));
+        QCOMPARE(QFileInfo::exists(pryx::updatePath()), installs);
+        if (!downloads || installs)
+            QCOMPARE(errors.count(), 0);
+        // The reply's server element names the session and the server version.
+        QCOMPARE(Session::instance()->session(), QString("s-42"));
+        QCOMPARE(Session::instance()->version(), QString("7.1"));
+    }
+
+    void refusedArchiveFromFeed()
+    {
+        QVERIFY(writeZip(zipPath("u"), {{programName(), kProgram, 0755, false},
+                                        {"../escape", "e", 0644, false}}));
+        const QByteArray archive = readFile(zipPath("u"));
+        serve(feedXml("2.0", false, link(), md5Of(archive)), archive);
+        Updater updater;
+        QSignalSpy errors(&updater, &Updater::error);
+        updater.startUpdate();
+        QTRY_COMPARE(errors.count(), 1);
+        QCOMPARE(paths(standIn_).size(), 2);
+        QVERIFY(!QFileInfo::exists(pryx::updatePath()));
+        QVERIFY(!QFileInfo::exists(pryx::dataPath() + "escape"));
+    }
+
+    // A failed request is reported and changes nothing.
+    void unreachableFeed()
+    {
+        QFile::remove(feedDir() + "/feed-linux_x86_64.xml");
+        Updater updater;
+        QSignalSpy errors(&updater, &Updater::error);
+        updater.startUpdate();
+        QTRY_COMPARE(errors.count(), 1);
+        QCOMPARE(paths(standIn_), QByteArrayList{kFeedPath});
+        QVERIFY(!QFileInfo::exists(pryx::updatePath()));
+    }
+
     // One check at once, one more when the single-shot timer runs out, none after.
     void rechecks()
     {
@@ -409,7 +552,7 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(connections, 2);
         QVERIFY(!timer->isActive());
-        qunsetenv("PRYX_UPDATE_HOST");
+        qputenv("PRYX_UPDATE_HOST", standIn_.host().toLatin1());
     }
 
     // The critical path runs in a child, which really quits or keeps running.
@@ -423,17 +566,19 @@ private slots:
     {
         QFETCH(bool, withUpdater);
         QVERIFY(writeZip(zipPath("u"), {{programName(), kProgram, 0755, false}}));
+        const QByteArray archive = readFile(zipPath("u"));
+        serve(feedXml("1.1", true, link(), md5Of(archive)), archive);
         const QString updaterZip = withUpdater ? zipPath("updater") : work() + "/none.zip";
         if (withUpdater)
             QVERIFY(writeZip(updaterZip, {{"pryxUpdater", kTestUpdater, 0755, false}}));
+
         const QString mark = work() + "/updater-ran";
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("PRYX_UPDATER_MARK", mark);
-
         const testsupport::ChildResult r = testsupport::runChild(
-            QCoreApplication::applicationFilePath(),
-            {"--critical-child", zipPath("u"), updaterZip}, 20000, env);
+            QCoreApplication::applicationFilePath(), {"--critical-child", updaterZip}, 20000, env);
         QVERIFY(!r.timedOut && !r.crashed);
+        QCOMPARE(paths(standIn_), (QByteArrayList{kFeedPath, "/files/u.zip"}));
         QCOMPARE(readFile(pryx::updatePath() + programName()), kProgram);
         QVERIFY(!QFileInfo::exists(pryx::updatePath() + "pryxUpdater.zip"));
         if (withUpdater) {
@@ -452,7 +597,7 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    if (argc == 4 && qstrcmp(argv[1], "--critical-child") == 0)
+    if (argc == 3 && qstrcmp(argv[1], "--critical-child") == 0)
         return criticalChild(argc, argv);
     QCoreApplication app(argc, argv);
     TestUpdater test;
