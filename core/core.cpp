@@ -26,6 +26,7 @@
 #include "network/handleftpupload.h"
 #include "network/handlesftpupload.h"
 #include "network/networkexchange.h"
+#include "network/updater.h"
 #include "network/uploadmodel.h"
 #include "platform/crashdump.h"
 
@@ -141,7 +142,9 @@ Core::Core() : QObject(nullptr)
 
     QTimer::singleShot(60000, this, SLOT(showReminderMessage()));
 
-    notAvailable("updater");
+    updater_ = new Updater(this);
+    connect(updater_, &Updater::criticalUpdateFailed, this,
+            [this](const QString &message) { showTrayMessage(QStringLiteral("Pryx"), message); });
 
     if (handOverUpdate()) {
         Setting::instance()->flush();
@@ -149,6 +152,7 @@ Core::Core() : QObject(nullptr)
         fflush(stderr);
         ::_exit(0);
     }
+    updater_->startChecks();
 
     // Another running instance may have uploads in progress in the temporary
     // folder: only the first instance empties it.
