@@ -5,6 +5,10 @@
 #include "capture/surfaceselector.h"
 #include "core/paths.h"
 #include "core/setting.h"
+#include "editor/abstractgraphitem.h"
+#include "editor/blackoutarea.h"
+#include "editor/ppainterarea.h"
+#include "network/analyticsevent.h"
 #include "platform/desktopgrab.h"
 
 #include <QBuffer>
@@ -65,6 +69,10 @@ void SurfaceWidget::registerTypes()
     done = true;
     qmlRegisterType<SurfaceSelector>("PryxComponent", 1, 0, "SurfaceSelector");
     qmlRegisterType<MagnifierItem>("PryxComponent", 1, 0, "MagnifierItem");
+    qmlRegisterType<PPainterArea>("PryxComponent", 1, 0, "PPainterArea");
+    qmlRegisterType<BlackoutArea>("PryxComponent", 1, 0, "BlackoutArea");
+    qmlRegisterUncreatableType<AbstractGraphItem>("PryxComponent", 1, 0, "AbstractGraphItem",
+                                                  QStringLiteral("made by the annotation tools"));
 }
 
 SurfaceWidget::SurfaceWidget(QWindow *parent, QObject *core)
@@ -111,7 +119,6 @@ void SurfaceWidget::init()
     setFormat(fmt);
     platform::setStayOnTopFlags(this);
     setResizeMode(QQuickView::SizeRootObjectToView);
-    setGeometry(desktop_);
     setSource(QUrl(QString::fromLatin1(kPageUrl)));
     qDebug() << "=== init_win32: page status" << status();
     for (const QQmlError &err : errors())
@@ -120,6 +127,9 @@ void SurfaceWidget::init()
         selector_ = root->findChild<SurfaceSelector *>(QStringLiteral("SurfaceSelector"));
         paintArea_ = root->findChild<QQuickItem *>(QStringLiteral("PPainterArea"));
     }
+    // The area renders over the same frozen picture the page shows.
+    if (paintArea_ && !background_.isNull())
+        paintArea_->setProperty("background", background_.toImage());
     mousePressed_ = false;
     selectionDrag_ = false;
 }
@@ -229,8 +239,9 @@ QPixmap SurfaceWidget::grabResult()
     const QRect r = selectRect();
     if (r.width() <= 0 || r.height() <= 0)
         return QPixmap();
-    // Until the annotation area renders its items, the result is the frozen
-    // desktop under the selection.
+    if (auto *area = qobject_cast<PPainterArea *>(paintArea_.data()))
+        return QPixmap::fromImage(area->renderImage(r, 50000, true));
+    // No annotation area: the frozen desktop under the selection.
     return background_.copy(r);
 }
 
@@ -488,7 +499,8 @@ void SurfaceWidget::copyMagnifierColor()
                                    : nullptr;
     if (!mag && rootObject())
         mag = rootObject()->findChild<MagnifierItem *>(QStringLiteral("MagnifierItem"));
-    const QString color = mag ? mag->currentColor() : QString();
+    // Only a colour the user can see counts.
+    const QString color = mag && mag->isVisible() ? mag->currentColor() : QString();
     // With no colour known the clipboard keeps what it had.
     if (color.isEmpty())
         return;
@@ -548,9 +560,13 @@ void SurfaceWidget::keyPressEvent(QKeyEvent *e)
     } else if (ctrlShift && key == Qt::Key_E) {
         callCoreWithPixmap("screenPostMail");
     } else if (ctrlShift && key == Qt::Key_Z) {
+        new AnalyticsEvent(AnalyticsEvent::CategoryTool, AnalyticsEvent::ActionHotkey, true,
+                           QStringLiteral("redo"));
         if (paintArea_)
             QMetaObject::invokeMethod(paintArea_, "checkRedo");
     } else if (ctrl && key == Qt::Key_Z) {
+        new AnalyticsEvent(AnalyticsEvent::CategoryTool, AnalyticsEvent::ActionHotkey, true,
+                           QStringLiteral("undo"));
         if (paintArea_)
             QMetaObject::invokeMethod(paintArea_, "checkUndo");
     } else if ((mods & Qt::AltModifier) && key == Qt::Key_F4) {
@@ -560,7 +576,9 @@ void SurfaceWidget::keyPressEvent(QKeyEvent *e)
             close();
         } else {
             QObject *checked = nullptr;
-            if (paintArea_)
+            if (auto *area = qobject_cast<PPainterArea *>(paintArea_.data()))
+                checked = area->checkedItem();
+            else if (paintArea_)
                 for (QQuickItem *child : paintArea_->childItems())
                     if (child->property("checked").toBool()) {
                         checked = child;

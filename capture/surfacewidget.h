@@ -11,7 +11,7 @@
 #include <QSize>
 
 class QQuickItem;
-class SurfaceSelector;
+#include "capture/surfaceselector.h"
 class Ponoram;
 
 class SurfaceWidget : public QQuickView

@@ -22,6 +22,8 @@
 #include "core/paths.h"
 #include "core/servicehosts.h"
 #include "core/setting.h"
+#include "network/handleftpupload.h"
+#include "network/handlesftpupload.h"
 #include "platform/crashdump.h"
 
 namespace {
@@ -312,11 +314,6 @@ void Core::registrationWidgetDestroy() { notAvailable(Q_FUNC_INFO); }
 void Core::openHelp() { notAvailable(Q_FUNC_INFO); }
 
 // Voice comments.
-void Core::openAudioImage(QString fileName)
-{
-    qDebug() << Q_FUNC_INFO << fileName;
-    notAvailable(Q_FUNC_INFO);
-}
 // The recording members are in core/coreaudio.cpp.
 
 // Account glue.
@@ -325,15 +322,23 @@ bool Core::checkAutorization()
     notAvailable(Q_FUNC_INFO);
     return false;
 }
-void Core::checkFtpConnecrion(QString, QString, QString host, QString, int port)
+void Core::checkFtpConnecrion(QString username, QString password, QString host, QString path,
+                              int port)
 {
     qDebug() << Q_FUNC_INFO << host << port;
-    notAvailable(Q_FUNC_INFO);
+    auto *check = new HandleFTPUpload(this);
+    connect(check, SIGNAL(checkConnectFinished()), this, SIGNAL(checkConnectionFinished()));
+    connect(check, SIGNAL(checkConnectFinished()), check, SLOT(deleteLater()));
+    check->checkConnect(username, password, host, path, port);
 }
-void Core::checkSFTPConnecrion(QString, QString, QString host, QString, int port)
+void Core::checkSFTPConnecrion(QString username, QString password, QString host, QString path,
+                               int port)
 {
     qDebug() << Q_FUNC_INFO << host << port;
-    notAvailable(Q_FUNC_INFO);
+    auto *check = new HandleSFTPUpload(this);
+    connect(check, SIGNAL(checkConnectFinished()), this, SIGNAL(checkConnectionFinished()));
+    connect(check, SIGNAL(checkConnectFinished()), check, SLOT(deleteLater()));
+    check->checkConnect(username, password, host, path, port);
 }
 UploadModel *Core::uploadModel()
 {

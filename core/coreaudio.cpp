@@ -16,6 +16,7 @@
 
 #include "core/paths.h"
 #include "windows/audioimagefile.h"
+#include "windows/audioimageplayer.h"
 
 namespace {
 
@@ -95,9 +96,13 @@ QString Core::stopRecordAudio()
 
     const QByteArray image = readWholeFile(audioImageSource_);
     const QByteArray audio = readWholeFile(getAudioFile());
-    const QString path = QDir::toNativeSeparators(QDir(pryx::tmpPath()).absolutePath())
-                         + QDir::separator()
-                         + QString::number(QDateTime::currentMSecsSinceEpoch()) + ".pia";
+    // Named after the time; two files in one millisecond must not share it.
+    const QString folder = QDir::toNativeSeparators(QDir(pryx::tmpPath()).absolutePath())
+                           + QDir::separator();
+    qint64 stamp = QDateTime::currentMSecsSinceEpoch();
+    QString path = folder + QString::number(stamp) + ".pia";
+    while (QFile::exists(path))
+        path = folder + QString::number(++stamp) + ".pia";
     AudioImageFile file;
     file.setPath(path);
     if (!file.write(image, audio)) {
@@ -126,4 +131,13 @@ void Core::clearAudioFile()
     QDir dir(pryx::audioTmpPath());
     for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
         dir.remove(name);
+}
+
+void Core::openAudioImage(QString fileName)
+{
+    qDebug() << Q_FUNC_INFO << fileName;
+    auto *player = new AudioImagePlayer();
+    player->setFile(fileName);
+    connect(player, &BasicWindow::closed, player, &QObject::deleteLater);
+    player->show();
 }

@@ -1,6 +1,7 @@
 #include "network/uploadworkersupport.h"
 
 #include "network/ftpsupport_interim.h"
+#include "windows/messagedialog.h"
 
 #include <QDebug>
 #include <QDesktopServices>
@@ -17,8 +18,11 @@ void openShareUrl(const QString &link, int afterAction)
 
 void showCheckMessage(const QString &title, const QString &message)
 {
-    // The message dialog of the windows layer takes this over when it lands.
     qDebug() << "connection check:" << title << message;
+    auto *dialog = new MessageDialog();
+    dialog->showInformation(title, message);
+    QObject::connect(dialog, SIGNAL(closed()), dialog, SLOT(deleteLater()));
+    dialog->show();
 }
 
 } // namespace pryx

@@ -32,7 +32,7 @@ namespace {
 
 // One GetImage request per band of rows keeps each reply well below the
 // server's maximum request size.
-bool grabBand(xcb_connection_t *c, xcb_window_t root, const QRect &band, QImage &dst, int dstY)
+bool grabBand(xcb_connection_t *c, xcb_drawable_t root, const QRect &band, QImage &dst, int dstY)
 {
     xcb_get_image_cookie_t ck = xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root,
                                               int16_t(band.x()), int16_t(band.y()),
@@ -49,9 +49,12 @@ bool grabBand(xcb_connection_t *c, xcb_window_t root, const QRect &band, QImage 
     const int stride = band.width() * 4;
     bool ok = (rep->depth == 24 || rep->depth == 32) && len >= stride * band.height();
     if (ok) {
+        // The server leaves the pad byte of depth 24 undefined; RGB32 wants 0xff.
         for (int y = 0; y < band.height(); ++y) {
-            uchar *line = dst.scanLine(dstY + y);
-            std::memcpy(line, data + y * stride, size_t(stride));
+            auto *line = reinterpret_cast<uint32_t *>(dst.scanLine(dstY + y));
+            const auto *src = reinterpret_cast<const uint32_t *>(data + y * stride);
+            for (int x = 0; x < band.width(); ++x)
+                line[x] = src[x] | 0xff000000u;
         }
     }
     std::free(rep);
@@ -77,21 +80,39 @@ QImage grabDesktop(const QRect &rect)
         if (!geo)
             return QImage();
         const QRect rootRect(0, 0, geo->width, geo->height);
+        const uint8_t rootDepth = geo->depth;
         std::free(geo);
         const QRect src = rect.intersected(rootRect);
         if (src != rect)
             img.fill(Qt::black);
         if (src.isEmpty())
             return img;
+        // Copy through a server pixmap with IncludeInferiors: GetImage on the
+        // root alone leaves windows of another depth (ARGB windows) undefined.
+        xcb_pixmap_t pix = xcb_generate_id(c);
+        xcb_gcontext_t gc = xcb_generate_id(c);
+        const uint32_t gcValues[] = {XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS};
+        xcb_create_pixmap(c, rootDepth, pix, root, uint16_t(src.width()), uint16_t(src.height()));
+        xcb_create_gc(c, gc, pix, XCB_GC_SUBWINDOW_MODE, gcValues);
+        xcb_copy_area(c, root, pix, gc, int16_t(src.x()), int16_t(src.y()), 0, 0,
+                      uint16_t(src.width()), uint16_t(src.height()));
         const uint32_t maxBytes = xcb_get_maximum_request_length(c) * 4u / 2u;
         int rowsPerBand = int(qMax<uint32_t>(1, maxBytes / uint32_t(src.width() * 4)));
         rowsPerBand = qMin(rowsPerBand, 512);
-        QImage part = src == rect ? img : QImage(src.size(), QImage::Format_RGB32);
-        for (int y = 0; y < src.height(); y += rowsPerBand) {
-            const QRect band(src.x(), src.y() + y, src.width(), qMin(rowsPerBand, src.height() - y));
-            if (!grabBand(c, root, band, part, y))
-                return QImage();
+        // Read straight into the result when it lies wholly on the root; a
+        // second handle on `img` would detach on the first write and leave
+        // the result unwritten.
+        QImage clipped = src == rect ? QImage() : QImage(src.size(), QImage::Format_RGB32);
+        QImage &part = src == rect ? img : clipped;
+        bool ok = true;
+        for (int y = 0; ok && y < src.height(); y += rowsPerBand) {
+            const QRect band(0, y, src.width(), qMin(rowsPerBand, src.height() - y));
+            ok = grabBand(c, pix, band, part, y);
         }
+        xcb_free_gc(c, gc);
+        xcb_free_pixmap(c, pix);
+        if (!ok)
+            return QImage();
         if (src != rect) {
             const QPoint at = src.topLeft() - rect.topLeft();
             for (int y = 0; y < part.height(); ++y)

@@ -1,5 +1,6 @@
 #include "windows/settingwidget.h"
 
+#include "windows/hotkeytools.h"
 #include "windows/windowflags.h"
 
 #include <QDebug>
@@ -19,6 +20,7 @@ void SettingWidget::init()
     setObjectName(QStringLiteral("SettingWidget"));
     setTitle(tr("Settings") + " - " + pryx::userName());
     rootContext()->setContextProperty(QStringLiteral("window"), this);
+    rootContext()->setContextProperty(QStringLiteral("hotkeyTools"), new HotkeyTools(this));
     loadPage(QStringLiteral("qrc:/qml/qml/Window/SettingPage.qml"));
 }
 

@@ -1,11 +1,14 @@
 #include "editor/tools/toolregistry.h"
 
+#include "editor/tools/arrowmodule.h"
 #include "editor/tools/ellipsemodule.h"
 #include "editor/tools/idlemodule.h"
+#include "editor/tools/linemodule.h"
 #include "editor/tools/markermodule.h"
 #include "editor/tools/movemodule.h"
 #include "editor/tools/penmodule.h"
 #include "editor/tools/rectmodule.h"
+#include "editor/tools/textmodule.h"
 
 namespace pryx {
 namespace editor {
@@ -29,9 +32,9 @@ const QVector<ToolEntry> &toolRegistry()
         {"Pen", &make<PenModule>},
         {"Rect", &make<RectModule>},
         {"Ellipse", &make<EllipseModule>},
-        PRYX_IDLE_TOOL("Line"),
-        PRYX_IDLE_TOOL("Arrow"),
-        PRYX_IDLE_TOOL("Text"),
+        {"Line", &make<LineModule>},
+        {"Arrow", &make<ArrowModule>},
+        {"Text", &make<TextModule>},
         PRYX_IDLE_TOOL("Blur"),
         PRYX_IDLE_TOOL("Counter"),
         {"Marker", &make<MarkerModule>},

@@ -77,4 +77,294 @@
         <translation>ГБ</translation>
     </message>
 </context>
+<context>
+    <name>HotkeyRow</name>
+    <message>
+        <source>Change</source>
+        <translation>Изменить</translation>
+    </message>
+</context>
+<context>
+    <name>ProxyPage</name>
+    <message>
+        <source>Proxy setting</source>
+        <translation>Настройки прокси</translation>
+    </message>
+    <message>
+        <source>The port must be a number from 1 to 65535</source>
+        <translation>Порт должен быть числом от 1 до 65535</translation>
+    </message>
+    <message>
+        <source>Host</source>
+        <translation>Хост</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Порт</translation>
+    </message>
+    <message>
+        <source>Login</source>
+        <translation>Логин</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Пароль</translation>
+    </message>
+    <message>
+        <source>Accept</source>
+        <translation>Принять</translation>
+    </message>
+</context>
+<context>
+    <name>SettingPage</name>
+    <message>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Storage</source>
+        <translation>Хранилище</translation>
+    </message>
+    <message>
+        <source>Hot key</source>
+        <translation>Клавиши</translation>
+    </message>
+    <message>
+        <source>Reset by default</source>
+        <translation>Сбросить</translation>
+    </message>
+    <message>
+        <source>Accept</source>
+        <translation>Принять</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsAuthDelegate</name>
+    <message>
+        <source>Pryx</source>
+        <translation>Pryx</translation>
+    </message>
+    <message>
+        <source>FTPSFTP</source>
+        <translation>FTP\SFTP</translation>
+    </message>
+    <message>
+        <source>Dropbox</source>
+        <translation>Dropbox</translation>
+    </message>
+    <message>
+        <source>Google disk</source>
+        <translation>Google Диск</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsAuthDropboxPage</name>
+    <message>
+        <source>Authorization in dropbox</source>
+        <translation>Авторизация в Dropbox</translation>
+    </message>
+    <message>
+        <source>Logout</source>
+        <translation>Выйти</translation>
+    </message>
+    <message>
+        <source>Usage</source>
+        <translation>Занято</translation>
+    </message>
+    <message>
+        <source>If process uploaded throw error upload file on pryx</source>
+        <translation>При ошибке загрузки загрузить файл на Pryx</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsAuthFtpPage</name>
+    <message>
+        <source>Host</source>
+        <translation>Хост</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Порт</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Пользователь</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Пароль</translation>
+    </message>
+    <message>
+        <source>Upload path</source>
+        <translation>Папка загрузки</translation>
+    </message>
+    <message>
+        <source>Base url</source>
+        <translation>Базовый адрес</translation>
+    </message>
+    <message>
+        <source>SFTP</source>
+        <translation>SFTP</translation>
+    </message>
+    <message>
+        <source>If process uploaded throw error upload file on pryx</source>
+        <translation>При ошибке загрузки загрузить файл на Pryx</translation>
+    </message>
+    <message>
+        <source>Check ftp connect</source>
+        <translation>Проверить подключение</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsAuthGoogleDiskPage</name>
+    <message>
+        <source>Goods disk settings</source>
+        <translation>Настройки Google Диска</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsAuthPryxPage</name>
+    <message>
+        <source>Logout</source>
+        <translation>Выйти</translation>
+    </message>
+    <message>
+        <source>Usage</source>
+        <translation>Занято</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsHotKeyDelegate</name>
+    <message>
+        <source>Primary</source>
+        <translation>Основные</translation>
+    </message>
+    <message>
+        <source>Fragment screen</source>
+        <translation>Снимок области</translation>
+    </message>
+    <message>
+        <source>Full screen</source>
+        <translation>Снимок экрана</translation>
+    </message>
+    <message>
+        <source>Quick screen</source>
+        <translation>Быстрый снимок</translation>
+    </message>
+    <message>
+        <source>Secondary</source>
+        <translation>Дополнительные</translation>
+    </message>
+    <message>
+        <source>Ctrl + Enter - Send screenshot to selected storage</source>
+        <translation>Ctrl + Enter - Отправить снимок в выбранное хранилище</translation>
+    </message>
+    <message>
+        <source>Ctrl + C - Copy screenshot to clipboard</source>
+        <translation>Ctrl + C - Скопировать снимок в буфер обмена</translation>
+    </message>
+    <message>
+        <source>Ctrl + S - Save it to your computer</source>
+        <translation>Ctrl + S - Сохранить на компьютер</translation>
+    </message>
+    <message>
+        <source>Ctrl + C - Copy on clipboard #hex of color under cursor</source>
+        <translation>Ctrl + C - Скопировать #hex цвета под курсором</translation>
+    </message>
+    <message>
+        <source>Esc - Cancel the removal of a screenshot</source>
+        <translation>Esc - Отменить снимок</translation>
+    </message>
+    <message>
+        <source>Social</source>
+        <translation>Соцсети</translation>
+    </message>
+    <message>
+        <source>Ctrl + Shift + F - Send screenshot to facebook</source>
+        <translation>Ctrl + Shift + F - Отправить снимок в Facebook</translation>
+    </message>
+    <message>
+        <source>Ctrl + Shift + T - Send screenshot to twitter</source>
+        <translation>Ctrl + Shift + T - Отправить снимок в Twitter</translation>
+    </message>
+    <message>
+        <source>Ctrl + Shift + V - Send screenshot to vkontakte</source>
+        <translation>Ctrl + Shift + V - Отправить снимок во ВКонтакте</translation>
+    </message>
+    <message>
+        <source>Ctrl + Shift + O - Send screenshot to odnoklassniki</source>
+        <translation>Ctrl + Shift + O - Отправить снимок в Одноклассники</translation>
+    </message>
+    <message>
+        <source>Ctrl + Shift + E - Send screenshot to e-mail</source>
+        <translation>Ctrl + Shift + E - Отправить снимок по почте</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsSettingDelegate</name>
+    <message>
+        <source>Image quality</source>
+        <translation>Качество изображения</translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation>Низкое</translation>
+    </message>
+    <message>
+        <source>Average</source>
+        <translation>Среднее</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>Высокое</translation>
+    </message>
+    <message>
+        <source>Run application on system boot</source>
+        <translation>Запускать при старте системы</translation>
+    </message>
+    <message>
+        <source>Use proxy</source>
+        <translation>Использовать прокси</translation>
+    </message>
+    <message>
+        <source>Save screen copy to select folder</source>
+        <translation>Сохранять копию снимка в папку</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Изменить</translation>
+    </message>
+    <message>
+        <source>Show upload process to server</source>
+        <translation>Показывать процесс загрузки</translation>
+    </message>
+    <message>
+        <source>Show information window after download</source>
+        <translation>Показывать окно после загрузки</translation>
+    </message>
+    <message>
+        <source>Use in the screenshot name title of the active window</source>
+        <translation>Называть снимок по заголовку активного окна</translation>
+    </message>
+    <message>
+        <source>Receive a direct link to a screenshot or a file</source>
+        <translation>Получать прямую ссылку на снимок или файл</translation>
+    </message>
+    <message>
+        <source>Show magnifier at the select rect</source>
+        <translation>Показывать лупу при выделении</translation>
+    </message>
+    <message>
+        <source>Prevent the closure of the window screenshot</source>
+        <translation>Спрашивать перед закрытием окна снимка</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Язык</translation>
+    </message>
+</context>
 </TS>

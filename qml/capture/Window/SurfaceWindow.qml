@@ -24,12 +24,28 @@ Item {
         }
     }
 
-    // The annotation area goes here; it fills the page at z 1.
-    Item {
+    // The annotation area under the selector.
+    PPainterArea {
         id: paintArea
-        objectName: "paintAreaHost"
+        objectName: "PPainterArea"
         anchors.fill: parent
         z: 1
+        visible: currentModule !== "Ponoram"
+        selectRect: selector.rubberRect
+        function moduleOrSizeChanged() {
+            if (currentModule !== "Ponoram") {
+                surface.cancelPonoram()
+                surface.setEnableMask(false)
+                selector.maxSelectWidth = -1
+                selector.maxSelectHeight = -1
+            } else {
+                selector.maxSelectWidth = width - 10
+                selector.maxSelectHeight = height - toolBar.height - 10
+            }
+        }
+        onCurrentModuleChanged: moduleOrSizeChanged()
+        onWidthChanged: moduleOrSizeChanged()
+        onHeightChanged: moduleOrSizeChanged()
     }
 
     SurfaceSelector {
@@ -42,7 +58,10 @@ Item {
             selector.checkProperties()
             surface.checkProperties()
         }
-        onRubberRectChanged: root.placeToolBar()
+        onRubberRectChanged: {
+            root.placeToolBar()
+            paintArea.selectRect = selector.rubberRect
+        }
         onGxChanged: magnifierItem.update()
         onGyChanged: magnifierItem.update()
 
@@ -81,14 +100,10 @@ Item {
         }
 
         // Magnifying glass beside the cursor or the selection.
-        Rectangle {
+        Image {
             id: magnifier
             objectName: "magnifier"
-            width: 80
-            height: 90
-            radius: 5
-            color: "#25282c"
-            border.color: "#80ffffff"
+            source: "qrc:/component/image/component/magnifier_background.png"
             visible: selector.firstDraw && settings.showMagnifier == true
             readonly property int baseX: (selector.rubberRectRight === 0 || selector.rubberRectBottom === 0)
                                          ? selector.gx : selector.rubberRectRight
@@ -137,15 +152,15 @@ Item {
     }
 
     // Close confirmation.
-    Rectangle {
+    BorderImage {
         id: closeWindow
         objectName: "closeWindow"
         width: 440
         height: 250
         z: 50000
         opacity: 0.9
-        radius: 8
-        color: "#25282c"
+        source: "qrc:/component/image/component/close_window_background.png"
+        border { left: 30; top: 30; right: 30; bottom: 30 }
         visible: surface.visibleCloseWindow
         onVisibleChanged: {
             if (visible) {
@@ -216,5 +231,9 @@ Item {
         }
     }
 
-    Component.onCompleted: paintArea.forceActiveFocus()
+    Component.onCompleted: {
+        paintArea.forceActiveFocus()
+        if (core && typeof core.getColorFromX === "function")
+            paintArea.currentColor = core.getColorFromX(Number(settings.getValue("colorColorLine")))
+    }
 }

@@ -1,0 +1,123 @@
+// Core's voice-comment members: the audio folder, the newest recording and
+// the image-with-audio file written from a capture and a recording.
+
+#include <QtTest>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+
+#include "core/core.h"
+#include "core/paths.h"
+#include "windows/audioimagefile.h"
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes, const QDateTime &mtime = QDateTime())
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.flush();
+    if (mtime.isValid())
+        QVERIFY(f.setFileTime(mtime, QFileDevice::FileModificationTime));
+}
+
+QString audioDir() { return QDir(pryx::audioTmpPath()).absolutePath(); }
+
+} // namespace
+
+class TestCoreAudio : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        AudioImageFile::setLibraryPath(QStringLiteral(PRYX_BINARY_DIR "/bin/audiolib.so"));
+        QVERIFY(QDir().mkpath(audioDir()));
+    }
+    void init() { Core::instance()->clearAudioFile(); }
+
+    void noPageCanRecord() { QVERIFY(!Core::instance()->isCanRecordAudio()); }
+
+    void audioFolder_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("have");
+        QTest::newRow("empty") << QStringList{} << false;
+        QTest::newRow("only other files") << QStringList{"a.txt", "b.wav.part", "c.png"} << false;
+        QTest::newRow("one recording") << QStringList{"a.txt", "1.wav"} << true;
+    }
+    void audioFolder()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(bool, have);
+        for (const QString &name : files)
+            writeFile(audioDir() + "/" + name, "x");
+        QCOMPARE(Core::instance()->isHaveAudioFile(), have);
+        QCOMPARE(Core::instance()->getAudioFile().isEmpty(), !have);
+        Core::instance()->clearAudioFile();
+        QCOMPARE(QDir(audioDir()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+        QVERIFY(!Core::instance()->isHaveAudioFile());
+    }
+
+    // The newer of two recordings is taken, whatever the names say.
+    void newestRecording()
+    {
+        const QDateTime now = QDateTime::currentDateTime();
+        writeFile(audioDir() + "/9000.wav", "old", now.addSecs(-60));
+        writeFile(audioDir() + "/1000.wav", "new", now);
+        QCOMPARE(Core::instance()->getAudioFile(), audioDir() + "/1000.wav");
+    }
+
+    // Stopping joins the capture image and the newest recording into a
+    // ".pia" file in the temporary folder that reads back byte-exact.
+    void stopWritesImageWithAudio()
+    {
+        const QByteArray image = "\x89PNG fake picture";
+        const QByteArray oldSound = "RIFF old";
+        const QByteArray sound = QByteArray("RIFF new sound\0bytes", 20);
+        const QString capture = QDir(pryx::tmpPath()).absolutePath() + "/capture.png";
+        writeFile(capture, image);
+        const QDateTime now = QDateTime::currentDateTime();
+        writeFile(audioDir() + "/1.wav", oldSound, now.addSecs(-30));
+        writeFile(audioDir() + "/2.wav", sound, now);
+        Core::instance()->setAudioImageSource(capture);
+
+        const QString path = Core::instance()->stopRecordAudio();
+        QVERIFY(path.endsWith(".pia"));
+        QCOMPARE(QFileInfo(path).absolutePath(), QDir(pryx::tmpPath()).absolutePath());
+        QVERIFY(QFile::exists(path));
+        AudioImageFile file;
+        file.setPath(path);
+        QVERIFY2(file.readAll(), qPrintable(file.errorString()));
+        QCOMPARE(file.image(), image);
+        QCOMPARE(file.audio(), sound);
+    }
+
+    // Without the library nothing is written, silently, and the path is
+    // still returned.
+    void stopWithoutLibrary()
+    {
+        AudioImageFile::setLibraryPath(QDir::tempPath() + "/no-such-audiolib.so");
+        writeFile(audioDir() + "/1.wav", "RIFF");
+        const QString path = Core::instance()->stopRecordAudio();
+        AudioImageFile::setLibraryPath(QStringLiteral(PRYX_BINARY_DIR "/bin/audiolib.so"));
+        QVERIFY(path.endsWith(".pia"));
+        QVERIFY(!QFile::exists(path));
+    }
+
+    // Files written within one millisecond keep apart.
+    void quickStopsNeverShareAFile()
+    {
+        writeFile(audioDir() + "/1.wav", "RIFF");
+        const QString first = Core::instance()->stopRecordAudio();
+        const QString second = Core::instance()->stopRecordAudio();
+        QVERIFY(QFile::exists(first));
+        QVERIFY(QFile::exists(second));
+        QVERIFY(first != second);
+    }
+};
+
+QTEST_MAIN(TestCoreAudio)
+#include "tst_coreaudio.moc"
