@@ -11,6 +11,7 @@
 #include <QLockFile>
 #include <QPainter>
 #include <QProcess>
+#include <QQmlEngine>
 
 #include <cstdio>
 #include <dlfcn.h>
@@ -107,9 +108,21 @@ Core::Core() : QObject(nullptr)
     authHost_ = pryx::serviceHost(pryx::Service::Auth);
     apiHost_ = pryx::serviceHost(pryx::Service::Api);
 
-    // The login object, its user-info timers, the QML types and the upload
-    // front end are wired here once those classes exist.
-    notAvailable("login object and upload front end");
+    account_ = new Autorization(this);
+    account_->listen();
+    emit accountChange(account_);
+    connect(account_, SIGNAL(authChanged(bool)), this, SLOT(checkAutorization()));
+    if (account_->isAuth()) {
+        QTimer::singleShot(30000, account_, SLOT(getUserInfo()));
+        userInfoTimer_.setInterval(3600000);
+        connect(&userInfoTimer_, SIGNAL(timeout()), account_, SLOT(getUserInfo()));
+        userInfoTimer_.start();
+    }
+    qmlRegisterType<Autorization>("Core", 1, 0, "Autorization");
+
+    // The QML types of the other subsystems and the upload front end are
+    // wired here once those classes exist.
+    notAvailable("upload front end");
 
     createTrayIcon();
     connect(Setting::instance(), SIGNAL(languageChanged()), this, SIGNAL(languageChanged()));
@@ -185,8 +198,6 @@ bool Core::handOverUpdate()
 }
 
 Core::~Core() = default;
-
-QObject *Core::accountObject() const { return nullptr; }
 
 // Service addresses.
 void Core::setAuthHost(const QString &host)

@@ -6,7 +6,16 @@
 #include <QtTest>
 
 #include "core/core.h"
+#include "network/autorization.h"
 #include "network/serverlistener.h"
+#include "support/testsupport.h"
+#include "windows/messagedialog.h"
+
+#include <QElapsedTimer>
+#include <cstdio>
+#include <QGuiApplication>
+#include <QTcpServer>
+#include <QUrlQuery>
 
 namespace {
 
@@ -24,6 +33,41 @@ QByteArray redirect(const QByteArray &host)
            "X-Powered-By: PHP/5.2.4-2ubuntu5wm1\r\nLast-Modified: Wed, 11 Feb 2009 11:20:59 GMT\r\n"
            "Content-Language: ru\r\nLocation: http://"
          + host + "\r\nConnection: close\r\n\r\n";
+}
+
+// Holds every port of the list it can, as another program would.
+QList<QTcpServer *> holdPorts(int count)
+{
+    QList<QTcpServer *> held;
+    const QList<quint16> ports = ServerListener::redirectPorts().mid(0, count);
+    for (quint16 port : ports) {
+        auto *server = new QTcpServer;
+        if (server->listen(QHostAddress::LocalHost, port))
+            held.append(server);
+        else
+            delete server;
+    }
+    return held;
+}
+
+// Runs one child mode of this program in a network namespace of its own, so
+// that the login ports of tests running beside it do not count; without the
+// namespace tool it runs in this namespace.
+testsupport::ChildResult runListenChild(const QString &mode, int timeoutMs)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PRYX_LISTEN_CHILD"), mode);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QString self = QCoreApplication::applicationFilePath();
+    const testsupport::ChildResult probe =
+        testsupport::runChild(QStringLiteral("unshare"), {"-n", "true"}, 5000, env);
+    if (probe.exitCode == 0) {
+        return testsupport::runChild(
+            QStringLiteral("unshare"),
+            {"-n", "sh", "-c", "ip link set lo up && exec \"$0\" \"$@\"", self, "childListen"},
+            timeoutMs, env);
+    }
+    return testsupport::runChild(self, {"childListen"}, timeoutMs, env);
 }
 
 // What one client got back: the bytes, and whether the listener closed.
@@ -64,6 +108,8 @@ private slots:
     void initTestCase()
     {
         qRegisterMetaType<QTcpSocket *>();
+        if (qEnvironmentVariableIsSet("PRYX_LISTEN_CHILD"))
+            return;   // the child makes Core itself
         Core::instance()->setAuthHost(QStringLiteral("auth.pryx.test"));
     }
 
@@ -201,6 +247,65 @@ private slots:
         // The silent one is still waiting; the listener drops it later.
         QCOMPARE(clients[3]->state(), QAbstractSocket::ConnectedState);
         qDeleteAll(clients);
+    }
+
+    // With the first ten ports taken the listener opens 63000, and the
+    // social-login address carries that port.
+    void portFallback()
+    {
+        const testsupport::ChildResult r = runListenChild(QStringLiteral("fallback"), 30000);
+        QVERIFY2(!r.timedOut && !r.crashed && r.exitCode == 0, (r.out + r.err).constData());
+        QVERIFY2(r.out.contains("port=63000\n"), (r.out + r.err).constData());
+        QVERIFY2(r.out.contains("redirect=http://localhost:63000\n"), (r.out + r.err).constData());
+    }
+
+    // With all forty taken: "Error start socket", and the program ends 10 s later.
+    void noPortFree()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        const testsupport::ChildResult r = runListenChild(QStringLiteral("none"), 40000);
+        QVERIFY2(!r.timedOut && !r.crashed && r.exitCode == 0, (r.out + r.err).constData());
+        QVERIFY2(r.out.contains("dialog=Error start socket\n"), (r.out + r.err).constData());
+        QVERIFY2(r.out.contains("port=0\n"), (r.out + r.err).constData());
+        QVERIFY2(!r.out.contains("still running"), (r.out + r.err).constData());
+        const int shownAt = r.out.mid(r.out.indexOf("shown-ms=") + 9).split('\n').first().toInt();
+        QVERIFY2(clock.elapsed() - shownAt >= 9500, r.out.constData());
+    }
+
+    // The child side of the two tests above.
+    void childListen()
+    {
+        const QString mode = qEnvironmentVariable("PRYX_LISTEN_CHILD");
+        if (mode.isEmpty())
+            QSKIP("runs in a child process only");
+        QElapsedTimer clock;
+        clock.start();
+        const QList<QTcpServer *> held = holdPorts(mode == QLatin1String("none") ? 40 : 10);
+        Autorization *account = Core::instance()->account();
+        QVERIFY(account);
+        std::printf("held=%d\nport=%d\n", int(held.size()), account->redirectPort());
+        const QUrl continueUri(QUrl::fromPercentEncoding(
+            QUrlQuery(account->socialLoginUrl(QStringLiteral("/connect/facebook")))
+                .queryItemValue(QStringLiteral("continue_uri"), QUrl::FullyEncoded)
+                .toLatin1()));
+        std::printf("redirect=%s\n",
+                    qPrintable(QUrlQuery(continueUri).queryItemValue(QStringLiteral("redirect_uri"))));
+        if (mode == QLatin1String("none")) {
+            QTest::qWait(200);
+            for (QWindow *w : QGuiApplication::topLevelWindows()) {
+                if (auto *d = qobject_cast<MessageDialog *>(w)) {
+                    if (d->isVisible())
+                        std::printf("dialog=%s\nmessage=%s\n", qPrintable(d->data("title").toString()),
+                                    qPrintable(d->data("message").toString()));
+                }
+            }
+            std::printf("shown-ms=%lld\n", clock.elapsed());
+            std::fflush(stdout);
+            QTest::qWait(20000);   // Core::exitApp ends the process before this
+            std::printf("still running\n");
+        }
+        std::fflush(stdout);
     }
 
     void silentClientDropped()
