@@ -111,7 +111,7 @@ Core::Core() : QObject(nullptr)
     account_ = new Autorization(this);
     account_->listen();
     emit accountChange(account_);
-    connect(account_, SIGNAL(authChanged(bool)), this, SLOT(checkAutorization()));
+    connect(account_, &Autorization::authChanged, this, [this] { checkAutorization(); });
     if (account_->isAuth()) {
         QTimer::singleShot(30000, account_, SLOT(getUserInfo()));
         userInfoTimer_.setInterval(3600000);

@@ -614,7 +614,7 @@ void Autorization::replySucceeded(RequestKind kind, QNetworkReply *reply, const 
     case RequestPassword:
     case RequestRegistration:
     case RequestCodeExchange:
-        takeToken(kind, body);
+        takeToken(kind, reply, body);
         return;
     case RequestUserInfo:
         takeUserInfo(reply, body);
@@ -624,12 +624,13 @@ void Autorization::replySucceeded(RequestKind kind, QNetworkReply *reply, const 
     }
 }
 
-void Autorization::takeToken(RequestKind kind, const QByteArray &body)
+void Autorization::takeToken(RequestKind kind, QNetworkReply *reply, const QByteArray &body)
 {
     const QJsonObject json = QJsonDocument::fromJson(body).object();
     const QString token = json.value(QStringLiteral("access_token")).toString();
     if (token.isEmpty()) {
         qDebug() << Q_FUNC_INFO << "reply without an access token";
+        writeReport(reply, body);
         setStatus(InternetError, false);
         emit authError(QStringLiteral("internet"), tr("The service sent no access token"));
         return;

@@ -124,7 +124,7 @@ private:
     void writeReport(QNetworkReply *reply, const QByteArray &body);
     void replyFailed(RequestKind kind, QNetworkReply *reply, const QByteArray &body);
     void replySucceeded(RequestKind kind, QNetworkReply *reply, const QByteArray &body);
-    void takeToken(RequestKind kind, const QByteArray &body);
+    void takeToken(RequestKind kind, QNetworkReply *reply, const QByteArray &body);
     void takeUserInfo(QNetworkReply *reply, const QByteArray &body);
     void internetError();
 
