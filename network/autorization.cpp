@@ -25,6 +25,8 @@
 #include "core/paths.h"
 #include "core/setting.h"
 #include "network/analyticsevent.h"
+#include "network/networkaccessmanager.h"
+#include "network/networkreadreply.h"
 #include "network/serverlistener.h"
 #include "windows/messagedialog.h"
 
@@ -43,44 +45,13 @@ const char *const kHidden = "<hidden>";
 
 Setting *settings() { return Setting::instance(); }
 
-// Puts the program's name and the account's token on a request.
-QNetworkRequest &authRequest(QNetworkRequest &request)
-{
-    request.setRawHeader("User-agent", Core::instance()->appTitle().toUtf8());
-    const QString token = settings()->getValue(QStringLiteral("token")).toString();
-    if (!token.isEmpty())
-        request.setRawHeader("Authorization", "Bearer " + token.toUtf8());
-    return request;
-}
-
-QString jsonText(const QJsonValue &value)
-{
-    if (value.isString())
-        return value.toString();
-    if (value.isDouble())
-        return QString::number(value.toDouble(), 'g', 17);
-    return QString();
-}
-
-// The account data of a user-info reply.
-QMap<QString, QString> readUserInfo(const QByteArray &body)
-{
-    const QJsonObject root = QJsonDocument::fromJson(body).object();
-    const QJsonObject user = root.value(QStringLiteral("user")).toObject();
-    QMap<QString, QString> info;
-    info.insert(QStringLiteral("quotaBytesTotal"), jsonText(root.value(QStringLiteral("quotaBytesTotal"))));
-    info.insert(QStringLiteral("quotaBytesUsed"), jsonText(root.value(QStringLiteral("quotaBytesUsed"))));
-    info.insert(QStringLiteral("maxUploadSizes"),
-                root.value(QStringLiteral("maxUploadSizes")).toArray().at(0).toObject()
-                    .value(QStringLiteral("size")).toString());
-    info.insert(QStringLiteral("displayName"), user.value(QStringLiteral("displayName")).toString());
-    info.insert(QStringLiteral("emailAddress"), user.value(QStringLiteral("emailAddress")).toString());
-    info.insert(QStringLiteral("picture"),
-                user.value(QStringLiteral("picture")).toObject().value(QStringLiteral("url")).toString());
-    return info;
-}
-
 QString authHost() { return Core::instance()->authHost(); }
+
+// Every request verifies the service's certificate.
+void verified(QNetworkRequest &request)
+{
+    request.setSslConfiguration(NetworkAccessManager::sslConfiguration());
+}
 
 bool matchesEmail(const QString &email, int longestTopLevel)
 {
@@ -162,6 +133,7 @@ Autorization::Autorization(QObject *parent) : QObject(parent)
     userInfoTimer_.setInterval(86400000);
     userInfoTimer_.setSingleShot(false);
     connect(&userInfoTimer_, SIGNAL(timeout()), this, SLOT(updateUserInfo()));
+    readReply_ = new NetworkReadReply(this);
 
     setStatus(NoneAuth, true);
     connect(this, SIGNAL(authFinished()), this, SLOT(sendAuthorizationStatistic()));
@@ -224,10 +196,10 @@ void Autorization::listen()
     QTimer::singleShot(10000, Core::instance(), SLOT(exitApp()));
 }
 
-QNetworkAccessManager *Autorization::manager(bool withProxyAuth)
+NetworkAccessManager *Autorization::manager(bool withProxyAuth)
 {
     if (!manager_) {
-        manager_ = new QNetworkAccessManager(this);
+        manager_ = new NetworkAccessManager(this);
         connect(manager_, SIGNAL(finished(QNetworkReply*)), this, SLOT(finished(QNetworkReply*)));
     }
     if (withProxyAuth && !proxyAuthConnected_) {
@@ -257,6 +229,7 @@ void Autorization::checkEmail(QString email)
     QUrl url(QStringLiteral("https://") + authHost() + QStringLiteral("/join/email/check.xml"));
     url.setQuery(QStringLiteral("email=") + QString::fromLatin1(QUrl::toPercentEncoding(email)));
     QNetworkRequest request(url);
+    verified(request);
     send(RequestEmailCheck, manager(false)->get(request));
 }
 
@@ -265,6 +238,7 @@ void Autorization::sendPasswordGrant(RequestKind kind, const QString &email, con
     QNetworkRequest request(QUrl(QStringLiteral("https://") + authHost() + QStringLiteral("/oauth2/token")));
     request.setRawHeader("Authorization",
                          "Basic " + (clientId() + ':' + clientSecret()).toUtf8().toBase64());
+    verified(request);
 
     auto *form = new QHttpMultiPart(QHttpMultiPart::FormDataType);
     form->append(formPart(QStringLiteral("grant_type"), "password"));
@@ -319,6 +293,7 @@ bool Autorization::checkInternetAccess()
     QNetworkAccessManager pinger;
     pinger.setProxy(QNetworkProxy::NoProxy);
     QNetworkRequest request(QUrl(Core::instance()->pingUrl() + pingValue_));
+    verified(request);
     request.setTransferTimeout(kInternetCheckTimeoutMs);
     QEventLoop loop;
     connect(&pinger, &QNetworkAccessManager::finished, &loop, &QEventLoop::quit);
@@ -381,6 +356,7 @@ void Autorization::checkCode(QTcpSocket *client, QString code)
                       + QString::number(redirectPort_) + QLatin1Char('/');
     QNetworkRequest request{QUrl(url)};
     request.setRawHeader("User-agent", Core::instance()->appTitle().toUtf8());
+    verified(request);
     send(RequestCodeExchange, manager(false)->get(request));
 }
 
@@ -389,7 +365,7 @@ void Autorization::getUserInfo()
     setStatus(GetUserInfo, false);
     QNetworkRequest request(
         QUrl(QStringLiteral("https://") + Core::instance()->apiHost() + QStringLiteral("/drive/v1/about")));
-    authRequest(request);
+    NetworkAccessManager::getAuthRequest(request);
     QNetworkReply *reply = send(RequestUserInfo, manager(true)->get(request));
     // The data belong to the account that asked; a logout or another login
     // in between makes them stale.
@@ -445,7 +421,7 @@ void Autorization::sendFeedback(QString email, QString data)
         return;
     }
     QNetworkRequest request{QUrl(Core::instance()->supportTicketsUrl())};
-    authRequest(request);
+    NetworkAccessManager::getAuthRequest(request);
 
     auto *form = new QHttpMultiPart(QHttpMultiPart::FormDataType);
     auto *log = new QFile(pryx::logFilePath(), form);
@@ -658,7 +634,7 @@ void Autorization::takeUserInfo(QNetworkReply *reply, const QByteArray &body)
         writeReport(reply, body);
         return;
     }
-    const QMap<QString, QString> info = readUserInfo(body);
+    const QMap<QString, QString> info = readReply_->readUserInfo(body);
     settings()->setValue(QStringLiteral("quota"), toQuota(info.value(QStringLiteral("quotaBytesTotal"))));
     settings()->setValue(QStringLiteral("usage"), toQuota(info.value(QStringLiteral("quotaBytesUsed"))));
     settings()->setValue(QStringLiteral("max_post_size"), toQuota(info.value(QStringLiteral("maxUploadSizes"))));

@@ -15,7 +15,8 @@ class QNetworkReply;
 class QNetworkRequest;
 class QTcpSocket;
 class DropboxAuth;
-class QNetworkAccessManager;
+class NetworkAccessManager;
+class NetworkReadReply;
 class ServerListener;
 
 class Autorization : public QObject
@@ -116,7 +117,7 @@ public:
     QString errorReport(QNetworkReply *reply, const QByteArray &body) const;
 
 private:
-    QNetworkAccessManager *manager(bool withProxyAuth);
+    NetworkAccessManager *manager(bool withProxyAuth);
     QNetworkReply *send(RequestKind kind, QNetworkReply *reply);
     void sendPasswordGrant(RequestKind kind, const QString &email, const QString &password);
     void openSocialLogin(const QString &networkPath);
@@ -129,7 +130,8 @@ private:
     void internetError();
 
     QTimer userInfoTimer_;
-    QNetworkAccessManager *manager_ = nullptr;
+    NetworkReadReply *readReply_ = nullptr;
+    NetworkAccessManager *manager_ = nullptr;
     bool proxyAuthConnected_ = false;
     ServerListener *listener_ = nullptr;
     DropboxAuth *dropBoxAuth_ = nullptr;
