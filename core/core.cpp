@@ -111,9 +111,18 @@ Core::Core() : QObject(nullptr)
     authHost_ = pryx::serviceHost(pryx::Service::Auth);
     apiHost_ = pryx::serviceHost(pryx::Service::Api);
 
-    // The login object, its user-info timers and the rest of the QML types
-    // are wired here once those classes exist.
-    notAvailable("login object");
+    account_ = new Autorization(this);
+    account_->listen();
+    emit accountChange(account_);
+    connect(account_, &Autorization::authChanged, this, [this] { checkAutorization(); });
+    if (account_->isAuth()) {
+        QTimer::singleShot(30000, account_, SLOT(getUserInfo()));
+        userInfoTimer_.setInterval(3600000);
+        connect(&userInfoTimer_, SIGNAL(timeout()), account_, SLOT(getUserInfo()));
+        userInfoTimer_.start();
+    }
+    qmlRegisterType<Autorization>("Core", 1, 0, "Autorization");
+
     qmlRegisterType<UploadModel>("UploadModel", 1, 0, "UploadModel");
 
     networkExchange_ = new NetworkExchange(this);
@@ -201,8 +210,6 @@ bool Core::handOverUpdate()
 }
 
 Core::~Core() = default;
-
-QObject *Core::accountObject() const { return nullptr; }
 
 // Service addresses.
 void Core::setAuthHost(const QString &host)
