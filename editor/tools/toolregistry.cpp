@@ -7,6 +7,7 @@
 #include "editor/tools/markermodule.h"
 #include "editor/tools/movemodule.h"
 #include "editor/tools/penmodule.h"
+#include "editor/tools/ponorammodule.h"
 #include "editor/tools/rectmodule.h"
 #include "editor/tools/textmodule.h"
 
@@ -39,7 +40,7 @@ const QVector<ToolEntry> &toolRegistry()
         PRYX_IDLE_TOOL("Counter"),
         {"Marker", &make<MarkerModule>},
         PRYX_IDLE_TOOL("Blackout"),
-        PRYX_IDLE_TOOL("Ponoram"),
+        {"Ponoram", &make<PonoramModule>},
     };
     return tools;
 }
