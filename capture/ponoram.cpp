@@ -14,6 +14,8 @@ QImage PonoramInput::grab(const QRect &rect) { return platform::grabDesktop(rect
 void PonoramInput::click(const QPoint &p) { platform::clickAt(p); }
 void PonoramInput::wheelDown() { platform::wheelDown(); }
 QPoint PonoramInput::cursorPos() { return QCursor::pos(); }
+void PonoramInput::pressLeft(const QPoint &p) { platform::pressLeftAt(p); }
+void PonoramInput::releaseLeft() { platform::releaseLeft(); }
 
 namespace {
 

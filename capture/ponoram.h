@@ -20,6 +20,8 @@ public:
     virtual void click(const QPoint &p);
     virtual void wheelDown();
     virtual QPoint cursorPos();
+    virtual void pressLeft(const QPoint &p);
+    virtual void releaseLeft();
 };
 
 class Ponoram : public QObject

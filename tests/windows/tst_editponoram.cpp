@@ -66,7 +66,7 @@ private slots:
         QTRY_COMPARE(w->size(), window);
         // The whole window lies on the screen.
         const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
-        QVERIFY2(avail.contains(w->geometry()), qPrintable(QString("%1,%2").arg(w->x()).arg(w->y())));
+        QTRY_VERIFY2(avail.contains(w->geometry()), qPrintable(QString("%1,%2").arg(w->x()).arg(w->y())));
         auto *bar = w->rootObject()->findChild<QQuickItem *>("verticalScrollBar");
         QVERIFY(bar);
         QCOMPARE(bar->isVisible(), verticalBar);
