@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QQuickItem>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QX11Info>
@@ -135,6 +136,9 @@ private slots:
         view->startPonoram();
         QCOMPARE(complete.count(), 1);
         QTRY_VERIFY(view->paintArea());
+        auto *bar = view->rootObject()->findChild<QQuickItem *>("toolBar");
+        QVERIFY(bar && bar->isVisible());
+        QVERIFY(view->rootObject()->findChild<QQuickItem *>("editItem")->isVisible());
         QCOMPARE(view->renderRubberRect().size(), want.size());
     }
 

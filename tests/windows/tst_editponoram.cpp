@@ -75,6 +75,12 @@ private slots:
         QCOMPARE(zoom->isVisible(), image.width() > w->maxWidth());
         QVERIFY(w->paintArea());
         QCOMPARE(QSize(int(w->paintArea()->width()), int(w->paintArea()->height())), image);
+        auto *tools = w->rootObject()->findChild<QQuickItem *>("toolBar");
+        QVERIFY(tools);
+        QVERIFY(tools->isVisible());
+        QVERIFY(tools->property("shortTool").toBool());
+        auto *view = w->rootObject()->findChild<QQuickItem *>("imageView");
+        QCOMPARE(tools->mapToScene(QPointF(0, 0)).y(), view->mapToScene(QPointF(0, view->height() + 10)).y());
     }
 
     void keys_data()

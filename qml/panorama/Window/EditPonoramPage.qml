@@ -1,6 +1,7 @@
 import QtQuick 2.12
-import QtQuick.Controls 2.12
+import QtQuick.Controls 2.12 as QQC
 import PryxComponent 1.0
+import "../Components"
 
 // The panorama editor: the image in a scrollable, zoomable view with the
 // annotation area over it. Keys are the window's (C++).
@@ -129,7 +130,7 @@ Rectangle {
             onWheel: flick.contentY = flick.clampY(flick.contentY - wheel.angleDelta.y)
         }
 
-        ScrollBar {
+        QQC.ScrollBar {
             id: vbar
             objectName: "verticalScrollBar"
             width: 12
@@ -137,13 +138,13 @@ Rectangle {
             anchors.top: parent.top
             anchors.bottom: parent.bottom
             orientation: Qt.Vertical
-            policy: ScrollBar.AlwaysOn
+            policy: QQC.ScrollBar.AlwaysOn
             visible: image.height > imageView.height
             size: image.height > 0 ? imageView.height / image.height : 1
             position: image.height > 0 ? flick.contentY / image.height : 0
             onPositionChanged: if (pressed) flick.contentY = flick.clampY(position * image.height)
         }
-        ScrollBar {
+        QQC.ScrollBar {
             id: hbar
             objectName: "horizontalScrollBar"
             height: 12
@@ -151,7 +152,7 @@ Rectangle {
             anchors.right: parent.right
             anchors.bottom: parent.bottom
             orientation: Qt.Horizontal
-            policy: ScrollBar.AlwaysOn
+            policy: QQC.ScrollBar.AlwaysOn
             visible: image.width > imageView.width
             size: image.width > 0 ? imageView.width / image.width : 1
             position: image.width > 0 ? flick.contentX / image.width : 0
@@ -193,7 +194,7 @@ Rectangle {
                 }
             }
         }
-        Slider {
+        QQC.Slider {
             id: zoomSlider
             objectName: "zoomSlider"
             from: 10
@@ -201,6 +202,38 @@ Rectangle {
             value: 100
             width: 120
             onValueChanged: root.applyZoom(value)
+        }
+    }
+
+    ToolBar {
+        id: toolBar
+        objectName: "toolBar"
+        shortTool: true
+        enableMove: false
+        z: 20000
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.top: imageView.bottom
+        anchors.topMargin: 10
+        onToolClick: paintArea.currentModule = check ? name : ""
+        onClickAccept: {
+            zoomSlider.value = 100
+            window.uploadScreen()
+        }
+        onChangeColorLineX: {
+            paintArea.currentColor = core.getColorFromX(arg)
+            paintArea.currentColorX = arg
+        }
+        onChangeColorLineXEnd: {
+            paintArea.currentColor = core.getColorFromX(value)
+            paintArea.currentColorX = value
+            settings.setValue("colorColorLine", value)
+            paintArea.pushColorChange(value, oldValue)
+        }
+        onChangeWidthLineValue: paintArea.currentLineWidth = value
+        onChangeWidthLineValueEnd: {
+            paintArea.currentLineWidth = value
+            settings.setValue("widthColorLine", value)
+            paintArea.pushLineWidthChange(value, oldValue)
         }
     }
 
@@ -217,6 +250,8 @@ Rectangle {
         paintArea.forceActiveFocus()
         if (settings && core && core.getColorFromX)
             paintArea.currentColor = core.getColorFromX(Number(settings.getValue("colorColorLine")))
+        if (settings)
+            toolBar.setColorLineX(Number(settings.getValue("colorColorLine")))
         zoomSlider.value = 100
     }
 }

@@ -1,6 +1,7 @@
 import QtQuick 2.12
-import QtQuick.Controls 2.12
+import QtQuick.Controls 2.12 as QQC
 import PryxComponent 1.0
+import "../Components"
 
 // The window-scrolling panorama page: the selector highlights the window
 // under the pointer; the finished panorama opens over the selection in an
@@ -18,7 +19,10 @@ Item {
         anchors.fill: parent
         z: 2
         onSelectComplete: surface.startPonoram()
-        onRubberRectChanged: ponoramPaintArea.selectRect = selector.rubberRect
+        onRubberRectChanged: {
+            root.placeToolBar()
+            paintArea.selectRect = selector.rubberRect
+        }
         onGxChanged: root.pointerMoved()
         onGyChanged: root.pointerMoved()
     }
@@ -57,10 +61,10 @@ Item {
                 smooth: false
                 width: editItem.width
                 PPainterArea {
-                    id: ponoramPaintArea
+                    id: paintArea
                     objectName: "ponoramPaintArea"
                     anchors.fill: parent
-                    Component.onCompleted: surface.setPaintArea(ponoramPaintArea)
+                    Component.onCompleted: surface.setPaintArea(paintArea)
                 }
             }
             function clampY(y) { return Math.max(0, Math.min(y, contentHeight - height)) }
@@ -70,7 +74,7 @@ Item {
             acceptedButtons: Qt.NoButton
             onWheel: flick.contentY = flick.clampY(flick.contentY - wheel.angleDelta.y)
         }
-        ScrollBar {
+        QQC.ScrollBar {
             objectName: "verticalScrollBar"
             width: 12
             anchors.right: parent.right
@@ -80,7 +84,7 @@ Item {
             anchors.rightMargin: 5
             anchors.bottomMargin: 10
             orientation: Qt.Vertical
-            policy: ScrollBar.AlwaysOn
+            policy: QQC.ScrollBar.AlwaysOn
             visible: image.height > editItem.height
             size: image.height > 0 ? editItem.height / image.height : 1
             position: image.height > 0 ? flick.contentY / image.height : 0
@@ -93,10 +97,67 @@ Item {
         function onPonoramPixmapComplete() {
             image.source = ""
             image.source = "image://screen/data"
-            ponoramPaintArea.forceActiveFocus()
+            paintArea.forceActiveFocus()
             if (settings && core && core.getColorFromX)
-                ponoramPaintArea.currentColor = core.getColorFromX(Number(settings.getValue("colorColorLine")))
+                paintArea.currentColor = core.getColorFromX(Number(settings.getValue("colorColorLine")))
             editItem.visible = true
+            if (settings)
+                toolBar.setColorLineX(Number(settings.getValue("colorColorLine")))
+            toolBar.visible = true
+            root.placeToolBar()
         }
+    }
+
+    ToolBar {
+        id: toolBar
+        objectName: "toolBar"
+        z: 20000
+        height: 200
+        enableMove: true
+        visible: false
+        onToolClick: paintArea.currentModule = check ? name : ""
+        onClickAccept: surface.uploadScreen()
+        onChangeColorLineX: {
+            paintArea.currentColor = core.getColorFromX(arg)
+            paintArea.currentColorX = arg
+        }
+        onChangeColorLineXEnd: {
+            paintArea.currentColor = core.getColorFromX(value)
+            paintArea.currentColorX = value
+            settings.setValue("colorColorLine", value)
+            paintArea.pushColorChange(value, oldValue)
+        }
+        onChangeWidthLineValue: paintArea.currentLineWidth = value
+        onChangeWidthLineValueEnd: {
+            paintArea.currentLineWidth = value
+            paintArea.pushLineWidthChange(value, oldValue)
+        }
+    }
+
+    // Below the selection's right edge; beside, above or in the screen's
+    // corner when it would reach the screen's bottom.
+    function placeToolBar() {
+        if (toolBar.moved)
+            return
+        var r = selector.rubberRect
+        var x = Math.max(10, Math.min(r.x + r.width - toolBar.width, root.width - 30 - toolBar.width))
+        var y = r.y + r.height + 11
+        var s = surface.toolbarScreen(r.x, r.y, r.width, r.height)
+        if (s.height > 0 && y + toolBar.height > s.y + s.height - 30) {
+            if (s.x + s.width - (r.x + r.width) > toolBar.width + 10) {
+                x = r.x + r.width + 10
+                y = r.y + r.height - toolBar.height
+            } else if (r.x - s.x > toolBar.width + 10) {
+                x = r.x - toolBar.width - 10
+                y = r.y + r.height - toolBar.height
+            } else if (r.y - s.y > toolBar.height + 3) {
+                y = r.y - toolBar.height - 3
+            } else {
+                x = s.x + s.width - toolBar.width - 10
+                y = s.y + s.height - toolBar.height - 10
+            }
+        }
+        toolBar.x = x
+        toolBar.y = y
     }
 }
