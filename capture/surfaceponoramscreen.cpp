@@ -25,18 +25,20 @@ const char *const SurfacePonoramScreen::kPageUrl = "qrc:/qml/qml/Window/SurfaceP
 
 namespace {
 
-// The finished panorama for the page's "image://screen/data".
+// The finished panorama for the page's "image://screen/data", the frozen
+// desktop for "image://screen/background".
 class PanoramaProvider : public QQuickImageProvider
 {
 public:
     explicit PanoramaProvider(SurfacePonoramScreen *view)
         : QQuickImageProvider(QQuickImageProvider::Image), view_(view) {}
 
-    QImage requestImage(const QString &, QSize *size, const QSize &) override
+    QImage requestImage(const QString &id, QSize *size, const QSize &) override
     {
         QImage img;
         if (view_)
-            img = view_->ponoramPixmap().toImage();
+            img = id == QLatin1String("background") ? view_->background().toImage()
+                                                   : view_->ponoramPixmap().toImage();
         if (size)
             *size = img.size();
         return img;

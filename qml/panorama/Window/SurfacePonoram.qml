@@ -13,6 +13,15 @@ Item {
     property int lastX: 0
     property int lastY: 0
 
+    // The frozen desktop under the shading.
+    Image {
+        objectName: "screenImage"
+        anchors.fill: parent
+        cache: false
+        smooth: false
+        source: "image://screen/background"
+    }
+
     SurfaceSelector {
         id: selector
         objectName: "SurfaceSelector"
