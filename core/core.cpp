@@ -244,18 +244,7 @@ QString Core::appTitle() const
     return QStringLiteral("Pryx " PRYX_VERSION);
 }
 
-SurfacePonoramScreen *Core::surfacePonoramScreen()
-{
-    notAvailable(Q_FUNC_INFO);
-    return panoramaScreen_;
-}
-
 // Captures: filled by the capture road.
-void Core::ponoramUpload() { notAvailable(Q_FUNC_INFO); }
-void Core::ponoramUpload(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::ponoramEdit(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::deleteEditPonoram() { notAvailable(Q_FUNC_INFO); }
-void Core::ponoramScreen() { notAvailable(Q_FUNC_INFO); }
 QColor Core::getColorFromX(int x)
 {
     const int column = x + 7;
