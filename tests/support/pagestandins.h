@@ -4,6 +4,7 @@
 
 #include <QAbstractListModel>
 #include <QObject>
+#include <QQmlEngine>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -113,7 +114,11 @@ public:
     Q_INVOKABLE QString getPlatform() { return QStringLiteral("Win"); }
     Q_INVOKABLE QString getWindowsManager() { return QStringLiteral("windows"); }
     Q_INVOKABLE QString clipboardText() { return clipboard; }
-    Q_INVOKABLE QObject *uploadModel() { return &uploads_; }
+    Q_INVOKABLE QObject *uploadModel()
+    {
+        QQmlEngine::setObjectOwnership(&uploads_, QQmlEngine::CppOwnership);
+        return &uploads_;
+    }
     Q_INVOKABLE void screen(bool fullscreen, bool quick)
     {
         calls << QString("screen:%1:%2").arg(fullscreen).arg(quick);

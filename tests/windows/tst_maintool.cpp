@@ -1,6 +1,7 @@
 // The main tool page in its real window: which panels show logged out and
 // logged in, the height with and without a last link, and what each button
 // calls.
+#include "core/setting.h"
 #include "windows/maintoolwidget.h"
 
 #include "support/pagestandins.h"
@@ -45,6 +46,8 @@ class TstMainTool : public QObject
 
 private slots:
     void initTestCase() { BasicWindow::setCoreObject(&core_); }
+    // Queued settings writes must not meet the database's teardown at exit.
+    void cleanupTestCase() { QVERIFY(Setting::instance()->flush()); }
     void init()
     {
         core_.calls.clear();
