@@ -1,10 +1,12 @@
 #pragma once
-// The darkening layer of the blackout tool, kept over the selection. This
-// is its outer shape (paint area, selection, width) until the blackout
-// items exist; it paints nothing yet.
+// The darkening layer of the blackout tool, kept over the selection: it
+// darkens the whole selection except the rectangles of the visible blackout
+// items, which stay bright like holes in a veil.
 
 #include <QColor>
+#include <QList>
 #include <QQuickPaintedItem>
+#include <QRect>
 #include <QRectF>
 
 class BlackoutItem;
@@ -24,6 +26,14 @@ public:
     QRectF selectRect() const { return selectRect_; }
     void setSelectRect(QRectF rect);
     QColor darkening() const { return color_; }
+
+    // The parts of the layer that are darkened (layer coordinates); empty
+    // while no visible blackout item has a hole in it.
+    QList<QRect> getPaintRect();
+    // `from` without `cut`: the pieces around each intersection.
+    static QList<QRect> subtract(const QList<QRect> &from, const QRect &cut);
+    // Darkening alpha of a blackout width.
+    static int alphaForWidth(int width);
 
     void paint(QPainter *painter) override;
 

@@ -1,6 +1,6 @@
 #include "editor/smoothing.h"
 
-#include <QMutexLocker>
+#include <mutex>
 
 #include <cmath>
 
@@ -48,7 +48,7 @@ void ThreadAliasingPoint::startFor(PenItem *newItem)
 {
     stopAndWait();
     {
-        QMutexLocker lock(&itemMutex);
+        std::lock_guard<std::mutex> lock(itemMutex);
         item = newItem;
         hasLastCount = false;
     }
@@ -66,20 +66,20 @@ void ThreadAliasingPoint::stopAndWait()
 
 void ThreadAliasingPoint::detach(PenItem *gone)
 {
-    QMutexLocker lock(&itemMutex);
+    std::lock_guard<std::mutex> lock(itemMutex);
     if (item == gone)
         item = nullptr;
 }
 
 PenItem *ThreadAliasingPoint::currentItem()
 {
-    QMutexLocker lock(&itemMutex);
+    std::lock_guard<std::mutex> lock(itemMutex);
     return item;
 }
 
 bool ThreadAliasingPoint::smoothOnce()
 {
-    QMutexLocker lock(&itemMutex);
+    std::lock_guard<std::mutex> lock(itemMutex);
     if (!item)
         return false;
     const PenItem::Snapshot snap = item->snapshot();

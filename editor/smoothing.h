@@ -3,7 +3,7 @@
 // thread that applies it to a stroke while it is drawn.
 
 #include <QList>
-#include <QMutex>
+#include <mutex>
 #include <QPointF>
 #include <QThread>
 
@@ -50,7 +50,7 @@ private:
     std::atomic<bool> stopFlag{false};
     // Guards `item`; held for a whole pass, so an item that leaves is never
     // used by a pass in progress.
-    QMutex itemMutex;
+    std::mutex itemMutex;
     PenItem *item = nullptr;
     quint64 lastCount = 0;
     bool hasLastCount = false;

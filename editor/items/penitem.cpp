@@ -1,7 +1,7 @@
 #include "editor/items/penitem.h"
 
 #include <QMouseEvent>
-#include <QMutexLocker>
+#include <mutex>
 #include <QPainter>
 #include <QUndoStack>
 
@@ -19,9 +19,12 @@ PenItem::PenItem(const QString &name, QQuickItem *parent) : AbstractGraphItem(na
 PenItem::~PenItem()
 {
     if (smoother_) {
-        if (smoother_->currentItem() == this)
-            smoother_->stopAndWait();
+        // Detaching waits for a pass in progress; the run then ends without
+        // touching this item again.
+        const bool mine = smoother_->currentItem() == this;
         smoother_->detach(this);
+        if (mine)
+            smoother_->stopAndWait();
     }
 }
 
@@ -57,7 +60,7 @@ void PenItem::addPoint(QPointF p)
             H = int(w + d + H);
         }
         if (!shift.isNull()) {
-            QMutexLocker lock(&pointsMutex);
+            std::lock_guard<std::mutex> lock(pointsMutex);
             for (QPointF &q : points_)
                 q += shift;
             ++changeCount_;
@@ -70,7 +73,7 @@ void PenItem::addPoint(QPointF p)
     storeItemRect();
     penRect_ = itemRect_;
     {
-        QMutexLocker lock(&pointsMutex);
+        std::lock_guard<std::mutex> lock(pointsMutex);
         points_.append(p - QPointF(x(), y()));
         ++changeCount_;
     }
@@ -80,7 +83,7 @@ void PenItem::addPoint(QPointF p)
 
 void PenItem::removeLastPoint()
 {
-    QMutexLocker lock(&pointsMutex);
+    std::lock_guard<std::mutex> lock(pointsMutex);
     if (points_.isEmpty())
         return;
     points_.removeLast();
@@ -89,39 +92,40 @@ void PenItem::removeLastPoint()
 
 int PenItem::pointCount() const
 {
-    QMutexLocker lock(&pointsMutex);
+    std::lock_guard<std::mutex> lock(pointsMutex);
     return points_.size();
 }
 
 QList<QPointF> PenItem::pointsCopy() const
 {
-    QMutexLocker lock(&pointsMutex);
+    std::lock_guard<std::mutex> lock(pointsMutex);
     return points_;
 }
 
 QList<QPointF> PenItem::smoothPointsCopy() const
 {
-    QMutexLocker lock(&pointsMutex);
+    std::lock_guard<std::mutex> lock(pointsMutex);
     return smoothPoints_;
 }
 
 PenItem::Snapshot PenItem::snapshot() const
 {
-    QMutexLocker lock(&pointsMutex);
+    std::lock_guard<std::mutex> lock(pointsMutex);
     return Snapshot{points_, changeCount_};
 }
 
 quint64 PenItem::changeCount() const
 {
-    QMutexLocker lock(&pointsMutex);
+    std::lock_guard<std::mutex> lock(pointsMutex);
     return changeCount_;
 }
 
 void PenItem::storeSmoothPoints(const QList<QPointF> &points, quint64)
 {
     {
-        QMutexLocker lock(&pointsMutex);
+        std::lock_guard<std::mutex> lock(pointsMutex);
         smoothPoints_ = points;
+        refValid_ = false;
     }
     QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
 }
@@ -136,14 +140,22 @@ void PenItem::setGeometryRect(QRectF r)
     storeItemRect();
 }
 
-void PenItem::scaleSmooth(QRectF from, QRectF to)
+void PenItem::scaleSmooth(QRectF to)
 {
-    const QRectF f = from.normalized(), t = to.normalized();
-    const double sx = f.width() == 0 ? 1 : t.width() / f.width();
-    const double sy = f.height() == 0 ? 1 : t.height() / f.height();
-    QMutexLocker lock(&pointsMutex);
-    for (QPointF &q : smoothPoints_)
-        q = QPointF(q.x() * sx, q.y() * sy);
+    // Scaled from the points as they were at a known size, so a side that
+    // passes through 0 while dragging does not flatten the stroke for good.
+    std::lock_guard<std::mutex> lock(pointsMutex);
+    if (!refValid_) {
+        refPoints_ = smoothPoints_;
+        refSize_ = penRect_.normalized().size();
+        refValid_ = true;
+    }
+    const QSizeF t = to.normalized().size();
+    const double sx = refSize_.width() == 0 ? 1 : t.width() / refSize_.width();
+    const double sy = refSize_.height() == 0 ? 1 : t.height() / refSize_.height();
+    smoothPoints_.clear();
+    for (const QPointF &q : qAsConst(refPoints_))
+        smoothPoints_.append(QPointF(q.x() * sx, q.y() * sy));
 }
 
 QRectF PenItem::orientedRect(QRectF r, int ox, int oy) const
@@ -161,14 +173,18 @@ void PenItem::setRect(QRectF r)
 {
     const int ox = r.width() < 0 ? -1 : 1;
     const int oy = r.height() < 0 ? -1 : 1;
-    scaleSmooth(penRect_, r);
+    scaleSmooth(r);
     penRect_ = r.normalized();
     setGeometryRect(r);
     if (ox != orientX_ || oy != orientY_) {
-        const double W = width(), H = height();
-        QMutexLocker lock(&pointsMutex);
-        for (QPointF &q : smoothPoints_)
-            q = QPointF(ox != orientX_ ? W - q.x() : q.x(), oy != orientY_ ? H - q.y() : q.y());
+        const bool fx = ox != orientX_, fy = oy != orientY_;
+        const auto flip = [fx, fy](QList<QPointF> &pts, double W, double H) {
+            for (QPointF &q : pts)
+                q = QPointF(fx ? W - q.x() : q.x(), fy ? H - q.y() : q.y());
+        };
+        std::lock_guard<std::mutex> lock(pointsMutex);
+        flip(smoothPoints_, width(), height());
+        flip(refPoints_, refSize_.width(), refSize_.height());
     }
     orientX_ = ox;
     orientY_ = oy;
@@ -178,7 +194,8 @@ void PenItem::setRect(QRectF r)
 
 void PenItem::rescale(QRectF from, QRectF to)
 {
-    scaleSmooth(from, to);
+    Q_UNUSED(from)
+    scaleSmooth(to);
     penRect_ = to;
     setGeometryRect(to);
     rebuildKeyPosition();
@@ -260,7 +277,7 @@ void PenItem::mouseMoveEvent(QMouseEvent *event)
         next = QRectF(QRect(int(from.x() - dx), int(from.y() - dy), int(from.width()), int(from.height())));
         moved_ = true;
     }
-    scaleSmooth(old, next);
+    scaleSmooth(next);
     penRect_ = next;
     setGeometryRect(next);
     rebuildKeyPosition();

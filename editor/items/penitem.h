@@ -4,7 +4,7 @@
 // stroke's rectangle, which can be moved and resized with the handles.
 
 #include <QList>
-#include <QMutex>
+#include <mutex>
 #include <QPointF>
 #include <QPointer>
 #include <QRectF>
@@ -72,12 +72,18 @@ protected:
     QList<QPointF> paintedPoints() const;
     // The rectangle carrying the orientation in the sign of its sides.
     QRectF orientedRect(QRectF r, int ox, int oy) const;
-    void scaleSmooth(QRectF from, QRectF to);
+    // Smoothed points for the stroke rectangle `to`.
+    void scaleSmooth(QRectF to);
 
-    mutable QMutex pointsMutex;
+    // A std::mutex: thread checkers see its locking.
+    mutable std::mutex pointsMutex;
     QList<QPointF> points_;
     QList<QPointF> smoothPoints_;
     quint64 changeCount_ = 0;
+    // The smoothed points at a known size, the source of every scaling.
+    QList<QPointF> refPoints_;
+    QSizeF refSize_;
+    bool refValid_ = false;
     QRectF penRect_;
     QRectF rectAtPress_;
     QRectF innerRect_;

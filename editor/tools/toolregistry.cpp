@@ -1,6 +1,9 @@
 #include "editor/tools/toolregistry.h"
 
 #include "editor/tools/arrowmodule.h"
+#include "editor/tools/blackoutmodule.h"
+#include "editor/tools/blurmodule.h"
+#include "editor/tools/countermodule.h"
 #include "editor/tools/ellipsemodule.h"
 #include "editor/tools/idlemodule.h"
 #include "editor/tools/linemodule.h"
@@ -35,10 +38,10 @@ const QVector<ToolEntry> &toolRegistry()
         {"Line", &make<LineModule>},
         {"Arrow", &make<ArrowModule>},
         {"Text", &make<TextModule>},
-        PRYX_IDLE_TOOL("Blur"),
-        PRYX_IDLE_TOOL("Counter"),
+        {"Blur", &make<BlurModule>},
+        {"Counter", &make<CounterModule>},
         {"Marker", &make<MarkerModule>},
-        PRYX_IDLE_TOOL("Blackout"),
+        {"Blackout", &make<BlackoutModule>},
         PRYX_IDLE_TOOL("Ponoram"),
     };
     return tools;
