@@ -15,8 +15,11 @@ Pc.Window {
     readonly property int sInternetError: 4
     readonly property int sNoneAuth: 8
 
-    readonly property var account: core.account
-    readonly property int status: account ? account.statusAutorization : sNoneAuth
+    // A login object that cannot run the dialogue counts as none.
+    readonly property var account: core.account && typeof core.account.resetAutorization === "function"
+                                   ? core.account : null
+    readonly property int status: account && account.statusAutorization !== undefined
+                                  ? account.statusAutorization : sNoneAuth
     readonly property bool askPassword: status === sCheckPassword || status === sCheckRegistration
     readonly property bool registration: status === sCheckRegistration
     readonly property string windowManager: core.getWindowsManager()

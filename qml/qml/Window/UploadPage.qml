@@ -4,7 +4,7 @@ import "../Component" as Pc
 // The running uploads with their progress; Cancel stops them all.
 Pc.Window {
     id: page
-    readonly property var model: core.uploadModel()
+    readonly property var model: typeof core.uploadModel === "function" ? core.uploadModel() : null
 
     titleText: "Pryx - " + qsTr("Upload") + core.emptyString
     windowWidth: 240
