@@ -11,6 +11,7 @@
 #include <QLockFile>
 #include <QPainter>
 #include <QProcess>
+#include <QQmlEngine>
 
 #include <cstdio>
 #include <dlfcn.h>
@@ -24,6 +25,8 @@
 #include "core/setting.h"
 #include "network/handleftpupload.h"
 #include "network/handlesftpupload.h"
+#include "network/networkexchange.h"
+#include "network/uploadmodel.h"
 #include "platform/crashdump.h"
 
 namespace {
@@ -107,9 +110,18 @@ Core::Core() : QObject(nullptr)
     authHost_ = pryx::serviceHost(pryx::Service::Auth);
     apiHost_ = pryx::serviceHost(pryx::Service::Api);
 
-    // The login object, its user-info timers, the QML types and the upload
-    // front end are wired here once those classes exist.
-    notAvailable("login object and upload front end");
+    // The login object, its user-info timers and the rest of the QML types
+    // are wired here once those classes exist.
+    notAvailable("login object");
+    qmlRegisterType<UploadModel>("UploadModel", 1, 0, "UploadModel");
+
+    networkExchange_ = new NetworkExchange(this);
+    connect(networkExchange_, SIGNAL(startUpload()), this, SLOT(showUploadPage()));
+    connect(networkExchange_, SIGNAL(readyLink(QString)), this, SLOT(showUploadPage()));
+    connect(networkExchange_, SIGNAL(readyLink(QString)), this, SLOT(setLastLink(QString)));
+    connect(networkExchange_, SIGNAL(readyLinkAfterUpload(QString)), this, SLOT(setLastLink(QString)));
+    connect(networkExchange_, SIGNAL(error(QString)), this, SLOT(showErrorWidget(QString)));
+    connect(networkExchange_, SIGNAL(internetNotAvailable()), this, SLOT(internetNotAvailable()));
 
     createTrayIcon();
     connect(Setting::instance(), SIGNAL(languageChanged()), this, SIGNAL(languageChanged()));
@@ -221,11 +233,6 @@ QString Core::appTitle() const
     return QStringLiteral("Pryx " PRYX_VERSION);
 }
 
-SurfaceWidget *Core::surfaceWidget()
-{
-    notAvailable(Q_FUNC_INFO);
-    return surface_;
-}
 SurfacePonoramScreen *Core::surfacePonoramScreen()
 {
     notAvailable(Q_FUNC_INFO);
@@ -236,36 +243,7 @@ SurfacePonoramScreen *Core::surfacePonoramScreen()
 void Core::ponoramUpload() { notAvailable(Q_FUNC_INFO); }
 void Core::ponoramUpload(QPixmap) { notAvailable(Q_FUNC_INFO); }
 void Core::ponoramEdit(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::screenUpload(int, bool, QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::screenSaveToDisk(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::screenSaveToClipboard() { notAvailable(Q_FUNC_INFO); }
-void Core::screenPostVK(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::screenPostFacebook(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::screenPostTwitter(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::screenPostOdnoklassniki(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::screenPostMail(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::uploadData(QStringList files)
-{
-    qDebug() << Q_FUNC_INFO << files;
-    notAvailable(Q_FUNC_INFO);
-}
-void Core::uploadDataZip(QStringList files)
-{
-    qDebug() << Q_FUNC_INFO << files;
-    notAvailable(Q_FUNC_INFO);
-}
-void Core::fragmentScreen() { notAvailable(Q_FUNC_INFO); }
-void Core::quickScreen() { notAvailable(Q_FUNC_INFO); }
-void Core::fullScreen() { notAvailable(Q_FUNC_INFO); }
-void Core::openSurfaceRect(int, QRect, QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::deleteSurfaceScreen() { notAvailable(Q_FUNC_INFO); }
 void Core::deleteEditPonoram() { notAvailable(Q_FUNC_INFO); }
-void Core::saveDialogFileChange(QString) { notAvailable(Q_FUNC_INFO); }
-void Core::screen(bool fullscreen, bool quick)
-{
-    qDebug() << Q_FUNC_INFO << fullscreen << quick;
-    notAvailable(Q_FUNC_INFO);
-}
 void Core::ponoramScreen() { notAvailable(Q_FUNC_INFO); }
 QColor Core::getColorFromX(int x)
 {
@@ -274,11 +252,8 @@ QColor Core::getColorFromX(int x)
         return QColor(Qt::black);
     return QColor(colorLine_.pixel(column, 5));
 }
-void Core::selectSaveScreenFolder() { notAvailable(Q_FUNC_INFO); }
 
 // Last link and clipboard.
-void Core::openLastLink() { notAvailable(Q_FUNC_INFO); }
-void Core::copyLastLink() { notAvailable(Q_FUNC_INFO); }
 void Core::setLastLink(QString link)
 {
     qDebug() << Q_FUNC_INFO << link;
@@ -290,8 +265,6 @@ void Core::setLastLink(QString link)
     }
     emit lastLinkChanged(lastLink_);
 }
-void Core::openUrl(QString) { notAvailable(Q_FUNC_INFO); }
-void Core::openHistory() { notAvailable(Q_FUNC_INFO); }
 QString Core::clipboardText() { return clipboard_ ? clipboard_->text() : QString(); }
 
 // Windows.
@@ -325,7 +298,10 @@ void Core::checkSFTPConnecrion(QString username, QString password, QString host,
 }
 UploadModel *Core::uploadModel()
 {
-    notAvailable(Q_FUNC_INFO);
+    if (!uploadModel_) {
+        uploadModel_ = new UploadModel(this);
+        connect(uploadModel_, SIGNAL(uploadComplete()), this, SLOT(showLastUploadPage()));
+    }
     return uploadModel_;
 }
 QString Core::licenseText()

@@ -188,6 +188,11 @@ private:
     bool handOverUpdate();
     // True when no other instance of the program runs for this data folder.
     bool takeInstanceLock();
+    // Capture road (core/corecapture.cpp).
+    enum class UploadCall { File, Files, Zip };
+    void callUploadFrontEnd(UploadCall call, const QStringList &files, const QString &title = QString(),
+                            int type = 0);
+    void showLoginWindow();
 
     QPixmap capturePixmap_;
     QSystemTrayIcon *trayIcon_ = nullptr;

@@ -1,7 +1,7 @@
 #include "network/curlupload.h"
 
 #include "core/paths.h"
-#include "network/ftpsupport_interim.h"
+#include "network/uploadarchive.h"
 
 #include <QCoreApplication>
 #include <QDebug>

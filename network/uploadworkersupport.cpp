@@ -1,6 +1,6 @@
 #include "network/uploadworkersupport.h"
 
-#include "network/ftpsupport_interim.h"
+#include "network/uploadarchive.h"
 #include "windows/messagedialog.h"
 
 #include <QDebug>

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import PryxComponent 1.0
+import "../Components"
 
 // The capture page: frozen desktop, annotation area, selector with the size
 // label and the magnifier, toolbar and the close confirmation. Keys are the
@@ -127,17 +128,66 @@ Item {
         }
     }
 
-    // Stand-in for the annotation toolbar: keeps its place and visibility.
-    Item {
+    // What the toolbar reads from the page.
+    property string currentGraphModule: paintArea.currentModule !== undefined ? paintArea.currentModule : ""
+    property var currentItem: paintArea.currentItem !== undefined ? paintArea.currentItem : null
+    property bool currentSubstrate: false
+    onCurrentSubstrateChanged: if (paintArea.currentSubstrate !== undefined) paintArea.currentSubstrate = currentSubstrate
+
+    function setAreas(name, value) {
+        if (paintArea[name] !== undefined)
+            paintArea[name] = value
+        if (typeof ponoramPaintArea !== "undefined" && ponoramPaintArea && ponoramPaintArea[name] !== undefined)
+            ponoramPaintArea[name] = value
+    }
+
+    ToolBar {
         id: toolBar
         objectName: "toolBar"
         z: 20000
-        width: 420
         height: surface.isPonoramWork ? 200 : 105
+        enableMove: true
         visible: selector.showToolBar
+        onMovedChanged: root.toolBarMoved = moved
+        onToolClick: {
+            root.setAreas("currentModule", check ? name : "")
+            if (name === "Ponoram") {
+                if (check)
+                    surface.startPonoram()
+                else
+                    surface.stopPonoram()
+            }
+        }
+        onClickAccept: surface.uploadScreen()
+        onChangeColorLineX: {
+            root.setAreas("currentColor", core.getColorFromX(arg))
+            root.setAreas("currentColorX", arg)
+        }
+        onChangeColorLineXEnd: {
+            root.setAreas("currentColor", core.getColorFromX(value))
+            root.setAreas("currentColorX", value)
+            settings.setValue("colorColorLine", value)
+            if (paintArea.pushColorChange)
+                paintArea.pushColorChange(value, oldValue)
+        }
+        onChangeWidthLineValue: root.setAreas("currentLineWidth", value)
+        onChangeWidthLineValueEnd: {
+            if (paintArea.pushLineWidthChange)
+                paintArea.pushLineWidthChange(value, oldValue)
+        }
         Connections {
             target: surface
-            function onHideToolBar() { toolBar.visible = false }
+            function onHideToolBar() {
+                toolBar.visible = false
+                toolBar.hideMenu()
+            }
+        }
+        Component.onCompleted: {
+            var x = settings.colorColorLine
+            if (typeof core.getColorFromX === "function")
+                root.setAreas("currentColor", core.getColorFromX(x))
+            root.setAreas("currentColorX", x)
+            setColorLineX(x)
         }
     }
 

@@ -1,0 +1,523 @@
+// Capture commands of Core: from the command that opens the capture surface to
+// the temporary file and its upload, the file on disk or the clipboard.
+
+#include "core/core.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QQuickItem>
+#include <QStandardPaths>
+
+#include "capture/surfaceselector.h"
+#include "capture/surfacewidget.h"
+#include "core/corelogin.h"
+#include "core/paths.h"
+#include "core/setting.h"
+#include "platform/desktopgrab.h"
+#include "platform/filedialogs.h"
+#include "platform/windowlist.h"
+#include "windows/autorizationwidget.h"
+#include "windows/maintoolwidget.h"
+
+namespace {
+
+const QStringList &fileNameStripList()
+{
+    static const QStringList list = {":", ";", "|", "/", "\\", "%", "*", "@", "\"",
+                                     "?", "'", "?", "#", "=", "<", ">"};
+    return list;
+}
+
+QVariant setting(const char *key)
+{
+    return Setting::instance()->getValue(QString::fromLatin1(key));
+}
+
+bool settingFlag(const char *key) { return setting(key).toBool(); }
+
+QString msStamp() { return QString::number(QDateTime::currentMSecsSinceEpoch()); }
+
+struct ImageFormat {
+    const char *format;
+    int quality;
+    QString extension;
+};
+
+// "qualityImage": 0 JPEG 90, 1 JPEG 100, anything else PNG.
+ImageFormat imageFormat()
+{
+    const int q = int(setting("qualityImage").toDouble());
+    if (q == 0)
+        return {"JPG", 90, QStringLiteral(".jpg")};
+    if (q == 1)
+        return {"JPG", 100, QStringLiteral(".jpg")};
+    return {"PNG", -1, QStringLiteral(".png")};
+}
+
+QString shortenTitle(const QString &title)
+{
+    if (title.size() <= 255)
+        return title;
+    return title.left(115) + QStringLiteral("...") + title.right(115);
+}
+
+// Letters a file name can carry: no control characters, none of the strip list.
+QString cleanTitle(QString title)
+{
+    for (const QString &s : fileNameStripList())
+        title.remove(s, Qt::CaseSensitive);
+    QString out;
+    out.reserve(title.size());
+    for (const QChar ch : qAsConst(title)) {
+        if (ch.category() != QChar::Other_Control && ch.category() != QChar::Other_Format)
+            out.append(ch);
+    }
+    return out.trimmed();
+}
+
+// Title of the topmost window of another program meeting `rect` (desktop
+// coordinates), or the time stamp.
+QString activeWindowTitle(const QRect &rect)
+{
+    bool ok = false;
+    const QVector<platform::TitledWindow> windows = platform::foreignWindowsAt(rect, &ok);
+    if (!ok || windows.isEmpty())
+        return msStamp();
+    const QString title = shortenTitle(cleanTitle(windows.first().title));
+    return title.isEmpty() ? msStamp() : title;
+}
+
+// A free name in `folder` for `base` + `ext`: " (2)", " (3)" … when taken.
+QString freeName(const QString &folder, const QString &base, const QString &ext)
+{
+    QString name = QDir(folder).filePath(base + ext);
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = QDir(folder).filePath(QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(ext));
+    return name;
+}
+
+QString saveFolder()
+{
+    QString folder = setting("saveScreenFolder").toString();
+    folder.replace('\\', '/');
+    return folder == QLatin1String("0") ? QString() : folder;
+}
+
+bool encode(const QImage &image, const ImageFormat &f, QByteArray *bytes)
+{
+    QBuffer buffer(bytes);
+    return buffer.open(QIODevice::WriteOnly) && image.save(&buffer, f.format, f.quality);
+}
+
+// Writes all bytes; a partial file is removed.
+bool writeFile(const QString &name, const QByteArray &bytes, QString *error)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *error = file.errorString();
+        qDebug() << "capture file not opened:" << name << int(file.error()) << file.errorString();
+        return false;
+    }
+    const bool ok = file.write(bytes) == bytes.size() && file.flush();
+    if (!ok) {
+        *error = file.errorString();
+        qDebug() << "capture file not written:" << name << int(file.error()) << file.errorString();
+        file.close();
+        file.remove();
+    }
+    return ok;
+}
+
+QRect virtualDesktop()
+{
+    return QGuiApplication::primaryScreen() ? platform::virtualDesktop() : QRect();
+}
+
+} // namespace
+
+bool coreLoginStored(Core *core)
+{
+    if (QObject *account = core->accountObject()) {
+        bool auth = false;
+        if (QMetaObject::invokeMethod(account, "isAuth", Qt::DirectConnection, Q_RETURN_ARG(bool, auth)))
+            return auth;
+    }
+    // Until the login object exists a stored token counts as a login.
+    return !setting("token").toString().isEmpty();
+}
+
+void Core::showLoginWindow()
+{
+    if (QObject *account = accountObject())
+        QMetaObject::invokeMethod(account, "resetAutorization");
+    if (!autorizationWidget_)
+        autorizationWidget_ = new AutorizationWidget();
+    autorizationWidget_->show();
+}
+
+void Core::callUploadFrontEnd(UploadCall call, const QStringList &files, const QString &title, int type)
+{
+    qDebug() << Q_FUNC_INFO << int(call) << files << title << type;
+    if (!networkExchange_) {
+        qDebug() << Q_FUNC_INFO << "upload front end not available";
+        return;
+    }
+}
+
+SurfaceWidget *Core::surfaceWidget()
+{
+    if (!surface_) {
+        surface_ = new SurfaceWidget(nullptr, this);
+        connect(surface_, SIGNAL(uploadedScreen()), this, SLOT(screenUpload()));
+        connect(surface_, SIGNAL(uploadPonoram(QPixmap)), this, SLOT(ponoramUpload(QPixmap)));
+        connect(surface_, SIGNAL(closed()), this, SLOT(deleteSurfaceScreen()));
+    }
+    return surface_;
+}
+
+void Core::deleteSurfaceScreen()
+{
+    if (!surface_)
+        return;   // one close emits closed() twice
+    surface_->deleteLater();
+    surface_ = nullptr;
+}
+
+void Core::openSurfaceRect(int index, QRect rect, QPixmap pxm)
+{
+    surfaceWidget()->showOnWindow(index, rect, pxm);
+}
+
+void Core::fragmentScreen()
+{
+    addAnalyticsEvent(AnalyticsEvent::CategoryCapture, AnalyticsEvent::ActionHotkey, true, "fragment");
+    screen(false, false);
+}
+
+void Core::fullScreen()
+{
+    addAnalyticsEvent(AnalyticsEvent::CategoryCapture, AnalyticsEvent::ActionHotkey, true, "screen");
+    screen(true, false);
+}
+
+void Core::quickScreen()
+{
+    addAnalyticsEvent(AnalyticsEvent::CategoryCapture, AnalyticsEvent::ActionHotkey, true, "smart");
+    screenUpload(0, true, QPixmap());
+}
+
+void Core::screen(bool fullscreen, bool quick)
+{
+    qDebug() << Q_FUNC_INFO << fullscreen << quick;
+    clearAudioFile();
+    if (!coreLoginStored(this)) {
+        showLoginWindow();
+        return;
+    }
+    if (!mainToolWidget_)
+        mainToolWidget_ = new MainToolWidget();
+    mainToolWidget_->hide();
+    mainToolWidget_->setPosition(-1000, -1000);
+
+    SurfaceWidget *s = surfaceWidget();
+    s->setFullscreen(fullscreen);
+    s->setQuickScreen(quick);
+    s->show();
+}
+
+void Core::screenUpload(int type, bool quick, QPixmap pxm)
+{
+    qDebug() << Q_FUNC_INFO << type << quick;
+    // Only an existing surface is asked: none is made to read a selection.
+    const QRect selection = surface_ ? surface_->selectRect() : QRect();
+    QString name = pryx::tmpPath() + msStamp();
+
+    QImage image;
+    bool fromSurface = false;
+    if (!pxm.isNull()) {
+        image = pxm.toImage();
+    } else if (quick) {
+        const QRect desk = virtualDesktop();
+        if (!desk.isEmpty())
+            image = platform::grabDesktop(desk);
+    } else if (surface_) {
+        image = surface_->grabResult().toImage();
+        fromSurface = true;
+    }
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0) {
+        qDebug() << Q_FUNC_INFO << "empty capture, nothing uploaded";
+        showErrorWidget(tr("The capture is empty and was not uploaded"));
+        return;
+    }
+
+    const ImageFormat f = imageFormat();
+    QByteArray bytes;
+    QString error;
+    name += f.extension;
+    QDir().mkpath(pryx::tmpPath());
+    if (!encode(image, f, &bytes) || bytes.isEmpty()) {
+        showErrorWidget(tr("The capture could not be encoded and was not uploaded"));
+        return;
+    }
+    audioImageSource_ = name;
+    if (!writeFile(name, bytes, &error)) {
+        // The surface stays open with the capture.
+        showErrorWidget(tr("The capture could not be written to %1: %2").arg(name, error));
+        return;
+    }
+    if (fromSurface && surface_)
+        surface_->close();
+
+    Setting::instance()->setValue(QStringLiteral("count_screen"), setting("count_screen").toInt() + 1);
+    Setting::instance()->setValue(QStringLiteral("date_last_screen"), QDateTime::currentDateTime());
+
+    if (settingFlag("useSaveScreen")) {
+        const QString folder = saveFolder();
+        if (folder.isEmpty()) {
+            qDebug() << Q_FUNC_INFO << "no save folder, no copy kept";
+        } else {
+            const QString copy = freeName(
+                folder, QDateTime::currentDateTime().toString(QStringLiteral("dd-MM-yyyy hh-mm-ss")),
+                f.extension);
+            qDebug() << "copy file to " << copy;
+            if (!QFile::copy(name, copy))
+                qDebug() << Q_FUNC_INFO << "copy failed:" << copy;
+        }
+    }
+    image = QImage();
+
+    QString title;
+    if (settingFlag("showActiveWindow")) {
+        QRect rect = quick ? virtualDesktop() : selection;
+        if (!quick && surface_)
+            rect.translate(surface_->desktopRect().topLeft());
+        else if (!quick)
+            rect.translate(virtualDesktop().topLeft());
+        windowTitle_ = activeWindowTitle(rect);
+        title = windowTitle_;
+    }
+
+    if (isHaveAudioFile()) {
+        const QString audioFile = stopRecordAudio();
+        callUploadFrontEnd(UploadCall::Files, QStringList{audioFile});
+    } else {
+        callUploadFrontEnd(UploadCall::File, QStringList{name}, title, type);
+    }
+    lastCaptureFile_ = name;
+    emit deletedSurfaceScreen();
+}
+
+void Core::screenPostFacebook(QPixmap pxm) { screenUpload(1, false, pxm); }
+void Core::screenPostOdnoklassniki(QPixmap pxm) { screenUpload(2, false, pxm); }
+void Core::screenPostVK(QPixmap pxm) { screenUpload(3, false, pxm); }
+void Core::screenPostTwitter(QPixmap pxm) { screenUpload(4, false, pxm); }
+void Core::screenPostMail(QPixmap pxm) { screenUpload(5, false, pxm); }
+
+void Core::screenSaveToDisk(QPixmap pxm)
+{
+    qDebug() << Q_FUNC_INFO;
+    QRect selection = surface_ ? surface_->selectRect() : QRect();
+    if (surface_)
+        selection.translate(surface_->desktopRect().topLeft());
+    windowTitle_ = settingFlag("showActiveWindow") ? activeWindowTitle(selection) : msStamp();
+
+    QString folder = setting("lastSavePath").toString();
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    QString proposed = QDir::toNativeSeparators(folder) + QDir::separator() + windowTitle_;
+
+    if (pxm.isNull()) {
+        if (!surface_) {
+            qDebug() << Q_FUNC_INFO << "no capture to save";
+            return;
+        }
+        capturePixmap_ = surface_->grabResult();
+        surface_->hide();
+    } else {
+        capturePixmap_ = pxm;
+    }
+    if (capturePixmap_.isNull()) {
+        showErrorWidget(tr("The capture is empty and was not saved"));
+        if (surface_)
+            surface_->show();
+        return;
+    }
+
+    const bool audio = isHaveAudioFile();
+    const ImageFormat f = imageFormat();
+    const QString ext = audio ? QStringLiteral(".pia") : f.extension;
+    proposed += ext;
+    QString chosen = platform::saveFileName(tr("Save file"), proposed, "*" + ext);
+    if (chosen.isEmpty()) {
+        if (surface_)
+            surface_->close();
+        emit deletedSurfaceScreen();
+        return;
+    }
+    if (!chosen.contains(ext))
+        chosen += ext;
+
+    QString error;
+    if (audio) {
+        const QString image = pryx::tmpPath() + msStamp();
+        if (!capturePixmap_.save(image, "JPG", 100)) {
+            error = tr("The capture could not be written to %1").arg(image);
+        } else {
+            audioImageSource_ = image;
+            const QString pia = stopRecordAudio();
+            // The user confirmed the overwrite in the dialog.
+            if (QFileInfo::exists(chosen) && !QFile::remove(chosen))
+                error = tr("The file %1 could not be replaced").arg(chosen);
+            else if (!QFile::copy(pia, chosen))
+                error = tr("The file %1 could not be written").arg(chosen);
+        }
+    } else {
+        QByteArray bytes;
+        if (!encode(capturePixmap_.toImage(), f, &bytes) || !writeFile(chosen, bytes, &error))
+            error = tr("The file %1 could not be written: %2").arg(chosen, error);
+    }
+    if (!error.isEmpty()) {
+        // Nothing is lost: the surface comes back with the capture.
+        showErrorWidget(error);
+        if (surface_)
+            surface_->show();
+        return;
+    }
+    Setting::instance()->setValue(QStringLiteral("lastSavePath"), QFileInfo(chosen).absolutePath());
+    emit deletedSurfaceScreen();
+}
+
+void Core::saveDialogFileChange(QString fileName)
+{
+    const ImageFormat f = imageFormat();
+    if (!fileName.contains(f.extension))
+        fileName += f.extension;
+    QByteArray bytes;
+    QString error;
+    if (capturePixmap_.isNull() || !encode(capturePixmap_.toImage(), f, &bytes)
+        || !writeFile(fileName, bytes, &error))
+        showErrorWidget(tr("The file %1 could not be written: %2").arg(fileName, error));
+}
+
+void Core::screenSaveToClipboard()
+{
+    qDebug() << Q_FUNC_INFO;
+    if (clipboard_ && surface_) {
+        clipboard_->clear();
+        const QRect sel = surface_->selectRect();
+        const QRect desk = surface_->desktopRect();
+        // One pixel inside the selection frame.
+        const QRect area(desk.left() + sel.left() + 1, desk.top() + sel.top() + 1,
+                         sel.right() - sel.left(), sel.bottom() - sel.top());
+        const QImage shot = area.isEmpty() ? QImage() : platform::grabDesktop(area);
+        if (!shot.isNull())
+            clipboard_->setImage(shot);
+        else
+            qDebug() << Q_FUNC_INFO << "nothing copied";
+    }
+    if (settingFlag("useSaveScreen")) {
+        const QPixmap result = surface_ ? surface_->grabResult() : QPixmap();
+        if (result.isNull())
+            return;   // the surface stays open
+        const QString folder = saveFolder();
+        const ImageFormat f = imageFormat();
+        QByteArray bytes;
+        QString error;
+        if (folder.isEmpty()) {
+            qDebug() << Q_FUNC_INFO << "no save folder, no copy kept";
+        } else if (encode(result.toImage(), f, &bytes)) {
+            const QString name = freeName(
+                folder, QDateTime::currentDateTime().toString(QStringLiteral("dd-MM-yyyy hh-mm-ss")),
+                f.extension);
+            if (!writeFile(name, bytes, &error))
+                qDebug() << Q_FUNC_INFO << "copy not written:" << name << error;
+        }
+    }
+    if (surface_)
+        surface_->close();
+}
+
+void Core::selectSaveScreenFolder()
+{
+    const QString stored = saveFolder();
+    const QString folder =
+        platform::existingFolder(QStringLiteral("Pryx - ") + tr("Select folder"), stored);
+    if (folder.isEmpty()) {
+        if (stored.isEmpty()) {
+            Setting::instance()->setValue(QStringLiteral("useSaveScreen"), false);
+            Setting::instance()->setValue(QStringLiteral("saveScreenFolder"), QString());
+        } else {
+            Setting::instance()->setValue(QStringLiteral("useSaveScreen"), true);
+        }
+        return;
+    }
+    Setting::instance()->setValue(QStringLiteral("useSaveScreen"), true);
+    Setting::instance()->setValue(QStringLiteral("saveScreenFolder"), QDir::toNativeSeparators(folder));
+}
+
+namespace {
+// Keeps the paths that can be uploaded; `prefix` names the caller in the log.
+QStringList usablePaths(Core *core, const QStringList &files, const char *prefix)
+{
+    QStringList kept;
+    for (const QString &path : files) {
+        if (path.isEmpty()) {
+            qDebug() << prefix << "Skipping empty file path";
+            continue;
+        }
+        const bool screencapture = path.contains(QLatin1String("screencaptureui"));
+        if (screencapture && (path.contains("/TemporaryItems/") || path.contains("/var/folders/"))) {
+            qDebug() << prefix << "Filtering out macOS temporary screenshot:" << path;
+            continue;
+        }
+        const QFileInfo info(path);
+        if (!info.exists() || !info.isReadable()) {
+            qDebug() << prefix << "File does not exist or not readable:" << path;
+            if (!screencapture)
+                core->showErrorWidget(Core::tr("File not found"));
+            continue;
+        }
+        kept.append(path);
+    }
+    return kept;
+}
+} // namespace
+
+void Core::uploadData(QStringList files)
+{
+    qDebug() << Q_FUNC_INFO << files;
+    if (!coreLoginStored(this)) {
+        showLoginWindow();
+        return;
+    }
+    const QStringList kept = usablePaths(this, files, "Core::uploadData:");
+    if (kept.isEmpty()) {
+        qDebug() << "Core::uploadData: No valid files to upload after filtering";
+        return;
+    }
+    uploadModel();
+    callUploadFrontEnd(UploadCall::Files, kept);
+}
+
+void Core::uploadDataZip(QStringList files)
+{
+    qDebug() << Q_FUNC_INFO << files;
+    if (!coreLoginStored(this)) {
+        showLoginWindow();
+        return;
+    }
+    const QStringList kept = usablePaths(this, files, "Core::uploadDataZip:");
+    if (kept.isEmpty()) {
+        qDebug() << "Core::uploadDataZip: No valid files to upload after filtering";
+        return;
+    }
+    uploadModel();
+    callUploadFrontEnd(UploadCall::Zip, kept);
+}
