@@ -13,6 +13,7 @@
 #include <QMessageBox>
 
 #include "core/setting.h"
+#include "network/networkexchange.h"
 #include "windows/autorizationwidget.h"
 #include "windows/errorwidget.h"
 #include "windows/lastuploadwidget.h"
@@ -102,9 +103,8 @@ void Core::cancelUpload()
         uploadWidget_ = new UploadWidget();
     uploadWidget_->hide();
     s_uploadsCancelled = true;
-    QObject *uploads = reinterpret_cast<QObject *>(networkExchange_);
-    if (uploads && !QMetaObject::invokeMethod(uploads, "stopUploads"))
-        qDebug() << Q_FUNC_INFO << "the upload front end cannot stop uploads";
+    if (networkExchange_)
+        networkExchange_->stopUploads();
 }
 
 void Core::showProxyWidget()
