@@ -268,23 +268,6 @@ void Core::setLastLink(QString link)
 QString Core::clipboardText() { return clipboard_ ? clipboard_->text() : QString(); }
 
 // Windows.
-void Core::cancelUpload() { notAvailable(Q_FUNC_INFO); }
-void Core::showReminderMessage() { notAvailable(Q_FUNC_INFO); }
-void Core::showMainWindow() { notAvailable(Q_FUNC_INFO); }
-void Core::showUploadPage() { notAvailable(Q_FUNC_INFO); }
-void Core::showLastUploadPage() { notAvailable(Q_FUNC_INFO); }
-void Core::showProxyWidget() { notAvailable(Q_FUNC_INFO); }
-void Core::showErrorWidget(QString text)
-{
-    qDebug() << Q_FUNC_INFO << text;
-    notAvailable(Q_FUNC_INFO);
-}
-void Core::internetNotAvailable() { notAvailable(Q_FUNC_INFO); }
-void Core::internetNotAvailableResult(int) { notAvailable(Q_FUNC_INFO); }
-void Core::deleteSettingWindow() { notAvailable(Q_FUNC_INFO); }
-void Core::showSetting() { notAvailable(Q_FUNC_INFO); }
-void Core::registrationWidgetDestroy() { notAvailable(Q_FUNC_INFO); }
-void Core::openHelp() { notAvailable(Q_FUNC_INFO); }
 
 // Voice comments.
 // The recording members are in core/coreaudio.cpp.
