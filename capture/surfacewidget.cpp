@@ -1,6 +1,8 @@
 #include "capture/surfacewidget.h"
 
 #include "capture/magnifieritem.h"
+#include "capture/ponoram.h"
+#include "capture/ponorampreview.h"
 #include "capture/surfacegeometry.h"
 #include "capture/surfaceselector.h"
 #include "core/paths.h"
@@ -71,6 +73,7 @@ void SurfaceWidget::registerTypes()
     qmlRegisterType<MagnifierItem>("PryxComponent", 1, 0, "MagnifierItem");
     qmlRegisterType<PPainterArea>("PryxComponent", 1, 0, "PPainterArea");
     qmlRegisterType<BlackoutArea>("PryxComponent", 1, 0, "BlackoutArea");
+    qmlRegisterType<PonoramPreview>("PryxComponent", 1, 0, "PonoramPreview");
     qmlRegisterUncreatableType<AbstractGraphItem>("PryxComponent", 1, 0, "AbstractGraphItem",
                                                   QStringLiteral("made by the annotation tools"));
 }
@@ -395,20 +398,36 @@ void SurfaceWidget::setPonoramWork(bool value)
     emit isPonoramWorkChanged(value);
 }
 
-// The scrolling panorama engine is not part of this program yet; the slots
-// keep their states so that the page can bind to them.
 void SurfaceWidget::startPonoram()
 {
     setEnableMask(true);
     setPonoramWork(true);
     QCoreApplication::processEvents();
+    if (!ponoram_) {
+        ponoram_ = new Ponoram(this);
+        connect(ponoram_, &Ponoram::complete, this, &SurfaceWidget::ponoramComplete);
+        connect(ponoram_, &Ponoram::rectChange, this, &SurfaceWidget::setPonoramSize);
+        connect(ponoram_, &Ponoram::errorGlueImage, this, &SurfaceWidget::ponoramError);
+    }
     emit isPonoramErrorChanged(isPonoramError_);
+    const QRect r = selector_ ? selector_->rubberRect().normalized().toRect() : QRect();
+    if (QQuickItem *root = rootObject()) {
+        for (QQuickItem *child : root->childItems()) {
+            if (child->objectName() == QLatin1String("ponoramPreview")) {
+                if (auto *preview = qobject_cast<PonoramPreview *>(child))
+                    connect(ponoram_, &Ponoram::changePreview, preview, &PonoramPreview::setImage,
+                            Qt::UniqueConnection);
+            }
+        }
+    }
+    ponoram_->startPonoram(r.translated(desktop_.topLeft()));
 }
 
 void SurfaceWidget::stopPonoram()
 {
     if (!ponoram_)
         return;
+    ponoram_->stopPonoram();
     setPonoramWork(false);
 }
 
@@ -416,6 +435,7 @@ void SurfaceWidget::cancelPonoram()
 {
     if (!ponoram_)
         return;
+    ponoram_->cancelPonoram();
     setPonoramWork(false);
 }
 

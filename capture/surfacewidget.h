@@ -144,7 +144,7 @@ private:
     bool ponoramResult_ = false;
     QPixmap background_;
     QPixmap ponoramPixmap_;
-    QObject *ponoram_ = nullptr;
+    Ponoram *ponoram_ = nullptr;
     QSize ponoramSize_ = QSize(-1, -1);
 
     QRect desktop_;

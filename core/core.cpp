@@ -26,6 +26,7 @@
 #include "network/handleftpupload.h"
 #include "network/handlesftpupload.h"
 #include "network/networkexchange.h"
+#include "network/updater.h"
 #include "network/uploadmodel.h"
 #include "platform/crashdump.h"
 
@@ -110,9 +111,18 @@ Core::Core() : QObject(nullptr)
     authHost_ = pryx::serviceHost(pryx::Service::Auth);
     apiHost_ = pryx::serviceHost(pryx::Service::Api);
 
-    // The login object, its user-info timers and the rest of the QML types
-    // are wired here once those classes exist.
-    notAvailable("login object");
+    account_ = new Autorization(this);
+    account_->listen();
+    emit accountChange(account_);
+    connect(account_, &Autorization::authChanged, this, [this] { checkAutorization(); });
+    if (account_->isAuth()) {
+        QTimer::singleShot(30000, account_, SLOT(getUserInfo()));
+        userInfoTimer_.setInterval(3600000);
+        connect(&userInfoTimer_, SIGNAL(timeout()), account_, SLOT(getUserInfo()));
+        userInfoTimer_.start();
+    }
+    qmlRegisterType<Autorization>("Core", 1, 0, "Autorization");
+
     qmlRegisterType<UploadModel>("UploadModel", 1, 0, "UploadModel");
 
     networkExchange_ = new NetworkExchange(this);
@@ -141,7 +151,9 @@ Core::Core() : QObject(nullptr)
 
     QTimer::singleShot(60000, this, SLOT(showReminderMessage()));
 
-    notAvailable("updater");
+    updater_ = new Updater(this);
+    connect(updater_, &Updater::criticalUpdateFailed, this,
+            [this](const QString &message) { showTrayMessage(QStringLiteral("Pryx"), message); });
 
     if (handOverUpdate()) {
         Setting::instance()->flush();
@@ -149,6 +161,7 @@ Core::Core() : QObject(nullptr)
         fflush(stderr);
         ::_exit(0);
     }
+    updater_->startChecks();
 
     // Another running instance may have uploads in progress in the temporary
     // folder: only the first instance empties it.
@@ -198,8 +211,6 @@ bool Core::handOverUpdate()
 
 Core::~Core() = default;
 
-QObject *Core::accountObject() const { return nullptr; }
-
 // Service addresses.
 void Core::setAuthHost(const QString &host)
 {
@@ -233,18 +244,7 @@ QString Core::appTitle() const
     return QStringLiteral("Pryx " PRYX_VERSION);
 }
 
-SurfacePonoramScreen *Core::surfacePonoramScreen()
-{
-    notAvailable(Q_FUNC_INFO);
-    return panoramaScreen_;
-}
-
 // Captures: filled by the capture road.
-void Core::ponoramUpload() { notAvailable(Q_FUNC_INFO); }
-void Core::ponoramUpload(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::ponoramEdit(QPixmap) { notAvailable(Q_FUNC_INFO); }
-void Core::deleteEditPonoram() { notAvailable(Q_FUNC_INFO); }
-void Core::ponoramScreen() { notAvailable(Q_FUNC_INFO); }
 QColor Core::getColorFromX(int x)
 {
     const int column = x + 7;
@@ -268,23 +268,6 @@ void Core::setLastLink(QString link)
 QString Core::clipboardText() { return clipboard_ ? clipboard_->text() : QString(); }
 
 // Windows.
-void Core::cancelUpload() { notAvailable(Q_FUNC_INFO); }
-void Core::showReminderMessage() { notAvailable(Q_FUNC_INFO); }
-void Core::showMainWindow() { notAvailable(Q_FUNC_INFO); }
-void Core::showUploadPage() { notAvailable(Q_FUNC_INFO); }
-void Core::showLastUploadPage() { notAvailable(Q_FUNC_INFO); }
-void Core::showProxyWidget() { notAvailable(Q_FUNC_INFO); }
-void Core::showErrorWidget(QString text)
-{
-    qDebug() << Q_FUNC_INFO << text;
-    notAvailable(Q_FUNC_INFO);
-}
-void Core::internetNotAvailable() { notAvailable(Q_FUNC_INFO); }
-void Core::internetNotAvailableResult(int) { notAvailable(Q_FUNC_INFO); }
-void Core::deleteSettingWindow() { notAvailable(Q_FUNC_INFO); }
-void Core::showSetting() { notAvailable(Q_FUNC_INFO); }
-void Core::registrationWidgetDestroy() { notAvailable(Q_FUNC_INFO); }
-void Core::openHelp() { notAvailable(Q_FUNC_INFO); }
 
 // Voice comments.
 // The recording members are in core/coreaudio.cpp.

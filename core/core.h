@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "network/analyticsevent.h"
+#include "network/autorization.h"
 
 class QAudioRecorder;
 class QClipboard;
@@ -27,7 +28,6 @@ class UploadWidget;
 class LastUploadWidget;
 class ProxyWidget;
 class EditPonoramWidget;
-class Autorization;
 class NetworkExchange;
 class UploadModel;
 class Updater;
@@ -38,9 +38,7 @@ bool removeDir(const QString &dirName);
 class Core : public QObject
 {
     Q_OBJECT
-    // Typed as QObject so that QML reaches the login object through its own
-    // meta-object; C++ callers use account().
-    Q_PROPERTY(QObject *account READ accountObject NOTIFY accountChange)
+    Q_PROPERTY(Autorization *account READ account NOTIFY accountChange)
     Q_PROPERTY(QString emptyString READ emptyString NOTIFY languageChanged)
     Q_PROPERTY(QString lastLink READ lastLink NOTIFY lastLinkChanged)
 
@@ -49,7 +47,7 @@ public:
     ~Core() override;
 
     Autorization *account() const { return account_; }
-    QObject *accountObject() const;
+    QObject *accountObject() const { return account_; }
     QString emptyString() const { return QString(); }
     QString lastLink() const { return lastLink_; }
 

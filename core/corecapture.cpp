@@ -3,6 +3,8 @@
 
 #include "core/core.h"
 
+#include "network/networkexchange.h"
+
 #include <QBuffer>
 #include <QClipboard>
 #include <QDateTime>
@@ -168,6 +170,17 @@ void Core::callUploadFrontEnd(UploadCall call, const QStringList &files, const Q
     if (!networkExchange_) {
         qDebug() << Q_FUNC_INFO << "upload front end not available";
         return;
+    }
+    switch (call) {
+    case UploadCall::File:
+        networkExchange_->uploadFile(files.value(0), title, type);
+        break;
+    case UploadCall::Files:
+        networkExchange_->uploadFiles(files);
+        break;
+    case UploadCall::Zip:
+        networkExchange_->uploadDataZip(files);
+        break;
     }
 }
 

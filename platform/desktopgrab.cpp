@@ -149,8 +149,12 @@ bool isControlHeld()
 
 void setWindowMask(QWindow *window, const QRegion &region)
 {
-    if (window)
-        window->setMask(region);
+    if (!window)
+        return;
+    window->setMask(region);
+    // The new shape holds before the caller goes on: clicks right after it
+    // already see it.
+    QGuiApplication::sync();
 }
 
 void setStayOnTopFlags(QWindow *window)

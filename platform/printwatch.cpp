@@ -51,8 +51,9 @@ void selectRaw(xcb_connection_t *c, xcb_window_t root, uint32_t mask)
     sel.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
     sel.head.mask_len = 1;
     sel.bits = mask;
-    xcb_input_xi_select_events(c, root, 1, &sel.head);
-    xcb_flush(c);
+    // A round trip: the server has the selection before the constructor
+    // returns, so no key pressed right after is missed.
+    free(xcb_request_check(c, xcb_input_xi_select_events_checked(c, root, 1, &sel.head)));
 }
 } // namespace
 

@@ -10,6 +10,7 @@
 #include "editor/tools/markermodule.h"
 #include "editor/tools/movemodule.h"
 #include "editor/tools/penmodule.h"
+#include "editor/tools/ponorammodule.h"
 #include "editor/tools/rectmodule.h"
 #include "editor/tools/textmodule.h"
 
@@ -42,7 +43,7 @@ const QVector<ToolEntry> &toolRegistry()
         {"Counter", &make<CounterModule>},
         {"Marker", &make<MarkerModule>},
         {"Blackout", &make<BlackoutModule>},
-        PRYX_IDLE_TOOL("Ponoram"),
+        {"Ponoram", &make<PonoramModule>},
     };
     return tools;
 }

@@ -367,4 +367,239 @@
         <translation>Язык</translation>
     </message>
 </context>
+<context>
+    <name>Core</name>
+    <message>
+        <source>Warning</source>
+        <translation>Внимание</translation>
+    </message>
+    <message>
+        <source>Internet is not available. Save file to disk ?</source>
+        <translation>Интернет недоступен. Сохранить файл на диск?</translation>
+    </message>
+    <message>
+        <source>Save file</source>
+        <translation>Сохранить файл</translation>
+    </message>
+    <message>
+        <source>The capture file is no longer there</source>
+        <translation>Файла снимка больше нет</translation>
+    </message>
+    <message>
+        <source>Cannot replace the file %1</source>
+        <translation>Не удалось заменить файл %1</translation>
+    </message>
+    <message>
+        <source>Cannot save the file %1</source>
+        <translation>Не удалось сохранить файл %1</translation>
+    </message>
+    <message>
+        <source>Hey! I Pryx. The faster program to create screenshots and transfer files over a network. Are you forgot for me ? Let`s do screenshot!</source>
+        <translation>Привет! Я Pryx, самая быстрая программа для снимков экрана и передачи файлов по сети. Ты забыл про меня? Давай сделаем снимок!</translation>
+    </message>
+    <message>
+        <source>Support</source>
+        <translation>Поддержка</translation>
+    </message>
+    <message>
+        <source>Support and Help</source>
+        <translation>Поддержка и помощь</translation>
+    </message>
+    <message>
+        <source>News and answers in our Telegram channel: %1&lt;br&gt;Write to the support team: %2&lt;br&gt;Ask the community on the help forum: %3</source>
+        <translation>Новости и ответы в нашем канале Telegram: %1&lt;br&gt;Напишите в службу поддержки: %2&lt;br&gt;Спросите на форуме помощи: %3</translation>
+    </message>
+</context>
+<context>
+    <name>MainToolPage</name>
+    <message>
+        <source>Fragment</source>
+        <translation>Фрагмент</translation>
+    </message>
+    <message>
+        <source>Capture fragment screen</source>
+        <translation>Снимок фрагмента экрана</translation>
+    </message>
+    <message>
+        <source>Full screen</source>
+        <translation>Весь экран</translation>
+    </message>
+    <message>
+        <source>Fullscreen - capture full screen</source>
+        <translation>Весь экран - снимок всего экрана</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>История</translation>
+    </message>
+    <message>
+        <source>History - show history</source>
+        <translation>История - показать историю</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Last upload</source>
+        <translation>Последняя загрузка</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Открыть</translation>
+    </message>
+    <message>
+        <source>Open link in the last screenshot/file</source>
+        <translation>Открыть ссылку на последний снимок/файл</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Копировать</translation>
+    </message>
+    <message>
+        <source>Copy link of the last screenshot/file</source>
+        <translation>Копировать ссылку на последний снимок/файл</translation>
+    </message>
+    <message>
+        <source>To get started with Pryx you must log</source>
+        <translation>Чтобы начать работу с Pryx, нужно войти</translation>
+    </message>
+    <message>
+        <source>Enter to pryx</source>
+        <translation>Войти в pryx</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Выход</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Помощь</translation>
+    </message>
+</context>
+<context>
+    <name>RegistrationPage</name>
+    <message>
+        <source>To get started, enter e-mail</source>
+        <translation>Для начала введите e-mail</translation>
+    </message>
+    <message>
+        <source>Registration from pryx</source>
+        <translation>Регистрация в pryx</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Пароль</translation>
+    </message>
+    <message>
+        <source>Recovery password</source>
+        <translation>Восстановить пароль</translation>
+    </message>
+    <message>
+        <source>Confirm password</source>
+        <translation>Подтверждение пароля</translation>
+    </message>
+    <message>
+        <source>Proxy setting</source>
+        <translation>Настройки прокси</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
+    <message>
+        <source>Host</source>
+        <translation>Хост</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Порт</translation>
+    </message>
+    <message>
+        <source>Login</source>
+        <translation>Логин</translation>
+    </message>
+    <message>
+        <source>Enter to pryx</source>
+        <translation>Войти в pryx</translation>
+    </message>
+    <message>
+        <source>Registration</source>
+        <translation>Регистрация</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Далее</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Назад</translation>
+    </message>
+    <message>
+        <source>You can enter a Pryx using one of the social networks</source>
+        <translation>Войти в Pryx можно через одну из социальных сетей</translation>
+    </message>
+    <message>
+        <source>Wellcome to Pryx,</source>
+        <translation>Добро пожаловать в Pryx,</translation>
+    </message>
+    <message>
+        <source>Start use pryx</source>
+        <translation>Начать работу с pryx</translation>
+    </message>
+</context>
+<context>
+    <name>UploadPage</name>
+    <message>
+        <source>Upload</source>
+        <translation>Загрузка</translation>
+    </message>
+    <message>
+        <source>Link already in the clipboard</source>
+        <translation>Ссылка уже в буфере обмена</translation>
+    </message>
+    <message>
+        <source>Upload...</source>
+        <translation>Загрузка...</translation>
+    </message>
+    <message>
+        <source>Archive...</source>
+        <translation>Архивация...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Do not show this window</source>
+        <translation>Больше не показывать это окно</translation>
+    </message>
+</context>
+<context>
+    <name>LastUploadPage</name>
+    <message>
+        <source>Upload complete</source>
+        <translation>Загрузка завершена</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Открыть</translation>
+    </message>
+    <message>
+        <source>Open link in the last screenshot/file</source>
+        <translation>Открыть ссылку на последний снимок/файл</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Копировать</translation>
+    </message>
+    <message>
+        <source>Copy link of the last screenshot/file</source>
+        <translation>Копировать ссылку на последний снимок/файл</translation>
+    </message>
+    <message>
+        <source>Do not show this window</source>
+        <translation>Больше не показывать это окно</translation>
+    </message>
+</context>
 </TS>

@@ -22,6 +22,7 @@
 #include "core/setting.h"
 #include "platform/filedialogs.h"
 #include "support/privatedisplay.h"
+#include "support/standin.h"
 #include "support/testsupport.h"
 
 namespace {
@@ -110,6 +111,7 @@ class TestCoreCapture : public QObject
     Core *core = nullptr;
     Setting *settings = nullptr;
     UrlCatcher urls;
+    testsupport::StandIn standIn;
     QString lastProposed;
     QString dialogAnswer;
     int dialogs = 0;
@@ -145,8 +147,11 @@ private slots:
     void initTestCase()
     {
         g_previous = qInstallMessageHandler(collect);
+        QVERIFY2(standIn.start(), qPrintable(standIn.error()));
+        qputenv("PRYX_EXTRA_CA_FILE", standIn.caFile().toLocal8Bit());
         settings = Setting::instance();
         core = Core::instance();
+        core->setApiHost(standIn.host());
         QDesktopServices::setUrlHandler("https", &urls, "open");
         QDesktopServices::setUrlHandler("http", &urls, "open");
         platform::setDialogAnswerer([this](platform::DialogKind, const QString &, const QString &path,
@@ -218,6 +223,36 @@ private slots:
         QVERIFY(g_log.join('\n').contains(file));   // handed to the upload entry
         waitGone(s);
         QVERIFY(surfaces().isEmpty());
+    }
+
+    // Accept sends the capture to the service and the link lands on the
+    // clipboard.
+    void acceptUploadsTheCaptureToTheService()
+    {
+        standIn.clearLog();
+        QPointer<SurfaceWidget> s = openSurface(QRect(20, 20, 90, 60));
+        QVERIFY(s);
+        s->uploadScreen();
+        const QString file = core->lastCaptureFile();
+        // Uploads of earlier captures may still be arriving: find this one.
+        const QByteArray sha = QCryptographicHash::hash(readAll(file), QCryptographicHash::Sha256).toHex();
+        QString created;
+        QTRY_VERIFY_WITH_TIMEOUT(([&] {
+                                     for (const auto &r : standIn.requests())
+                                         if (r.method == "PUT" && r.sha256 == sha)
+                                             created = QString::fromLatin1(r.path.split('/').last().split('?').first());
+                                     return !created.isEmpty();
+                                 }()),
+                                 15000);
+        bool authorised = false;
+        for (const auto &r : standIn.requests())
+            if (r.method == "POST" && r.created == created)
+                authorised = r.header("Authorization") == "Bearer secret-token";
+        QVERIFY(authorised);
+        const QString link = QStringLiteral("https://%1/s/%2").arg(standIn.host(), created);
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), link);
+        QCOMPARE(core->lastLink(), link);
+        waitGone(s);
     }
 
     void emptyOrUnwritableCaptureIsNotUploaded()
@@ -506,7 +541,7 @@ private slots:
         const qint64 after = QDateTime::currentSecsSinceEpoch();
         QCOMPARE(urls.urls.size(), 1);
         const QUrl url = urls.urls.first();
-        QCOMPARE(url.host(), core->authHost());
+        QCOMPARE(url.authority(), core->authHost());
         const QStringList parts = url.path().split('/', Qt::SkipEmptyParts);
         QCOMPARE(parts.size(), 4);
         QCOMPARE(parts.at(0), QString("login"));

@@ -13,6 +13,14 @@ class TestServiceHosts : public QObject
     Q_OBJECT
 
 private slots:
+    // The test harness points every host at loopback; start from none.
+    void initTestCase()
+    {
+        for (const char *v : {"PRYX_AUTH_HOST", "PRYX_API_HOST", "PRYX_SUPPORT_HOST", "PRYX_ANALYTICS_HOST",
+                              "PRYX_UPDATE_HOST", "PRYX_DROPBOX_WEB_HOST", "PRYX_DROPBOX_API_HOST",
+                              "PRYX_DROPBOX_CONTENT_HOST"})
+            qunsetenv(v);
+    }
     void overrides_data()
     {
         QTest::addColumn<Service>("service");

@@ -1,0 +1,229 @@
+// The windows Core creates: which live for the whole run, which are made for
+// one use, the reminder balloon, the help box and the save offer that follows
+// a missing network.
+#include "core/core.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDebug>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+
+#include "core/setting.h"
+#include "network/networkexchange.h"
+#include "windows/autorizationwidget.h"
+#include "windows/errorwidget.h"
+#include "windows/lastuploadwidget.h"
+#include "windows/maintoolwidget.h"
+#include "windows/messagedialog.h"
+#include "windows/proxywidget.h"
+#include "windows/settingwidget.h"
+#include "windows/uploadwidget.h"
+
+namespace {
+// Set by a cancel: the model's "all over" that follows the stopped jobs is no
+// upload that completed. Cleared when the next upload starts.
+bool s_uploadsCancelled = false;
+
+bool settingTrue(const char *key)
+{
+    return Setting::instance()->getValue(QLatin1String(key)).toBool();
+}
+} // namespace
+
+void Core::showMainWindow()
+{
+    qDebug() << Q_FUNC_INFO;
+    if (!mainToolWidget_)
+        mainToolWidget_ = new MainToolWidget();
+    mainToolWidget_->show();
+    mainToolWidget_->raise();
+}
+
+void Core::showSetting()
+{
+    qDebug() << Q_FUNC_INFO;
+    if (!settingWidget_) {
+        settingWidget_ = new SettingWidget();
+        connect(settingWidget_, SIGNAL(closed()), this, SLOT(deleteSettingWindow()));
+    }
+    settingWidget_->show();
+    settingWidget_->raise();
+}
+
+void Core::deleteSettingWindow()
+{
+    if (settingWidget_)
+        settingWidget_->deleteLater();
+    settingWidget_ = nullptr;
+}
+
+void Core::showUploadPage()
+{
+    qDebug() << Q_FUNC_INFO;
+    s_uploadsCancelled = false;
+    if (!mainToolWidget_)
+        mainToolWidget_ = new MainToolWidget();
+    mainToolWidget_->hide();
+    if (!settingTrue("show_upload"))
+        return;
+    if (!uploadWidget_)
+        uploadWidget_ = new UploadWidget();
+    uploadWidget_->show();
+}
+
+void Core::showLastUploadPage()
+{
+    qDebug() << Q_FUNC_INFO;
+    if (!uploadWidget_)
+        uploadWidget_ = new UploadWidget();
+    uploadWidget_->hide();
+    if (!mainToolWidget_)
+        mainToolWidget_ = new MainToolWidget();
+    mainToolWidget_->hide();
+    if (s_uploadsCancelled) {
+        // Stopped by the user: nothing was completed.
+        s_uploadsCancelled = false;
+        return;
+    }
+    if (!settingTrue("show_last_upload"))
+        return;
+    if (!lastUploadWidget_)
+        lastUploadWidget_ = new LastUploadWidget();
+    lastUploadWidget_->showTimed();
+}
+
+void Core::cancelUpload()
+{
+    qDebug() << Q_FUNC_INFO;
+    if (!uploadWidget_)
+        uploadWidget_ = new UploadWidget();
+    uploadWidget_->hide();
+    s_uploadsCancelled = true;
+    if (networkExchange_)
+        networkExchange_->stopUploads();
+}
+
+void Core::showProxyWidget()
+{
+    qDebug() << Q_FUNC_INFO;
+    if (!proxyWidget_) {
+        proxyWidget_ = new ProxyWidget();
+        connect(proxyWidget_, SIGNAL(closed()), this, SIGNAL(closeProxyWindow()));
+    }
+    proxyWidget_->show();
+}
+
+void Core::showErrorWidget(QString text)
+{
+    qDebug() << Q_FUNC_INFO << text;
+    auto *error = new ErrorWidget(QString());
+    error->setErrorText(text);
+    connect(error, SIGNAL(closed()), error, SLOT(deleteLater()));
+    error->show();
+    error->raise();
+}
+
+void Core::registrationWidgetDestroy()
+{
+    qDebug() << Q_FUNC_INFO;
+    if (!autorizationWidget_)
+        return;
+    autorizationWidget_->close();
+    autorizationWidget_->deleteLater();
+    autorizationWidget_ = nullptr;
+}
+
+void Core::internetNotAvailable()
+{
+    qDebug() << Q_FUNC_INFO << "show message dialog";
+    // Only a capture has a file of its own to save; a failed file upload
+    // leaves the user's file where it is.
+    if (lastCaptureFile_.isEmpty() || !QFileInfo::exists(lastCaptureFile_)) {
+        qDebug() << Q_FUNC_INFO << "no capture file to save";
+        return;
+    }
+    auto *dialog = new MessageDialog();
+    dialog->showQuestion(tr("Warning"), tr("Internet is not available. Save file to disk ?"));
+    connect(dialog, SIGNAL(closed()), dialog, SLOT(deleteLater()));
+    connect(dialog, SIGNAL(result(int)), this, SLOT(internetNotAvailableResult(int)));
+    dialog->show();
+}
+
+void Core::internetNotAvailableResult(int result)
+{
+    if (result != 0)
+        return;
+    const QString source = lastCaptureFile_;
+    if (source.isEmpty() || !QFileInfo::exists(source)) {
+        showErrorWidget(tr("The capture file is no longer there"));
+        return;
+    }
+    // The dialog itself asks before an existing file is replaced.
+    const QString target = QFileDialog::getSaveFileName(
+        nullptr, tr("Save file"), QString(), QStringLiteral("PNG (*.png);;JPG (*.jpg);;JPEG (*.jpeg)"),
+        nullptr, QFileDialog::DontUseNativeDialog);
+    if (target.isEmpty())
+        return;
+    if (QFileInfo(target).absoluteFilePath() == QFileInfo(source).absoluteFilePath())
+        return;
+    if (QFileInfo::exists(target) && !QFile::remove(target)) {
+        showErrorWidget(tr("Cannot replace the file %1").arg(target));
+        return;
+    }
+    bool moved = QFile::rename(source, target);
+    if (!moved) {
+        // Another file system: copy, then drop the temporary file.
+        moved = QFile::copy(source, target);
+        if (moved)
+            QFile::remove(source);
+    }
+    if (!moved) {
+        showErrorWidget(tr("Cannot save the file %1").arg(target));
+        return;
+    }
+    qDebug() << Q_FUNC_INFO << "moved" << source << "to" << target;
+}
+
+void Core::showReminderMessage()
+{
+    Setting *setting = Setting::instance();
+    const QDateTime last = setting->getValue(QStringLiteral("date_last_screen")).toDateTime();
+    const QDateTime now = QDateTime::currentDateTime();
+    if (!last.isValid()) {
+        setting->setValue(QStringLiteral("date_last_screen"), now);
+        return;
+    }
+    if (last.addDays(10) >= now || !trayIcon_)
+        return;
+    qDebug() << Q_FUNC_INFO << "reminder since" << last;
+    showTrayMessage(QStringLiteral("Pryx - best screenshoter"),
+                    tr("Hey! I Pryx. The faster program to create screenshots and transfer files "
+                       "over a network. Are you forgot for me ? Let`s do screenshot!"));
+}
+
+void Core::openHelp()
+{
+    qDebug() << Q_FUNC_INFO;
+    QMessageBox box;
+    box.setWindowTitle(tr("Support"));
+    box.setText(tr("Support and Help"));
+    box.setTextFormat(Qt::RichText);
+    box.setInformativeText(
+        tr("News and answers in our Telegram channel: %1<br>"
+           "Write to the support team: %2<br>"
+           "Ask the community on the help forum: %3")
+            .arg(QStringLiteral("<a href=\"https://t.me/pryx_app\">t.me/pryx_app</a>"),
+                 QStringLiteral("<a href=\"mailto:support@pryx.app\">support@pryx.app</a>"),
+                 QStringLiteral("<a href=\"https://forum.pryx.app\">forum.pryx.app</a>")));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.setTextInteractionFlags(Qt::TextBrowserInteraction);
+    if (auto *info = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        info->setTextInteractionFlags(Qt::TextBrowserInteraction);
+        info->setOpenExternalLinks(true);
+    }
+    box.exec();
+}

@@ -1,0 +1,131 @@
+#include "network/serverlistener.h"
+
+#include <QDebug>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include "core/core.h"
+
+namespace {
+
+const char *const kBufferProperty = "pryxRequestHead";
+
+const char *const kBadRequestHead =
+    "HTTP/1.1 400 OK\r\n"
+    "Date: Wed, 11 Feb 2009 11:20:59 GMT\r\n"
+    "Server: Apache\r\n"
+    "X-Powered-By: PHP/5.2.4-2ubuntu5wm1\r\n"
+    "Last-Modified: Wed, 11 Feb 2009 11:20:59 GMT\r\n"
+    "Content-Language: ru\r\n"
+    "Content-Type: text/html; charset=utf-8\r\n"
+    "Content-Length: ";
+const char *const kBadRequestPage =
+    "<html><head><title>400 Bad Request</title></head><body bgcolor=\"white\"><center>"
+    "<h1>400 Bad Request</h1></center><hr><center>nginx</center></body></html>";
+
+const char *const kRedirectHead =
+    "HTTP/1.1 303 OK\r\n"
+    "Date: Wed, 11 Feb 2009 11:20:59 GMT\r\n"
+    "Server: Apache\r\n"
+    "X-Powered-By: PHP/5.2.4-2ubuntu5wm1\r\n"
+    "Last-Modified: Wed, 11 Feb 2009 11:20:59 GMT\r\n"
+    "Content-Language: ru\r\n"
+    "Location: http://";
+
+} // namespace
+
+ServerListener::ServerListener(QObject *parent) : QTcpServer(parent) {}
+
+QList<quint16> ServerListener::redirectPorts()
+{
+    QList<quint16> ports;
+    for (quint16 base : {62000, 63000, 64000, 65000}) {
+        for (quint16 i = 0; i < 10; ++i)
+            ports.append(quint16(base + i));
+    }
+    return ports;
+}
+
+QByteArray ServerListener::badRequestReply()
+{
+    const QString page = QString::fromUtf8(kBadRequestPage);
+    const QString text = QString::fromUtf8(kBadRequestHead) + QString::number(page.size())
+                       + QStringLiteral("\r\nConnection: close") + QStringLiteral("\r\n\r\n") + page;
+    return text.toUtf8();
+}
+
+QByteArray ServerListener::redirectReply(const QString &authHost)
+{
+    const QString text = QString::fromUtf8(kRedirectHead) + authHost
+                       + QStringLiteral("\r\nConnection: close") + QStringLiteral("\r\n\r\n");
+    return text.toUtf8();
+}
+
+QString ServerListener::codeFromRequest(const QByteArray &head)
+{
+    int lineEnd = head.indexOf("\r\n");
+    if (lineEnd < 0)
+        lineEnd = head.size();
+    const QList<QByteArray> parts = head.left(lineEnd).split(' ');
+    if (parts.size() != 3 || parts.at(0) != "GET" || !parts.at(2).startsWith("HTTP/1."))
+        return QString();
+    const QByteArray target = parts.at(1);
+    if (!target.startsWith("/?"))
+        return QString();
+    // The code is one query item; the rest of the query (state, scope) is
+    // not part of it.
+    const QUrlQuery query(QString::fromLatin1(target.mid(2)));
+    const QString code = query.queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
+    if (code.trimmed().isEmpty())
+        return QString();
+    return code;
+}
+
+void ServerListener::newClient()
+{
+    while (QTcpSocket *socket = nextPendingConnection()) {
+        connect(socket, SIGNAL(readyRead()), this, SLOT(clientReady()));
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QTimer::singleShot(clientTimeoutMs_, socket, [socket] {
+            qDebug() << "ServerListener: client sent no request in time";
+            socket->abort();
+            socket->deleteLater();
+        });
+    }
+}
+
+void ServerListener::clientReady()
+{
+    auto *socket = qobject_cast<QTcpSocket *>(sender());
+    if (!socket)
+        return;
+
+    QByteArray head = socket->property(kBufferProperty).toByteArray() + socket->readAll();
+    qDebug() << Q_FUNC_INFO << QString::fromUtf8(head);
+    const int end = head.indexOf("\r\n\r\n");
+    if (end < 0 && head.size() <= kMaxHeadSize) {
+        socket->setProperty(kBufferProperty, head);   // wait for the rest of the head
+        return;
+    }
+    disconnect(socket, SIGNAL(readyRead()), this, SLOT(clientReady()));
+
+    const QString code = end < 0 ? QString() : codeFromRequest(head.left(end));
+    if (code.isEmpty() || !expectingCode_) {
+        if (!code.isEmpty())
+            qDebug() << Q_FUNC_INFO << "code refused: no social login is waiting";
+        answer(socket, badRequestReply());
+        return;
+    }
+    qDebug() << Q_FUNC_INFO << "code received";
+    expectingCode_ = false;
+    answer(socket, redirectReply(Core::instance()->authHost()));
+    emit checkCode(socket, code);
+}
+
+void ServerListener::answer(QTcpSocket *socket, const QByteArray &reply)
+{
+    socket->write(reply);
+    socket->disconnectFromHost();   // sends what is written, then closes
+}

@@ -1,0 +1,461 @@
+// The windows the real Core creates: which it keeps and shows again, which
+// it frees after closed(), the upload and last-upload windows by their
+// settings, the reminder, and the save offer after a missing network.
+#include <QImage>
+#include <QObject>
+#include <QPixmap>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include "network/analyticsevent.h"
+// The test plants the temporary capture file, which only a capture upload sets.
+#define private public
+#include "core/core.h"
+#undef private
+
+#include "core/paths.h"
+#include "core/setting.h"
+#include "windows/errorwidget.h"
+#include "windows/lastuploadwidget.h"
+#include "windows/maintoolwidget.h"
+#include "windows/messagedialog.h"
+#include "windows/proxywidget.h"
+#include "windows/settingwidget.h"
+#include "windows/uploadwidget.h"
+
+#include "support/testsupport.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QQuickItem>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+QStringList g_log;
+QtMessageHandler g_previous = nullptr;
+void collect(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    g_log << text;
+    if (g_previous)
+        g_previous(type, context, text);
+}
+
+template <class T> QList<T *> windowsOf()
+{
+    QList<T *> found;
+    for (QWindow *w : QGuiApplication::topLevelWindows())
+        if (auto *t = qobject_cast<T *>(w))
+            found << t;
+    return found;
+}
+template <class T> T *onlyWindow()
+{
+    const QList<T *> all = windowsOf<T>();
+    return all.size() == 1 ? all.first() : nullptr;
+}
+void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+Setting *st() { return Setting::instance(); }
+
+// Answers the next modal dialogs: the save dialog with a name, the overwrite
+// question with Yes, or the save dialog with Cancel when name is empty.
+class DialogAnswerer : public QObject
+{
+public:
+    QString name;
+    bool sawOverwriteQuestion = false;
+    bool sawSaveDialog = false;
+    QString dialogTitle;
+    QString dialogFilter;
+    void start() { timer_.start(50); }
+    DialogAnswerer()
+    {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal || answered_.contains(modal))
+                return;
+            answered_ << modal;
+            if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+                sawSaveDialog = true;
+                dialogTitle = dialog->windowTitle();
+                dialogFilter = dialog->nameFilters().join(";;");
+                if (name.isEmpty()) {
+                    dialog->reject();
+                    return;
+                }
+                // The overwrite question opens inside accept(): answer it
+                // from a timer of its own.
+                QTimer::singleShot(300, this, [this] {
+                    if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                        sawOverwriteQuestion = true;
+                        box->button(QMessageBox::Yes)->click();
+                    }
+                });
+                dialog->setDirectory(QFileInfo(name).absolutePath());
+                dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QFileInfo(name).fileName());
+                QMetaObject::invokeMethod(dialog, "accept");
+            }
+        });
+    }
+private:
+    QTimer timer_;
+    QList<QWidget *> answered_;
+};
+} // namespace
+
+class TstCoreWindows : public QObject
+{
+    Q_OBJECT
+    Core *core_ = nullptr;
+
+    MessageDialog *visibleQuestion()
+    {
+        for (MessageDialog *d : windowsOf<MessageDialog>())
+            if (d->isVisible())
+                return d;
+        return nullptr;
+    }
+    QString tempCapture(const QString &name)
+    {
+        const QString dir = pryx::dataPath() + "/tmp/";
+        QDir().mkpath(dir);
+        const QString path = dir + name;
+        QImage img(8, 8, QImage::Format_RGB32);
+        img.fill(Qt::red);
+        img.save(path, "PNG");
+        return path;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        g_previous = qInstallMessageHandler(collect);
+        core_ = Core::instance();
+        QVERIFY(core_);
+        // The main tool window comes 500 ms after start on its own.
+        QTRY_VERIFY_WITH_TIMEOUT(onlyWindow<MainToolWidget>() && onlyWindow<MainToolWidget>()->isVisible(),
+                                 3000);
+    }
+
+    void mainWindowIsKeptAndReused()
+    {
+        MainToolWidget *first = onlyWindow<MainToolWidget>();
+        QVERIFY(first);
+        QCOMPARE(first->objectName(), QStringLiteral("MainWidget"));
+        first->close();
+        flushDeletes();
+        QVERIFY(!first->isVisible());
+        core_->showMainWindow();
+        QCOMPARE(onlyWindow<MainToolWidget>(), first);
+        QVERIFY(first->isVisible());
+        // Logged out: the login panel only, 300 high (plus the shadow margin).
+        QCOMPARE(first->rootObject()->height(), 360.0);
+    }
+
+    void settingWindowIsFreedOnClose()
+    {
+        core_->showSetting();
+        QPointer<SettingWidget> first = onlyWindow<SettingWidget>();
+        QVERIFY(first);
+        QVERIFY(first->isVisible());
+        core_->showSetting();
+        QCOMPARE(onlyWindow<SettingWidget>(), first.data());
+        first->close();
+        flushDeletes();
+        QVERIFY(first.isNull());
+        QVERIFY(windowsOf<SettingWidget>().isEmpty());
+        core_->showSetting();
+        SettingWidget *second = onlyWindow<SettingWidget>();
+        QVERIFY(second);
+        QVERIFY(second->isVisible());
+        second->close();
+        flushDeletes();
+    }
+
+    void proxyWindowIsKeptAndRelaysClosed()
+    {
+        QSignalSpy closedSpy(core_, SIGNAL(closeProxyWindow()));
+        core_->showProxyWidget();
+        ProxyWidget *proxy = onlyWindow<ProxyWidget>();
+        QVERIFY(proxy);
+        QVERIFY(proxy->isVisible());
+        proxy->close();
+        flushDeletes();
+        QCOMPARE(closedSpy.count(), 1);
+        core_->showProxyWidget();
+        QCOMPARE(onlyWindow<ProxyWidget>(), proxy);
+        QVERIFY(proxy->isVisible());
+        proxy->close();
+        QCOMPARE(closedSpy.count(), 2);
+    }
+
+    void everyErrorGetsItsOwnWindow()
+    {
+        core_->showErrorWidget("first error");
+        core_->showErrorWidget("second error");
+        QList<ErrorWidget *> errors = windowsOf<ErrorWidget>();
+        QCOMPARE(errors.size(), 2);
+        QStringList texts;
+        for (ErrorWidget *e : errors) {
+            QVERIFY(e->isVisible());
+            texts << e->errorText();
+        }
+        texts.sort();
+        QCOMPARE(texts, QStringList({"first error", "second error"}));
+        for (ErrorWidget *e : errors)
+            e->close();
+        flushDeletes();
+        QVERIFY(windowsOf<ErrorWidget>().isEmpty());
+    }
+
+    void uploadWindowBySetting_data()
+    {
+        QTest::addColumn<bool>("show");
+        QTest::newRow("shown") << true;
+        QTest::newRow("hidden by the setting") << false;
+    }
+    void uploadWindowBySetting()
+    {
+        QFETCH(bool, show);
+        st()->setValue("show_upload", show ? 1 : 0);
+        core_->showMainWindow();
+        MainToolWidget *main = onlyWindow<MainToolWidget>();
+        QVERIFY(main->isVisible());
+        core_->showUploadPage();
+        QVERIFY(!main->isVisible());
+        UploadWidget *upload = onlyWindow<UploadWidget>();
+        QCOMPARE(upload && upload->isVisible(), show);
+        if (upload)
+            upload->hide();
+        st()->setValue("show_upload", 1);
+    }
+
+    void lastUploadWindowBySetting_data()
+    {
+        QTest::addColumn<bool>("show");
+        QTest::newRow("shown") << true;
+        QTest::newRow("hidden by the setting") << false;
+    }
+    void lastUploadWindowBySetting()
+    {
+        QFETCH(bool, show);
+        st()->setValue("show_last_upload", show ? 1 : 0);
+        core_->showUploadPage();
+        UploadWidget *upload = onlyWindow<UploadWidget>();
+        QVERIFY(upload && upload->isVisible());
+        core_->showLastUploadPage();
+        QVERIFY(!upload->isVisible());
+        QVERIFY(!onlyWindow<MainToolWidget>()->isVisible());
+        LastUploadWidget *last = onlyWindow<LastUploadWidget>();
+        QCOMPARE(last && last->isVisible(), show);
+        if (last)
+            last->hide();
+        st()->setValue("show_last_upload", 1);
+    }
+
+    void lastUploadWindowHidesAfterTenSeconds()
+    {
+        core_->showUploadPage();
+        core_->showLastUploadPage();
+        LastUploadWidget *last = onlyWindow<LastUploadWidget>();
+        QVERIFY(last && last->isVisible());
+        QVERIFY(last->hideTimer()->isActive());
+        QCOMPARE(last->hideTimer()->interval(), 10000);
+        QTest::qWait(300);
+        // A second call keeps it open for another ten seconds.
+        core_->showLastUploadPage();
+        QCOMPARE(onlyWindow<LastUploadWidget>(), last);
+        QVERIFY(last->hideTimer()->remainingTime() > 9700);
+        last->hideTimer()->start(1);
+        QTRY_VERIFY(!last->isVisible());
+    }
+
+    void cancelDoesNotAnnounceCompletion()
+    {
+        core_->showUploadPage();
+        UploadWidget *upload = onlyWindow<UploadWidget>();
+        QVERIFY(upload->isVisible());
+        core_->cancelUpload();
+        QVERIFY(!upload->isVisible());
+        // The model reports "all over" once the stopped jobs are gone.
+        core_->showLastUploadPage();
+        LastUploadWidget *last = onlyWindow<LastUploadWidget>();
+        QVERIFY(!last || !last->isVisible());
+        // The next upload that completes is announced again.
+        core_->showUploadPage();
+        core_->showLastUploadPage();
+        last = onlyWindow<LastUploadWidget>();
+        QVERIFY(last && last->isVisible());
+        last->hide();
+    }
+
+    void reminder_data()
+    {
+        QTest::addColumn<int>("daysAgo");   // -1: never stored
+        QTest::addColumn<bool>("balloon");
+        QTest::newRow("empty") << -1 << false;
+        QTest::newRow("9 days") << 9 << false;
+        QTest::newRow("10 days less a minute") << 10 << false;
+        QTest::newRow("11 days") << 11 << true;
+    }
+    void reminder()
+    {
+        QFETCH(int, daysAgo);
+        QFETCH(bool, balloon);
+        QVERIFY(core_->trayIcon());
+        const QDateTime now = QDateTime::currentDateTime();
+        QDateTime stored;
+        if (daysAgo == 10)
+            stored = now.addDays(-10).addSecs(60);
+        else if (daysAgo > 0)
+            stored = now.addDays(-daysAgo);
+        st()->setValue("date_last_screen", stored.isValid() ? QVariant(stored) : QVariant());
+        g_log.clear();
+        core_->showReminderMessage();
+        QCOMPARE(g_log.filter("reminder since").size(), balloon ? 1 : 0);
+        if (daysAgo < 0) {
+            const QDateTime set = st()->getValue("date_last_screen").toDateTime();
+            QVERIFY(set.isValid());
+            QVERIFY(qAbs(set.secsTo(now)) < 60);
+        }
+    }
+
+    void noQuestionWithoutCaptureFile()
+    {
+        core_->lastCaptureFile_.clear();
+        core_->internetNotAvailable();
+        QVERIFY(!visibleQuestion());
+        core_->lastCaptureFile_ = pryx::dataPath() + "/tmp/missing.png";
+        core_->internetNotAvailable();
+        QVERIFY(!visibleQuestion());
+    }
+
+    void questionCancelMovesNothing()
+    {
+        const QString source = tempCapture("cancel.png");
+        core_->lastCaptureFile_ = source;
+        core_->internetNotAvailable();
+        MessageDialog *question = visibleQuestion();
+        QVERIFY(question);
+        QCOMPARE(question->data("type").toString(), QStringLiteral("questions"));
+        QCOMPARE(question->data("title").toString(), QStringLiteral("Warning"));
+        QCOMPARE(question->data("message").toString(),
+                 QStringLiteral("Internet is not available. Save file to disk ?"));
+        DialogAnswerer answer;   // no name: a dialog would be cancelled
+        answer.start();
+        question->done(1);
+        flushDeletes();
+        QVERIFY(!answer.sawSaveDialog);
+        QVERIFY(QFile::exists(source));
+        QVERIFY(windowsOf<MessageDialog>().isEmpty());
+    }
+
+    void saveMovesTheCapture_data()
+    {
+        QTest::addColumn<bool>("existing");
+        QTest::newRow("new name") << false;
+        QTest::newRow("replaces an existing file") << true;
+    }
+    void saveMovesTheCapture()
+    {
+        QFETCH(bool, existing);
+        const QString source = tempCapture("capture.png");
+        const QString target = testsupport::testRoot() + "/saved.png";
+        QFile::remove(target);
+        if (existing) {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("old");
+        }
+        core_->lastCaptureFile_ = source;
+        core_->internetNotAvailable();
+        MessageDialog *question = visibleQuestion();
+        QVERIFY(question);
+        DialogAnswerer answer;
+        answer.name = target;
+        answer.start();
+        question->done(0);
+        flushDeletes();
+        QVERIFY(answer.sawSaveDialog);
+        QCOMPARE(answer.dialogTitle, QStringLiteral("Save file"));
+        QCOMPARE(answer.dialogFilter, QStringLiteral("PNG (*.png);;JPG (*.jpg);;JPEG (*.jpeg)"));
+        QCOMPARE(answer.sawOverwriteQuestion, existing);
+        QVERIFY(!QFile::exists(source));
+        QImage saved(target);
+        QCOMPARE(saved.size(), QSize(8, 8));
+        QVERIFY(windowsOf<ErrorWidget>().isEmpty());
+    }
+
+    void saveDialogCancelledMovesNothing()
+    {
+        const QString source = tempCapture("kept.png");
+        core_->lastCaptureFile_ = source;
+        DialogAnswerer answer;
+        answer.start();
+        core_->internetNotAvailableResult(0);
+        QVERIFY(answer.sawSaveDialog);
+        QVERIFY(QFile::exists(source));
+    }
+
+    void vanishedCaptureIsReported()
+    {
+        const QString source = tempCapture("gone.png");
+        core_->lastCaptureFile_ = source;
+        core_->internetNotAvailable();
+        MessageDialog *question = visibleQuestion();
+        QVERIFY(question);
+        QFile::remove(source);   // the temporary folder was cleared meanwhile
+        question->done(0);
+        ErrorWidget *error = onlyWindow<ErrorWidget>();
+        QVERIFY(error);
+        QVERIFY(error->isVisible());
+        QVERIFY(!error->errorText().isEmpty());
+        error->close();
+        flushDeletes();
+    }
+
+    void registrationDestroyWithoutWindowIsHarmless()
+    {
+        core_->registrationWidgetDestroy();
+        core_->registrationWidgetDestroy();
+    }
+
+    void helpBoxHasItsThreeParts()
+    {
+        QString title, text, informative;
+        int buttons = 0;
+        QTimer::singleShot(100, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            title = box->windowTitle();
+            text = box->text();
+            informative = box->informativeText();
+            buttons = box->buttons().size();
+            box->button(QMessageBox::Ok)->click();
+        });
+        core_->openHelp();
+        QCOMPARE(title, QStringLiteral("Support"));
+        QCOMPARE(text, QStringLiteral("Support and Help"));
+        QCOMPARE(buttons, 1);
+        QVERIFY(informative.contains("t.me/"));
+        QVERIFY(informative.contains("mailto:"));
+        QVERIFY(informative.contains("forum"));
+    }
+};
+
+QTEST_MAIN(TstCoreWindows)
+#include "tst_corewindows.moc"
