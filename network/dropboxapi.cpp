@@ -1,6 +1,7 @@
 #include "network/dropboxapi.h"
 
 #include "core/servicehosts.h"
+#include "network/networkaccessmanager.h"
 
 #include <QDebug>
 #include <QDesktopServices>
@@ -71,6 +72,8 @@ QNetworkRequest timedRequest(const QString &url)
 {
     QNetworkRequest request{QUrl(url)};
     request.setTransferTimeout(pryx::dropboxTimeout());
+    // Peer verification on, with the extra authority of PRYX_EXTRA_CA_FILE.
+    request.setSslConfiguration(NetworkAccessManager::sslConfiguration());
     return request;
 }
 

@@ -11,7 +11,8 @@
 #include <atomic>
 #include <functional>
 
-class DropboxAuth;
+#include "network/dropboxauth.h"
+
 class QEventLoop;
 
 class HandleDropboxUpload : public QThread

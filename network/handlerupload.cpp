@@ -2,6 +2,7 @@
 
 #include "core/paths.h"
 #include "core/setting.h"
+#include "network/handledropboxupload.h"
 #include "network/handleftpupload.h"
 #include "network/handlesftpupload.h"
 #include "network/networkaccessmanager.h"
@@ -59,6 +60,8 @@ HandlerUpload::~HandlerUpload()
     if (worker_ && worker_->isRunning()) {
         if (auto *curl = qobject_cast<CurlUploadThread *>(worker_.data()))
             curl->cancel();
+        if (auto *dropbox = qobject_cast<HandleDropboxUpload *>(worker_.data()))
+            dropbox->cancel();
         worker_->wait();
     }
     // The archive is ours: it goes with the job.
@@ -113,12 +116,30 @@ void HandlerUpload::init()
                                                             HandleSFTPUpload::TypeAfterAction(afterAction_));
         break;
     }
-    case TargetDropbox:
-        // No Dropbox uploader yet: a clear error (and the fallback to the
-        // service when the settings ask for it), never a success.
-        fail(tr("Uploads to %1 are not available in this build").arg(QStringLiteral("Dropbox")));
-        checkFeaturesError();
+    case TargetDropbox: {
+        auto *worker = new HandleDropboxUpload(this);
+        worker_ = worker;
+        connect(worker, SIGNAL(startUpload()), this, SIGNAL(startUpload()));
+        connect(worker, SIGNAL(readyLink(QString)), this, SIGNAL(readyLink(QString)));
+        connect(worker, SIGNAL(uploadProgress(qlonglong,qlonglong)), this, SLOT(uploadProg(qlonglong,qlonglong)));
+        // The thread's end completes the job unless it failed: a failed job
+        // stays listed (or its fallback to the service ends it).
+        connect(worker, &HandleDropboxUpload::error, this,
+                [worker] { worker->setProperty("pryxFailed", true); });
+        connect(worker, &QThread::finished, this, [this, worker] {
+            if (!worker->property("pryxFailed").toBool())
+                uploadComplete();
+        });
+        connect(worker, SIGNAL(error(QString)), this, SIGNAL(error(QString)));
+        connect(worker, SIGNAL(readyLinkAfterUpload(QString)), this, SIGNAL(readyLinkAfterUpload(QString)));
+        connect(worker, SIGNAL(archiveChange(bool)), this, SLOT(setArchiveChange(bool)));
+        connect(worker, SIGNAL(archiveProgress(qlonglong,qlonglong)), this, SLOT(setArchiveProgress(qlonglong,qlonglong)));
+        connect(worker, SIGNAL(error(QString)), this, SLOT(checkFeaturesError()));
+        // Obtained here, on the GUI thread, so the thread never creates it.
+        worker->setAccount(HandleDropboxUpload::coreAccount());
+        worker->upload(files_, archive_, afterAction_);
         break;
+    }
     case TargetService:
     case TargetGoogle:
         initPryxUpload();
@@ -512,6 +533,8 @@ void HandlerUpload::stopUpload()
         stopPending_ = true;
         if (auto *curl = qobject_cast<CurlUploadThread *>(worker_.data()))
             curl->cancel();
+        if (auto *dropbox = qobject_cast<HandleDropboxUpload *>(worker_.data()))
+            dropbox->cancel();
         connect(worker_, &QThread::finished, this, &HandlerUpload::finishStopped);
         return;
     }

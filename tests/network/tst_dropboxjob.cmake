@@ -1,0 +1,2 @@
+set_tests_properties(${TEST_NAME} PROPERTIES TIMEOUT 180 RESOURCE_LOCK dropbox_port_6609
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
