@@ -115,6 +115,7 @@ Core::Core() : QObject(nullptr)
     account_->listen();
     emit accountChange(account_);
     connect(account_, &Autorization::authChanged, this, [this] { checkAutorization(); });
+    connect(account_, &Autorization::dropboxError, this, &Core::showErrorWidget);
     if (account_->isAuth()) {
         QTimer::singleShot(30000, account_, SLOT(getUserInfo()));
         userInfoTimer_.setInterval(3600000);

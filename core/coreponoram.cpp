@@ -43,6 +43,20 @@ QString writePanorama(const QImage &image)
     return name;
 }
 
+// The file to upload for a finished panorama; empty, with the reason in
+// error, when there is nothing to upload.
+QString panoramaFile(const QImage &image, QString *error)
+{
+    if (image.isNull()) {
+        *error = Core::tr("The capture is empty and was not uploaded");
+        return QString();
+    }
+    const QString name = writePanorama(image);
+    if (name.isEmpty())
+        *error = Core::tr("The capture could not be written to %1").arg(pryx::tmpPath());
+    return name;
+}
+
 } // namespace
 
 SurfacePonoramScreen *Core::surfacePonoramScreen()
@@ -74,15 +88,11 @@ void Core::ponoramUpload()
 {
     if (!panoramaScreen_)
         return;
-    const QImage image = panoramaScreen_->renderRubberRect().toImage();
-    if (image.isNull()) {
-        showErrorWidget(tr("The capture is empty and was not uploaded"));
-        return;
-    }
-    const QString name = writePanorama(image);
+    QString error;
+    const QString name = panoramaFile(panoramaScreen_->renderRubberRect().toImage(), &error);
     if (name.isEmpty()) {
         // The panorama stays on the screen.
-        showErrorWidget(tr("The capture could not be written to %1").arg(pryx::tmpPath()));
+        showErrorWidget(error);
         return;
     }
     QString title;
@@ -96,14 +106,10 @@ void Core::ponoramUpload()
 
 void Core::ponoramUpload(QPixmap pxm)
 {
-    const QImage image = pxm.toImage();
-    if (image.isNull()) {
-        showErrorWidget(tr("The capture is empty and was not uploaded"));
-        return;
-    }
-    const QString name = writePanorama(image);
+    QString error;
+    const QString name = panoramaFile(pxm.toImage(), &error);
     if (name.isEmpty()) {
-        showErrorWidget(tr("The capture could not be written to %1").arg(pryx::tmpPath()));
+        showErrorWidget(error);
         return;
     }
     const QString title = setting("showActiveWindow").toBool() ? windowTitle_ : QString();

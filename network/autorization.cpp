@@ -1,4 +1,5 @@
 #include "network/autorization.h"
+#include "network/dropboxauth.h"
 
 #include <QAuthenticator>
 #include <QDebug>
@@ -30,10 +31,6 @@
 #include "network/serverlistener.h"
 #include "windows/messagedialog.h"
 
-#if __has_include("network/dropboxauth.h")
-#include "network/dropboxauth.h"
-#define PRYX_HAVE_DROPBOX_AUTH 1
-#endif
 
 namespace {
 
@@ -388,13 +385,7 @@ void Autorization::exit()
     if (listener_)
         listener_->setExpectingCode(false);
     setStatus(NoneAuth, true);
-    if (DropboxAuth *dropbox = dropBoxAuth()) {
-#ifdef PRYX_HAVE_DROPBOX_AUTH
-        dropbox->logout();
-#else
-        Q_UNUSED(dropbox)
-#endif
-    }
+    dropBoxAuth()->logout();
     emit authChanged(false);
 }
 
@@ -454,23 +445,20 @@ void Autorization::sendAutentificationStatistic() {}
 
 DropboxAuth *Autorization::dropBoxAuth()
 {
-#ifdef PRYX_HAVE_DROPBOX_AUTH
     if (!dropBoxAuth_) {
         dropBoxAuth_ = new DropboxAuth(this);
         connect(dropBoxAuth_, SIGNAL(isAuthChanged()), this, SLOT(dropboxISAuthChanged()));
+        connect(dropBoxAuth_, &DropboxAuth::error, this, &Autorization::dropboxError);
     }
-#endif
     return dropBoxAuth_;
 }
 
 void Autorization::dropboxISAuthChanged()
 {
-#ifdef PRYX_HAVE_DROPBOX_AUTH
     if (dropBoxAuth_ && dropBoxAuth_->isAuth()) {
         settings()->setValue(QStringLiteral("drop_box_quota"), qint64(dropBoxAuth_->total()));
         settings()->setValue(QStringLiteral("drop_box_usage"), qint64(dropBoxAuth_->usage()));
     }
-#endif
 }
 
 // Replies.

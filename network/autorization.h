@@ -79,6 +79,8 @@ signals:
     void statusAutorizationChanged(Autorization::StatusAutorization status);
     void authError(QString key, QString value);
     void feedBackResponse(QString data);
+    // A failure of the Dropbox account (authorisation listener, token, account data).
+    void dropboxError(QString text);
 
 public slots:
     void getUserInfo();

@@ -309,7 +309,7 @@ void QDropboxAuth::auth()
     if (!listener_->listen(QHostAddress::LocalHost, quint16(port_))) {
         const QString why = listener_->errorString();
         closeListener();
-        emit error(QStringLiteral("Dropbox authorization: cannot listen on 127.0.0.1:%1 (%2)")
+        emit error(tr("Dropbox authorization: cannot listen on 127.0.0.1:%1 (%2)")
                        .arg(port_)
                        .arg(why));
         return;

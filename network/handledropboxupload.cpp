@@ -4,16 +4,9 @@
 #include "network/dropboxauth.h"
 #include "network/uploadworkersupport.h"
 
-#if __has_include("network/uploadarchive.h")
-#include "network/uploadarchive.h"
-#else
-#include "network/ftpsupport_interim.h"
-#endif
-#if __has_include("network/autorization.h")
 #include "core/core.h"
 #include "network/autorization.h"
-#define PRYX_HAVE_ACCOUNT 1
-#endif
+#include "network/uploadarchive.h"
 
 #include <QDebug>
 #include <QEventLoop>
@@ -39,10 +32,8 @@ DropboxAuth *HandleDropboxUpload::coreAccount()
 {
     if (accountLookup())
         return accountLookup()();
-#ifdef PRYX_HAVE_ACCOUNT
     if (Autorization *account = Core::instance()->account())
         return account->dropBoxAuth();
-#endif
     return nullptr;
 }
 

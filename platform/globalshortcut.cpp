@@ -82,6 +82,17 @@ GlobalShortcut::GlobalShortcut(const QKeySequence &shortcut, QObject *parent) : 
     setShortcut(shortcut);
 }
 
+// Ungrabs and waits for the server to have done it, so another client may
+// take the keys as soon as this returns.
+void GlobalShortcut::releaseGrabs(xcb_connection_t *c, uint32_t root, const QVector<Grab> &grabs)
+{
+    xcb_void_cookie_t last{};
+    for (const auto &g : grabs)
+        last = xcb_ungrab_key_checked(c, g.keycode, root, g.mods);
+    if (!grabs.isEmpty())
+        std::free(xcb_request_check(c, last));
+}
+
 GlobalShortcut::~GlobalShortcut() { ungrab(); }
 
 bool GlobalShortcut::setShortcut(const QKeySequence &shortcut)
@@ -155,9 +166,7 @@ bool GlobalShortcut::grab()
     }
     if (refused) {
         // Another client holds (part of) the combination: give back what we got.
-        for (const Grab &g : held)
-            xcb_ungrab_key(c, g.keycode, root, g.mods);
-        xcb_flush(c);
+        releaseGrabs(c, root, held);
         return false;
     }
     grabs_ = held;
@@ -180,9 +189,7 @@ void GlobalShortcut::ungrab()
     }
     if (xcb_connection_t *c = xkeymap::connection()) {
         const xcb_window_t root = xkeymap::rootWindow();
-        for (const Grab &g : grabs_)
-            xcb_ungrab_key(c, g.keycode, root, g.mods);
-        xcb_flush(c);
+        releaseGrabs(c, root, grabs_);
     }
     grabs_.clear();
 }

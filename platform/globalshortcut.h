@@ -6,6 +6,10 @@
 #include <QObject>
 #include <QVector>
 
+#include <cstdint>
+
+struct xcb_connection_t;
+
 class GlobalShortcut : public QObject
 {
     Q_OBJECT
@@ -38,6 +42,7 @@ private:
     };
     bool grab();
     void ungrab();
+    static void releaseGrabs(xcb_connection_t *c, uint32_t root, const QVector<Grab> &grabs);
 
     QKeySequence shortcut_;
     bool enabled_ = true;

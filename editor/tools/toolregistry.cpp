@@ -5,7 +5,6 @@
 #include "editor/tools/blurmodule.h"
 #include "editor/tools/countermodule.h"
 #include "editor/tools/ellipsemodule.h"
-#include "editor/tools/idlemodule.h"
 #include "editor/tools/linemodule.h"
 #include "editor/tools/markermodule.h"
 #include "editor/tools/movemodule.h"
@@ -23,10 +22,6 @@ GraphModule *make(QObject *parent)
 {
     return new Module(parent);
 }
-
-// A tool whose module is not in the registry yet keeps its place and name.
-#define PRYX_IDLE_TOOL(toolName) \
-    { toolName, [](QObject *parent) -> GraphModule * { return new IdleModule(QStringLiteral(toolName), parent); } }
 } // namespace
 
 const QVector<ToolEntry> &toolRegistry()

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QSystemTrayIcon>
+#include <QTcpServer>
 #include <QTimer>
 #include "network/analyticsevent.h"
 // The test plants the temporary capture file, which only a capture upload sets.
@@ -16,6 +17,8 @@
 #undef private
 
 #include "core/paths.h"
+#include "network/autorization.h"
+#include "network/dropboxauth.h"
 #include "core/setting.h"
 #include "windows/errorwidget.h"
 #include "windows/lastuploadwidget.h"
@@ -423,6 +426,21 @@ private slots:
         QVERIFY(error);
         QVERIFY(error->isVisible());
         QVERIFY(!error->errorText().isEmpty());
+        error->close();
+        flushDeletes();
+    }
+
+    // A Dropbox authorisation that cannot listen for its redirect says so.
+    void dropboxListenerFailureIsShown()
+    {
+        QTcpServer squatter;
+        QVERIFY(squatter.listen(QHostAddress::LocalHost, 6609));
+        QVERIFY(core_->account());
+        core_->account()->dropBoxAuth()->authorization();
+        ErrorWidget *error = onlyWindow<ErrorWidget>();
+        QVERIFY(error);
+        QVERIFY(error->isVisible());
+        QVERIFY2(error->errorText().contains("127.0.0.1:6609"), qPrintable(error->errorText()));
         error->close();
         flushDeletes();
     }

@@ -11,6 +11,8 @@
 
 #include "windows/audioimagefile.h"
 
+#include "support/soundserver.h"
+
 namespace {
 
 QByteArray le32(quint32 v)
@@ -81,9 +83,8 @@ private slots:
     void emptySoundEndsAtOnce();
 
 private:
-    bool startSoundServer();
     QString dir_;
-    QProcess pulse_;
+    testsupport::SoundServer sound_;
     bool haveSound_ = false;
 };
 
@@ -92,40 +93,10 @@ void TestAudioImageFile::initTestCase()
     AudioImageFile::setLibraryPath(QStringLiteral(PRYX_BINARY_DIR "/bin/audiolib.so"));
     dir_ = QDir::tempPath() + "/pia";
     QVERIFY(QDir().mkpath(dir_));
-    haveSound_ = startSoundServer();
+    haveSound_ = sound_.start();
 }
 
-bool TestAudioImageFile::startSoundServer()
-{
-    const QString run = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (run.isEmpty() || !QFileInfo(run).isDir())
-        return false;
-    pulse_.setProgram(QStringLiteral("pulseaudio"));
-    pulse_.setArguments({"--daemonize=no", "--exit-idle-time=-1", "-n", "--use-pid-file=no",
-                         "--disable-shm", "--load=module-native-protocol-unix",
-                         "--load=module-null-sink sink_name=pryxtest",
-                         "--load=module-always-sink"});
-    pulse_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    pulse_.start();
-    if (!pulse_.waitForStarted(5000))
-        return false;
-    const QString socket = run + "/pulse/native";
-    QElapsedTimer t;
-    t.start();
-    while (!QFile::exists(socket) && t.elapsed() < 5000)
-        QTest::qWait(50);
-    return QFile::exists(socket);
-}
-
-void TestAudioImageFile::cleanupTestCase()
-{
-    if (pulse_.state() != QProcess::NotRunning) {
-        pulse_.terminate();
-        if (!pulse_.waitForFinished(3000))
-            pulse_.kill();
-        pulse_.waitForFinished(1000);
-    }
-}
+void TestAudioImageFile::cleanupTestCase() { sound_.stop(); }
 
 void TestAudioImageFile::roundTrip_data()
 {

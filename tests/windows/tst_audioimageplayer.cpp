@@ -13,6 +13,7 @@
 
 #include "core/setting.h"
 #include "support/qmlstandins.h"
+#include "support/soundserver.h"
 #include "support/testsupport.h"
 #include "windows/audioimagefile.h"
 #include "windows/audioimageplayer.h"
@@ -60,7 +61,7 @@ class TestAudioImagePlayer : public QObject
     Q_OBJECT
     CoreStandIn core_;
     QString dir_;
-    QProcess pulse_;
+    testsupport::SoundServer sound_;
     bool haveSound_ = false;
 
     QString makeFile(const QString &name, int ms)
@@ -68,28 +69,6 @@ class TestAudioImagePlayer : public QObject
         AudioImageFile file;
         file.setPath(dir_ + "/" + name);
         return file.write(redPng(), toneWav(ms)) ? file.path() : QString();
-    }
-
-    bool startSoundServer()
-    {
-        const QString run = qEnvironmentVariable("XDG_RUNTIME_DIR");
-        if (run.isEmpty() || !QFileInfo(run).isDir())
-            return false;
-        pulse_.setProgram(QStringLiteral("pulseaudio"));
-        pulse_.setArguments({"--daemonize=no", "--exit-idle-time=-1", "-n", "--use-pid-file=no",
-                             "--disable-shm", "--load=module-native-protocol-unix",
-                             "--load=module-null-sink sink_name=pryxtest",
-                             "--load=module-always-sink"});
-        pulse_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        pulse_.start();
-        if (!pulse_.waitForStarted(5000))
-            return false;
-        const QString socket = run + "/pulse/native";
-        QElapsedTimer t;
-        t.start();
-        while (!QFile::exists(socket) && t.elapsed() < 5000)
-            QTest::qWait(50);
-        return QFile::exists(socket);
     }
 
     static void click(QQuickView &view, QQuickItem *target)
@@ -106,17 +85,9 @@ private slots:
         Setting::instance()->setValue(QStringLiteral("username"), QStringLiteral("anna"));
         dir_ = QDir::tempPath() + "/player";
         QVERIFY(QDir().mkpath(dir_));
-        haveSound_ = startSoundServer();
+        haveSound_ = sound_.start();
     }
-    void cleanupTestCase()
-    {
-        if (pulse_.state() != QProcess::NotRunning) {
-            pulse_.terminate();
-            if (!pulse_.waitForFinished(3000))
-                pulse_.kill();
-            pulse_.waitForFinished(1000);
-        }
-    }
+    void cleanupTestCase() { sound_.stop(); }
 
     void opensWithPicture()
     {
