@@ -33,11 +33,6 @@
 namespace {
 Core *s_core = nullptr;
 
-void notAvailable(const char *function)
-{
-    qDebug() << function << "not available yet";
-}
-
 // Used while the icon resource is missing.
 QIcon fallbackTrayIcon()
 {
@@ -276,7 +271,9 @@ QString Core::clipboardText() { return clipboard_ ? clipboard_->text() : QString
 // Account glue.
 bool Core::checkAutorization()
 {
-    notAvailable(Q_FUNC_INFO);
+    if (account_ && account_->isAuth())
+        return true;
+    showLoginWindow();
     return false;
 }
 void Core::checkFtpConnecrion(QString username, QString password, QString host, QString path,

@@ -164,9 +164,14 @@ AbstractGraphItem *PPainterArea::checkedItem() const
 
 void PPainterArea::clearSelection()
 {
-    for (QQuickItem *child : childItems())
-        if (auto *item = qobject_cast<AbstractGraphItem *>(child))
+    for (QQuickItem *child : childItems()) {
+        if (auto *item = qobject_cast<AbstractGraphItem *>(child)) {
             item->setChecked(false);
+            // A text box being typed in keeps its caret while it has focus.
+            if (item->hasFocus())
+                item->setFocus(false);
+        }
+    }
     adoptCurrentItem(nullptr);
 }
 

@@ -20,6 +20,7 @@
 #include "network/autorization.h"
 #include "network/dropboxauth.h"
 #include "core/setting.h"
+#include "windows/autorizationwidget.h"
 #include "windows/errorwidget.h"
 #include "windows/lastuploadwidget.h"
 #include "windows/maintoolwidget.h"
@@ -428,6 +429,27 @@ private slots:
         QVERIFY(!error->errorText().isEmpty());
         error->close();
         flushDeletes();
+    }
+
+    // Without a stored login the login window comes (one, kept); with one
+    // nothing is shown.
+    void loginCheckShowsTheLoginWindowOnlyWithoutLogin()
+    {
+        Setting::instance()->setValue("token", QString());
+        QVERIFY(!core_->checkAutorization());
+        AutorizationWidget *login = onlyWindow<AutorizationWidget>();
+        QVERIFY(login);
+        QTRY_VERIFY(login->isVisible());
+        login->hide();
+        QVERIFY(!core_->checkAutorization());
+        QCOMPARE(onlyWindow<AutorizationWidget>(), login);
+        QVERIFY(login->isVisible());
+        login->hide();
+
+        Setting::instance()->setValue("token", QStringLiteral("stored-token"));
+        QVERIFY(core_->checkAutorization());
+        QVERIFY(!login->isVisible());
+        Setting::instance()->setValue("token", QString());
     }
 
     // A Dropbox authorisation that cannot listen for its redirect says so.

@@ -257,6 +257,24 @@ private slots:
         QCOMPARE(plain.pixelColor(box.right() - 2, box.top() + 2), QColor(Qt::black));
     }
 
+    // The finished image never shows the caret of the box being typed in.
+    void renderAfterClearingHasNoCaret()
+    {
+        Scene scene(QSize(400, 300), Qt::black);
+        TextItem *item = clickText(scene, QPoint(60, 150));
+        QVERIFY(item);
+        type(scene, "Hi");
+        scene.area->clearSelection();
+        QVERIFY(!item->isCaretVisible());
+        const QImage first = scene.area->renderImage(QRect(0, 0, 400, 300), 50000, true);
+        QTest::qWait(250);   // the caret blinks every 200 ms while editing
+        const QImage later = scene.area->renderImage(QRect(0, 0, 400, 300), 50000, true);
+        item->checkFlashing(false);
+        const QImage off = scene.area->renderImage(QRect(0, 0, 400, 300), 50000, true);
+        QCOMPARE(first, off);
+        QCOMPARE(later, off);
+    }
+
     void calloutArrowFollowsTheBox()
     {
         Scene scene;
