@@ -127,6 +127,8 @@ QByteArray maskedHeader(const QByteArray &name, const QByteArray &value)
 
 Autorization::Autorization(QObject *parent) : QObject(parent)
 {
+    // QML pages call dropBoxAuth().
+    qRegisterMetaType<DropboxAuth *>("DropboxAuth*");
     userInfoTimer_.setInterval(86400000);
     userInfoTimer_.setSingleShot(false);
     connect(&userInfoTimer_, SIGNAL(timeout()), this, SLOT(updateUserInfo()));

@@ -321,6 +321,9 @@ void QDropboxAuth::auth()
                         + "&response_type=code&state=" + state_;
     const bool opened = QDesktopServices::openUrl(QUrl(url));
     qDebug() << Q_FUNC_INFO << "browser opened:" << opened;
+    // The listener keeps waiting: the address can still be opened by hand.
+    if (!opened)
+        emit error(tr("No web browser could be started. Open this address to authorise Pryx: %1").arg(url));
 }
 
 void QDropboxAuth::codeComplete(QString code)

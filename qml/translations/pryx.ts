@@ -508,6 +508,10 @@
         <source>Dropbox authorization: cannot listen on 127.0.0.1:%1 (%2)</source>
         <translation>Авторизация в Dropbox: не удалось открыть порт 127.0.0.1:%1 (%2)</translation>
     </message>
+    <message>
+        <source>No web browser could be started. Open this address to authorise Pryx: %1</source>
+        <translation>Не удалось запустить браузер. Откройте этот адрес, чтобы разрешить доступ Pryx: %1</translation>
+    </message>
 </context>
 <context>
     <name>RegistrationPage</name>

@@ -508,6 +508,10 @@
         <source>Dropbox authorization: cannot listen on 127.0.0.1:%1 (%2)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>No web browser could be started. Open this address to authorise Pryx: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RegistrationPage</name>

@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QUrlQuery>
 #include <QtTest>
 
@@ -305,6 +306,31 @@ private slots:
         QVERIFY2(errors.first().first().toString().contains("127.0.0.1:6609"),
                  qPrintable(errors.first().first().toString()));
         QVERIFY(browser_.urls.isEmpty());
+    }
+
+    // Without a browser the user is told the address, and the listener
+    // still takes the redirect.
+    void noBrowserGivesTheAddress()
+    {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        const QByteArray path = qgetenv("PATH");
+        const QByteArray browser = qgetenv("BROWSER");
+        QTemporaryDir empty;
+        qputenv("PATH", QFile::encodeName(empty.path()));
+        qunsetenv("BROWSER");
+        DropboxAuth account;
+        QSignalSpy errors(&account, &DropboxAuth::error);
+        account.authorization();
+        qputenv("PATH", path);
+        if (!browser.isEmpty())
+            qputenv("BROWSER", browser);
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser_, "open");
+        QCOMPARE(errors.count(), 1);
+        const QString text = errors.first().first().toString();
+        QVERIFY2(text.contains("/oauth2/authorize?client_id=raqopvnhsyfmke3"), qPrintable(text));
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, 6609);
+        QVERIFY(probe.waitForConnected(3000));
     }
 
     void badTokenInfoError()

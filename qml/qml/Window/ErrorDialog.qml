@@ -18,12 +18,16 @@ Pc.Window {
         color: "#1225282c"
         border.color: "#1c25282c"
 
-        Text {
+        // Selectable, so an address in the text can be copied; long words
+        // break where they must.
+        TextEdit {
             id: errorLabel
             objectName: "errorLabel"
             anchors.centerIn: parent
             width: parent.width - 24
-            wrapMode: Text.WordWrap
+            readOnly: true
+            selectByMouse: true
+            wrapMode: TextEdit.Wrap
             horizontalAlignment: Text.AlignHCenter
             text: errorText
             color: settings.getValue("mainFontColor")
