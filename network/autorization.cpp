@@ -192,7 +192,8 @@ void Autorization::listen()
     connect(dialog, SIGNAL(closed()), dialog, SLOT(deleteLater()));
     dialog->showInformation(tr("Error start socket"), error);
     dialog->show();
-    QTimer::singleShot(10000, Core::instance(), SLOT(exitApp()));
+    // Precise: a coarse timer may end the program up to half a second early.
+    QTimer::singleShot(10000, Qt::PreciseTimer, Core::instance(), SLOT(exitApp()));
 }
 
 NetworkAccessManager *Autorization::manager(bool withProxyAuth)

@@ -109,9 +109,14 @@ void AudioThreadPlay::stopPlayback()
     }
 }
 
-void AudioThreadPlay::run()
+void AudioThreadPlay::startPlayback()
 {
     stopRequested_ = false;
+    start();
+}
+
+void AudioThreadPlay::run()
+{
     emit playChange(1);
 
     QAudioFormat format;
@@ -268,8 +273,13 @@ void AudioImageFile::play()
         connect(thread_, SIGNAL(playChange(int)), this, SLOT(playChange(int)));
         connect(thread_, SIGNAL(playError(QString)), this, SLOT(threadError(QString)));
     }
-    if (!thread_->isRunning())
-        thread_->start();
+    if (thread_->isRunning()) {
+        if (!thread_->isStopping())
+            return;
+        // A stopped run still winding down: let it end, then play again.
+        thread_->wait();
+    }
+    thread_->startPlayback();
 }
 
 void AudioImageFile::stop()

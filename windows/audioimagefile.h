@@ -25,6 +25,9 @@ public:
 
     // Hands the stop to the output on the playback thread.
     void stopPlayback();
+    // Starts a run (GUI thread); a stop asked for before the run begins holds.
+    void startPlayback();
+    bool isStopping() const { return stopRequested_; }
 
     // The playback format of a sound block: a WAV file's own format (its data
     // chunk is played), otherwise raw 48000 Hz 16-bit signed mono PCM. pcm

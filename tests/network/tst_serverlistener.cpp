@@ -269,8 +269,10 @@ private slots:
         QVERIFY2(r.out.contains("dialog=Error start socket\n"), (r.out + r.err).constData());
         QVERIFY2(r.out.contains("port=0\n"), (r.out + r.err).constData());
         QVERIFY2(!r.out.contains("still running"), (r.out + r.err).constData());
-        const int shownAt = r.out.mid(r.out.indexOf("shown-ms=") + 9).split('\n').first().toInt();
-        QVERIFY2(clock.elapsed() - shownAt >= 9500, r.out.constData());
+        // The 10 s before the exit start inside the child, after this clock
+        // started; counting from the dialog would depend on the load.
+        QVERIFY2(r.out.contains("shown-ms="), r.out.constData());
+        QVERIFY2(clock.elapsed() >= 10000, qPrintable(QString::number(clock.elapsed())));
     }
 
     // The child side of the two tests above.

@@ -79,6 +79,7 @@ private slots:
     void decodeWav();
     void playFinishesAndRestarts();
     void stopDuringPlayback();
+    void playRightAfterStop();
     void destroyDuringPlayback();
     void emptySoundEndsAtOnce();
 
@@ -260,6 +261,27 @@ void TestAudioImageFile::stopDuringPlayback()
     QVERIFY(t.elapsed() < 4000);
     // Playing again starts from the first byte.
     file.play();
+    QTRY_COMPARE_WITH_TIMEOUT(file.playing(), 1, 3000);
+    file.stop();
+    QTRY_COMPARE_WITH_TIMEOUT(file.playing(), 0, 2000);
+}
+
+// Play pressed right after Stop, while the stopped run still winds down,
+// plays again.
+void TestAudioImageFile::playRightAfterStop()
+{
+    if (!haveSound_)
+        QSKIP("no PulseAudio server could be started here");
+    AudioImageFile file;
+    file.setPath(dir_ + "/again.pia");
+    QVERIFY(file.write("img", toneWav(5000)));
+    QVERIFY(file.readAll());
+    file.play();
+    QTRY_COMPARE_WITH_TIMEOUT(file.playing(), 1, 3000);
+    QTest::qWait(200);
+    file.stop();
+    file.play();
+    QTest::qWait(500);
     QTRY_COMPARE_WITH_TIMEOUT(file.playing(), 1, 3000);
     file.stop();
     QTRY_COMPARE_WITH_TIMEOUT(file.playing(), 0, 2000);
