@@ -4,8 +4,9 @@
 #include <QHoverEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPixmap>
+#include <QQuickWindow>
+#include <QSGRectangleNode>
 
 const char *const SurfaceSelector::kCursorPath = ":/cursor/image/cursor/cross_cursor.png";
 
@@ -18,8 +19,10 @@ QCursor SurfaceSelector::crossCursor()
 }
 
 SurfaceSelector::SurfaceSelector(QQuickItem *parent)
-    : QQuickPaintedItem(parent)
+    : QQuickItem(parent)
 {
+    // Drawn as scene-graph rectangles: no buffer the size of the desktop.
+    setFlag(ItemHasContents, true);
     setClip(true);
     const QPoint p = QCursor::pos();
     gx_ = p.x();
@@ -394,7 +397,7 @@ void SurfaceSelector::keyPressEvent(QKeyEvent *event)
     if (event->key() == Qt::Key_Space)
         moveMode_ = true;
     else
-        QQuickPaintedItem::keyPressEvent(event);
+        QQuickItem::keyPressEvent(event);
 }
 
 void SurfaceSelector::keyReleaseEvent(QKeyEvent *event)
@@ -402,54 +405,43 @@ void SurfaceSelector::keyReleaseEvent(QKeyEvent *event)
     if (event->key() == Qt::Key_Space)
         moveMode_ = false;
     else
-        QQuickPaintedItem::keyReleaseEvent(event);
+        QQuickItem::keyReleaseEvent(event);
 }
 
-void SurfaceSelector::paintShade(QPainter *p, const QRectF &rect)
+QVector<SurfaceSelector::Shape> SurfaceSelector::shapes() const
 {
-    const QRectF r = rect.normalized();
-    const qreal w = width();
-    const qreal h = height();
-    p->drawRect(QRectF(0, 0, w, r.top()));
-    p->drawRect(QRectF(0, r.top(), r.left(), r.height()));
-    p->drawRect(QRectF(r.left() + r.width(), r.top(), w - r.left() - r.width(), r.height()));
-    p->drawRect(QRectF(0, r.top() + r.height(), w, h - r.top() - r.height()));
-}
-
-void SurfaceSelector::paint(QPainter *p)
-{
-    p->setRenderHint(QPainter::Antialiasing, false);
     const QColor shade(QStringLiteral("#6c141517"));
     const QColor guide(QStringLiteral("#33FFFFFF"));
     const qreal w = width();
     const qreal h = height();
     const QRectF norm = rubberRect();
     const bool empty = norm.width() == 0 && norm.height() == 0;
-
-    auto shadeAround = [&](const QRectF &r) {
-        p->setPen(Qt::NoPen);
-        p->setBrush(shade);
-        paintShade(p, r);
-        p->setBrush(Qt::NoBrush);
+    QVector<Shape> out;
+    auto add = [&](const QRectF &r, const QColor &c) {
+        if (r.width() > 0 && r.height() > 0)
+            out.append({r, c});
     };
+    auto shadeAround = [&](const QRectF &rect) {
+        const QRectF r = rect.normalized();
+        add(QRectF(0, 0, w, r.top()), shade);
+        add(QRectF(0, r.top(), r.left(), r.height()), shade);
+        add(QRectF(r.left() + r.width(), r.top(), w - r.left() - r.width(), r.height()), shade);
+        add(QRectF(0, r.top() + r.height(), w, h - r.top() - r.height()), shade);
+    };
+    // One-pixel guide lines across the whole selector.
+    auto hLine = [&](qreal y) { add(QRectF(0, y, w, 1), guide); };
+    auto vLine = [&](qreal x) { add(QRectF(x, 0, 1, h), guide); };
     auto cross = [&]() {
-        QPen pen(guide, 1);
-        pen.setCosmetic(true);
-        p->setPen(pen);
-        p->drawLine(QLineF(0, gy_, w, gy_));
-        p->drawLine(QLineF(gx_, 0, gx_, h));
+        hLine(gy_);
+        vLine(gx_);
     };
     auto leftTop = [&]() {
-        p->setPen(QPen(guide, 1));
-        p->drawLine(QLineF(rubberRect_.left(), 0, rubberRect_.left(), h));
-        p->drawLine(QLineF(0, rubberRect_.top(), w, rubberRect_.top()));
+        vLine(rubberRect_.left());
+        hLine(rubberRect_.top());
     };
     auto rightBottom = [&]() {
-        p->setPen(QPen(guide, 1));
-        const qreal right = norm.left() + norm.width();
-        const qreal bottom = norm.top() + norm.height();
-        p->drawLine(QLineF(right, 0, right, h));
-        p->drawLine(QLineF(0, bottom, w, bottom));
+        vLine(norm.left() + norm.width());
+        hLine(norm.top() + norm.height());
     };
 
     if (fixedShade_) {
@@ -464,13 +456,37 @@ void SurfaceSelector::paint(QPainter *p)
         if (!empty)
             leftTop();
     } else if (!selected_) {
-        p->setPen(Qt::NoPen);
-        p->setBrush(shade);
-        p->drawRect(QRectF(0, 0, w, h));
+        add(QRectF(0, 0, w, h), shade);
         cross();
     } else {
         shadeAround(norm);
         leftTop();
         rightBottom();
     }
+    return out;
+}
+
+QSGNode *SurfaceSelector::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
+{
+    QSGNode *root = oldNode ? oldNode : new QSGNode;
+    QSGNode *child = root->firstChild();
+    for (const Shape &s : shapes()) {
+        QSGRectangleNode *node = nullptr;
+        if (child) {
+            node = static_cast<QSGRectangleNode *>(child);
+            child = child->nextSibling();
+        } else {
+            node = window()->createRectangleNode();
+            root->appendChildNode(node);
+        }
+        node->setRect(s.rect);
+        node->setColor(s.color);
+    }
+    while (child) {
+        QSGNode *next = child->nextSibling();
+        root->removeChildNode(child);
+        delete child;
+        child = next;
+    }
+    return root;
 }

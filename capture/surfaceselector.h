@@ -2,13 +2,15 @@
 // The rubber band of the capture surface: draws, moves (Space) and resizes
 // the selection and shades everything outside it.
 
+#include <QColor>
 #include <QCursor>
 #include <QPointF>
-#include <QQuickPaintedItem>
+#include <QQuickItem>
 #include <QRect>
 #include <QRectF>
+#include <QVector>
 
-class SurfaceSelector : public QQuickPaintedItem
+class SurfaceSelector : public QQuickItem
 {
     Q_OBJECT
     Q_PROPERTY(QRectF rubberRect READ rubberRect NOTIFY rubberRectChanged)
@@ -65,7 +67,15 @@ public:
     void setIsShowMagnified(bool value);
 
     bool contains(const QPointF &point) const override;
-    void paint(QPainter *painter) override;
+
+    // What the selector draws, in painting order: the shade outside the
+    // selection and the guide lines, each a solid rectangle.
+    struct Shape
+    {
+        QRectF rect;
+        QColor color;
+    };
+    QVector<Shape> shapes() const;
 
     Q_INVOKABLE void checkProperties();
     void expandToFullScreen();
@@ -116,6 +126,7 @@ signals:
     void selectComplete();
 
 protected:
+    QSGNode *updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *data) override;
     void hoverMoveEvent(QHoverEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -129,7 +140,6 @@ private:
     void setGy(int v);
     void setShowToolBar(bool v);
     void applyMaxSelectSize(bool resizing, qreal oldLeft, qreal oldTop);
-    void paintShade(QPainter *p, const QRectF &r);
 
     int gx_ = 0;
     int gy_ = 0;

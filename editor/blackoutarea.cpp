@@ -13,6 +13,15 @@ BlackoutArea::BlackoutArea(QQuickItem *parent) : QQuickPaintedItem(parent)
     const QVariant width = pryx::editor::Environment::current()->value(QStringLiteral("widthBlackoutLine"));
     if (width.isValid())
         setLineWidth(width.toInt());
+    refresh();
+}
+
+void BlackoutArea::refresh()
+{
+    // Without a hole nothing is darkened: a one-pixel texture then stands in
+    // for one the size of the selection.
+    setTextureSize(getPaintRect().isEmpty() ? QSize(1, 1) : QSize());
+    update();
 }
 
 void BlackoutArea::setPaintArea(PPainterArea *area)
@@ -33,14 +42,14 @@ void BlackoutArea::setSelectRect(QRectF rect)
     setY(rect.y());
     setWidth(rect.width());
     setHeight(rect.height());
-    update();
+    refresh();
 }
 
 void BlackoutArea::createNewBlackoutItem(BlackoutItem *item)
 {
     if (item)
         connect(item, SIGNAL(lineWidthChanged(int)), this, SLOT(setLineWidth(int)), Qt::UniqueConnection);
-    update();
+    refresh();
 }
 
 int BlackoutArea::alphaForWidth(int width)
@@ -52,7 +61,7 @@ int BlackoutArea::alphaForWidth(int width)
 void BlackoutArea::setLineWidth(int width)
 {
     color_ = QColor(0, 0, 0, alphaForWidth(width));
-    update();
+    refresh();
 }
 
 QList<QRect> BlackoutArea::subtract(const QList<QRect> &from, const QRect &cut)

@@ -42,6 +42,8 @@ signals:
     void selectRectChanged(QRectF rect);
 
 public slots:
+    // Repaints after a change of the blackout items.
+    void refresh();
     void createNewBlackoutItem(BlackoutItem *item);
     void setLineWidth(int width);
 

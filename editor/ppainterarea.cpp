@@ -32,7 +32,6 @@ PPainterArea::PPainterArea(QQuickItem *parent) : QQuickItem(parent)
     blackoutArea_->setZ(100);
     createModules();
     setObjectName(QStringLiteral("PPainterArea"));
-    grabScreens();
 
     connect(this, SIGNAL(currentColorChanged(QColor)), this, SLOT(setCurrentItemColor(QColor)));
     connect(this, SIGNAL(currentLineWidthChanged(int)), this, SLOT(setCurrentItemWidth(int)));
@@ -49,7 +48,7 @@ PPainterArea::PPainterArea(QQuickItem *parent) : QQuickItem(parent)
     connect(undoStack_, SIGNAL(canRedoChanged(bool)), this, SIGNAL(canRedoChange(bool)));
 
     setCurrentSubstrate(env->value(QStringLiteral("substrate")).toBool());
-    connect(this, SIGNAL(updateBlackoutArea()), blackoutArea_, SLOT(update()));
+    connect(this, SIGNAL(updateBlackoutArea()), blackoutArea_, SLOT(refresh()));
     setAcceptedMouseButtons(Qt::AllButtons);
 }
 
@@ -484,6 +483,10 @@ void PPainterArea::rescaleItems(double ratio)
 
 const QImage &PPainterArea::scaledBackground()
 {
+    // The desktop is grabbed only when no owner handed over a picture (the
+    // capture surface and the panorama windows always do).
+    if (background_.isNull())
+        grabScreens();
     const QSize size{int(width()), int(height())};
     if (background_.size() == size)
         return background_;
@@ -494,10 +497,10 @@ const QImage &PPainterArea::scaledBackground()
 
 QImage PPainterArea::renderImage(QRect rect, double zLimit, bool antialias)
 {
-    if (background_.isNull())
-        return QImage();
     const QRect area = rect.normalized();
     const QImage &full = scaledBackground();
+    if (full.isNull())
+        return QImage();
     // Only the asked part is painted; items are painted translated into it.
     QImage canvas = full.copy(area);
     if (canvas.isNull())

@@ -193,6 +193,36 @@ private slots:
         QCOMPARE(out.pixel(250, 200), white);
     }
 
+    // The layer keeps only a one-pixel texture while it has no hole: the
+    // window must still show the veil as soon as one appears, and lose it
+    // again with undo.
+    void screenShowsTheVeilLikeTheImage()
+    {
+        Scene scene;
+        BlackoutArea *layer = scene.area->blackoutArea();
+        QCOMPARE(layer->textureSize(), QSize(1, 1));
+        const QList<QPoint> probes{QPoint(20, 20), QPoint(150, 120), QPoint(390, 290), QPoint(300, 40)};
+        auto sameOnScreen = [&] {
+            const QImage shown = scene.grab().convertToFormat(QImage::Format_RGB32);
+            const QImage out = render(scene);
+            for (const QPoint &p : probes)
+                if (shown.pixel(p) != out.pixel(p))
+                    return false;
+            return true;
+        };
+        scene.area->setCurrentModule("Blackout");
+        scene.drag(QPoint(100, 100), QPoint(199, 149));
+        QCOMPARE(render(scene).pixel(20, 20), veil(45));
+        QVERIFY(sameOnScreen());
+        scene.area->checkUndo();
+        QCOMPARE(render(scene).pixel(20, 20), qRgb(255, 255, 255));
+        QVERIFY(sameOnScreen());
+        QCOMPARE(layer->textureSize(), QSize(1, 1));
+        scene.area->checkRedo();
+        QCOMPARE(render(scene).pixel(20, 20), veil(45));
+        QVERIFY(sameOnScreen());
+    }
+
     void widthChangeOfAnItemSetsTheAlpha()
     {
         Scene scene;
