@@ -237,8 +237,16 @@ QPixmap SurfaceWidget::grabResult()
         QMetaObject::invokeMethod(paintArea_, "clearSelection");
         paintArea_->update();
     }
-    if (ponoramResult_)
-        return ponoramPixmap_;
+    if (ponoramResult_) {
+        // The panorama with what was drawn on it.
+        auto *area = rootObject() ? rootObject()->findChild<PPainterArea *>(QStringLiteral("ponoramPaintArea"))
+                                  : nullptr;
+        if (!area || area->background().isNull())
+            return ponoramPixmap_;
+        area->clearSelection();
+        return QPixmap::fromImage(area->renderImage(
+            QRect(0, 0, ponoramPixmap_.width(), ponoramPixmap_.height()), 50000, true));
+    }
     const QRect r = selectRect();
     if (r.width() <= 0 || r.height() <= 0)
         return QPixmap();
