@@ -241,7 +241,10 @@ QPixmap SurfaceWidget::grabResult()
         // The panorama with what was drawn on it.
         auto *area = rootObject() ? rootObject()->findChild<PPainterArea *>(QStringLiteral("ponoramPaintArea"))
                                   : nullptr;
-        if (!area || area->background().isNull())
+        // Until the page has laid the area over the whole panorama nothing
+        // can be drawn on it, and its render would be scaled.
+        if (!area || area->background().isNull()
+            || QSize(int(area->width()), int(area->height())) != ponoramPixmap_.size())
             return ponoramPixmap_;
         area->clearSelection();
         return QPixmap::fromImage(area->renderImage(
