@@ -237,7 +237,9 @@ int SurfacePonoramScreen::stitchOffset(const QImage &a, const QImage &b)
 void SurfacePonoramScreen::scrollWindow(const QRect &s)
 {
     if (s.width() < 3 || s.height() < 8) {
+        // Its inside and lower half would be empty grabs.
         qDebug() << Q_FUNC_INFO << "window too small to grab" << s;
+        emit errorGlueImage();
         return;
     }
     scrolling_ = true;

@@ -60,7 +60,8 @@ signals:
     void backgroundChanged(QPixmap);
     void ponoramPixmapComplete(QPixmap);
     void uploadedScreen();
-    // A shot could not be stitched: the run ended without a panorama.
+    // The run ended without a panorama: a shot could not be stitched, or
+    // the window is too small to grab.
     void errorGlueImage();
 
 public slots:

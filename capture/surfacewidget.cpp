@@ -237,8 +237,19 @@ QPixmap SurfaceWidget::grabResult()
         QMetaObject::invokeMethod(paintArea_, "clearSelection");
         paintArea_->update();
     }
-    if (ponoramResult_)
-        return ponoramPixmap_;
+    if (ponoramResult_) {
+        // The panorama with what was drawn on it.
+        auto *area = rootObject() ? rootObject()->findChild<PPainterArea *>(QStringLiteral("ponoramPaintArea"))
+                                  : nullptr;
+        // Until the page has laid the area over the whole panorama nothing
+        // can be drawn on it, and its render would be scaled.
+        if (!area || area->background().isNull()
+            || QSize(int(area->width()), int(area->height())) != ponoramPixmap_.size())
+            return ponoramPixmap_;
+        area->clearSelection();
+        return QPixmap::fromImage(area->renderImage(
+            QRect(0, 0, ponoramPixmap_.width(), ponoramPixmap_.height()), 50000, true));
+    }
     const QRect r = selectRect();
     if (r.width() <= 0 || r.height() <= 0)
         return QPixmap();

@@ -17,6 +17,7 @@
 #include <QQuickItem>
 #include <QStandardPaths>
 
+#include "capture/surfaceponoramscreen.h"
 #include "capture/surfaceselector.h"
 #include "capture/surfacewidget.h"
 #include "core/corelogin.h"
@@ -142,6 +143,16 @@ QRect virtualDesktop()
     return QGuiApplication::primaryScreen() ? platform::virtualDesktop() : QRect();
 }
 
+// The window-scrolling panorama processes events inside its loop; a capture
+// started from there (a hotkey, the tray) would run nested in it.
+bool refusedDuringPanorama(const SurfacePonoramScreen *panorama, const char *command)
+{
+    if (!panorama || !panorama->isScrolling())
+        return false;
+    qDebug() << command << "refused: a panorama capture is running";
+    return true;
+}
+
 } // namespace
 
 bool coreLoginStored(Core *core)
@@ -205,23 +216,31 @@ void Core::deleteSurfaceScreen()
 
 void Core::openSurfaceRect(int index, QRect rect, QPixmap pxm)
 {
+    if (refusedDuringPanorama(panoramaScreen_, Q_FUNC_INFO))
+        return;
     surfaceWidget()->showOnWindow(index, rect, pxm);
 }
 
 void Core::fragmentScreen()
 {
+    if (refusedDuringPanorama(panoramaScreen_, Q_FUNC_INFO))
+        return;
     addAnalyticsEvent(AnalyticsEvent::CategoryCapture, AnalyticsEvent::ActionHotkey, true, "fragment");
     screen(false, false);
 }
 
 void Core::fullScreen()
 {
+    if (refusedDuringPanorama(panoramaScreen_, Q_FUNC_INFO))
+        return;
     addAnalyticsEvent(AnalyticsEvent::CategoryCapture, AnalyticsEvent::ActionHotkey, true, "screen");
     screen(true, false);
 }
 
 void Core::quickScreen()
 {
+    if (refusedDuringPanorama(panoramaScreen_, Q_FUNC_INFO))
+        return;
     addAnalyticsEvent(AnalyticsEvent::CategoryCapture, AnalyticsEvent::ActionHotkey, true, "smart");
     screenUpload(0, true, QPixmap());
 }
@@ -229,6 +248,8 @@ void Core::quickScreen()
 void Core::screen(bool fullscreen, bool quick)
 {
     qDebug() << Q_FUNC_INFO << fullscreen << quick;
+    if (refusedDuringPanorama(panoramaScreen_, Q_FUNC_INFO))
+        return;
     clearAudioFile();
     if (!coreLoginStored(this)) {
         showLoginWindow();

@@ -62,9 +62,10 @@ public:
     GraphModule *module() const { return currentModule_; }
     QList<GraphModule *> modules() const { return modules_; }
     AbstractGraphItem *checkedItem() const;
-    void clearSelection();
+    // Both are called by name from the capture surface and the pages.
+    Q_INVOKABLE void clearSelection();
     QUndoStack *undoStack() const { return undoStack_; }
-    void selectLastModule();
+    Q_INVOKABLE void selectLastModule();
     BlackoutArea *blackoutArea() const { return blackoutArea_; }
 
     // The item of the gesture in progress (pressed on the area), else null.

@@ -192,6 +192,56 @@ private slots:
         QVERIFY(!view->isScrolling());
     }
 
+    // A window too narrow or too low to grab ends the run as a failure:
+    // no press, no grab, no panorama.
+    void tooSmallWindowFails_data()
+    {
+        QTest::addColumn<QRect>("geometry");
+        QTest::newRow("2 px wide") << QRect(300, 150, 2, 300);
+        QTest::newRow("7 px high") << QRect(300, 150, 240, 7);
+    }
+    void tooSmallWindowFails()
+    {
+        QFETCH(QRect, geometry);
+        win.stop();
+        QVERIFY(win.start(geometry, kContent, 40));
+        QScopedPointer<SurfacePonoramScreen> view(new SurfacePonoramScreen);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.data()));
+        view->findScrollRect(geometry.center().x(), geometry.center().y());
+        QCOMPARE(view->fixedRect(), geometry);
+        auto *in = new ChangingInput;
+        view->setInput(in);
+        QSignalSpy complete(view.data(), &SurfacePonoramScreen::ponoramPixmapComplete);
+        QSignalSpy failed(view.data(), &SurfacePonoramScreen::errorGlueImage);
+        view->startPonoram();
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(complete.count(), 0);
+        QCOMPARE(in->grabs, 0);
+        QVERIFY(!in->held);
+        QVERIFY(!view->isFinished());
+        QVERIFY(!view->isScrolling());
+    }
+
+    // Inside the loop's event processing a second start runs no second loop.
+    void noNestedStart()
+    {
+        QScopedPointer<SurfacePonoramScreen> view(openOnWindow());
+        QSignalSpy complete(view.data(), &SurfacePonoramScreen::ponoramPixmapComplete);
+        bool scrolling = false;
+        int during = -1;
+        QTimer::singleShot(0, view.data(), [&] {
+            scrolling = view->isScrolling();
+            view->startPonoram();
+            during = complete.count();
+        });
+        view->startPonoram();
+        QVERIFY(scrolling);
+        QCOMPARE(during, 0);
+        QCOMPARE(complete.count(), 1);
+        QCOMPARE(view->ponoramPixmap().height(), kContent - 2);
+    }
+
     void toolbarScreen()
     {
         SurfacePonoramScreen view;

@@ -4,6 +4,7 @@
 #include "capture/surfaceselector.h"
 #include "capture/surfacewidget.h"
 #include "core/setting.h"
+#include "editor/abstractgraphitem.h"
 #include "editor/ppainterarea.h"
 #include "platform/desktopgrab.h"
 #include "support/capturefixtures.h"
@@ -99,6 +100,29 @@ class TstSurfaceWidget : public QObject
         QTest::keyPress(surface, k, mods);
         if (surface)
             QTest::keyRelease(surface, k, mods);
+    }
+    PPainterArea *realArea() { return qobject_cast<PPainterArea *>(surface->paintArea()); }
+    // Draws a rectangle with the page's own area inside the selection
+    // (100,100)-(400,350) and returns the new item.
+    AbstractGraphItem *drawRect(PPainterArea *area)
+    {
+        drawSelection(QPoint(100, 100), QPoint(400, 350));
+        area->setCurrentModule("Rect");
+        QTest::mousePress(surface, Qt::LeftButton, Qt::NoModifier, QPoint(150, 150));
+        QTest::mouseMove(surface, QPoint(200, 200));
+        QTest::mouseMove(surface, QPoint(250, 250));
+        QTest::mouseRelease(surface, Qt::LeftButton, Qt::NoModifier, QPoint(250, 250));
+        const QList<AbstractGraphItem *> items = area->findChildren<AbstractGraphItem *>();
+        return items.size() == 1 ? items.first() : nullptr;
+    }
+    // Checks `item` the way the user does: a click on it with the Move tool.
+    bool checkWithMove(PPainterArea *area, AbstractGraphItem *item)
+    {
+        area->setCurrentModule("Move");
+        const QPoint on = item->mapToScene(QPointF(2, item->height() / 2)).toPoint();
+        QTest::mouseMove(surface, on);
+        QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, on);
+        return item->isChecked();
     }
 
 private slots:
@@ -319,6 +343,63 @@ private slots:
         key(Qt::Key_Escape);
         QVERIFY(surface->visibleCloseWindow());
         surface->setPaintArea(nullptr);
+    }
+
+    // The page's own annotation area (not a stand-in): Escape, the rendered
+    // result and the copy each uncheck the checked item first; an Escape
+    // that unchecked asks nothing, the next one asks.
+    void realAreaUnchecksFirst_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("Escape") << "escape";
+        QTest::newRow("rendered result") << "grab";
+        QTest::newRow("copy") << "copy";
+    }
+    void realAreaUnchecksFirst()
+    {
+        QFETCH(QString, action);
+        QVERIFY(open());
+        PPainterArea *area = realArea();
+        QVERIFY(area);
+        AbstractGraphItem *item = drawRect(area);
+        QVERIFY(item);
+        QVERIFY(checkWithMove(area, item));
+        QCOMPARE(area->checkedItem(), item);
+        g_messages.clear();
+        if (action == "escape") {
+            key(Qt::Key_Escape);
+            QVERIFY(!item->isChecked());
+            QVERIFY(!surface->visibleCloseWindow());
+            QVERIFY(core->calls.isEmpty());
+            key(Qt::Key_Escape);
+            QVERIFY(surface->visibleCloseWindow());
+        } else if (action == "grab") {
+            QVERIFY(!surface->grabResult().isNull());
+            QVERIFY(!item->isChecked());
+        } else {
+            surface->screenSaveToClipboard();
+            QVERIFY(!item->isChecked());
+            QCOMPARE(core->calls, QStringList{"screenSaveToClipboard"});
+        }
+        QVERIFY2(g_messages.isEmpty(), qPrintable(g_messages.join('\n')));
+    }
+
+    // Releasing Space with a drawn item current switches to the Move tool
+    // and back to the tool before it.
+    void realAreaSpaceTogglesMove()
+    {
+        QVERIFY(open());
+        PPainterArea *area = realArea();
+        QVERIFY(area);
+        AbstractGraphItem *item = drawRect(area);
+        QVERIFY(item);
+        QCOMPARE(area->currentItem(), item);
+        QCOMPARE(area->currentModuleName(), QString("Rect"));
+        key(Qt::Key_Space);
+        QCOMPARE(area->currentModuleName(), QString("Move"));
+        key(Qt::Key_Space);
+        QCOMPARE(area->currentModuleName(), QString("Rect"));
+        QVERIFY2(g_messages.isEmpty(), qPrintable(g_messages.join('\n')));
     }
 
     // Escape belongs to the C++ side alone: while the confirmation shows it

@@ -15,15 +15,19 @@
 #include <QScreen>
 #include <QtTest>
 
+#include "capture/surfaceponoramscreen.h"
 #include "capture/surfaceselector.h"
 #include "capture/surfacewidget.h"
 #include "core/core.h"
 #include "core/paths.h"
 #include "core/setting.h"
+#include "editor/abstractgraphitem.h"
+#include "editor/ppainterarea.h"
 #include "platform/filedialogs.h"
 #include "support/privatedisplay.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
+#include "windows/editponoramwidget.h"
 
 namespace {
 
@@ -88,6 +92,24 @@ QList<SurfaceWidget *> surfaces()
     return out;
 }
 
+QList<EditPonoramWidget *> editors()
+{
+    QList<EditPonoramWidget *> out;
+    for (QWindow *w : QGuiApplication::topLevelWindows())
+        if (auto *e = qobject_cast<EditPonoramWidget *>(w))
+            out << e;
+    return out;
+}
+
+QImage stripes(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb((x * 3) % 256, y % 256, (y / 256) * 60 % 256));
+    return img;
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -141,6 +163,42 @@ class TestCoreCapture : public QObject
     QStringList tmpFiles() const
     {
         return QDir(pryx::tmpPath()).entryList({"*.jpg", "*.png"}, QDir::Files);
+    }
+
+    QStringList newTmpFiles(const QStringList &before) const
+    {
+        QStringList out;
+        for (const QString &f : tmpFiles())
+            if (!before.contains(f))
+                out << pryx::tmpPath() + f;
+        return out;
+    }
+
+    // The panorama screen opened by Core with the window under `at`
+    // highlighted.
+    SurfacePonoramScreen *openPanorama(const QPoint &at)
+    {
+        core->ponoramScreen();
+        SurfacePonoramScreen *view = core->surfacePonoramScreen();
+        if (!QTest::qWaitForWindowExposed(view))
+            return nullptr;
+        view->findScrollRect(at.x(), at.y());
+        return view->fixedRect().isNull() ? nullptr : view;
+    }
+
+    // Waits until the service stand-in received the bytes of `file`.
+    bool uploaded(const QString &file)
+    {
+        const QByteArray sha = QCryptographicHash::hash(readAll(file), QCryptographicHash::Sha256).toHex();
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 15000) {
+            for (const auto &r : standIn.requests())
+                if (r.method == "PUT" && r.sha256 == sha)
+                    return true;
+            QTest::qWait(50);
+        }
+        return false;
     }
 
 private slots:
@@ -505,6 +563,241 @@ private slots:
         QVERIFY(next);
         next->close();
         waitGone(next);
+    }
+
+    // While the window-scrolling panorama loop runs, its event processing
+    // opens no capture and starts no second panorama; once it ended a
+    // capture opens again.
+    void noCaptureDuringThePanoramaLoop()
+    {
+        ForeignWindow window;
+        QVERIFY(window.start("scrolled", QRect(300, 200, 300, 200)));
+        QPointer<SurfacePonoramScreen> view = openPanorama(QPoint(450, 300));
+        QVERIFY(view);
+        const QStringList before = tmpFiles();
+        const QString last = core->lastCaptureFile();
+        QSignalSpy complete(view.data(), SIGNAL(ponoramPixmapComplete(QPixmap)));
+        bool scrolling = false;
+        int surfacesDuring = -1;
+        bool sameView = false;
+        QTimer::singleShot(0, view.data(), [&] {
+            scrolling = view->isScrolling();
+            core->fragmentScreen();
+            core->fullScreen();
+            core->quickScreen();
+            core->screen(false, false);
+            core->openSurfaceRect(0, QRect(10, 10, 50, 50), QPixmap());
+            core->ponoramScreen();
+            view->startPonoram();
+            surfacesDuring = surfaces().size();
+            sameView = core->surfacePonoramScreen() == view.data();
+        });
+        view->startPonoram();
+        QVERIFY(scrolling);
+        QCOMPARE(surfacesDuring, 0);
+        QVERIFY(sameView);
+        QCOMPARE(complete.count(), 1);
+        QVERIFY(view);
+        QCOMPARE(tmpFiles(), before);
+        QCOMPARE(core->lastCaptureFile(), last);
+        QCOMPARE(g_log.filter("refused: a panorama capture is running").size(), 5);
+
+        QPointer<SurfaceWidget> s = openSurface(QRect());
+        QVERIFY(s);
+        s->close();
+        waitGone(s);
+    }
+
+    // The panorama screen's accept uploads what the user drew on the
+    // panorama, like a capture but without its counters, and closes it.
+    void panoramaScreenAcceptUploads()
+    {
+        set("qualityImage", 2);
+        ForeignWindow window;
+        QVERIFY(window.start("scrolled", QRect(300, 200, 300, 200)));
+        QPointer<SurfacePonoramScreen> view = openPanorama(QPoint(450, 300));
+        QVERIFY(view);
+        view->startPonoram();
+        QVERIFY(view->isFinished());
+        QTRY_VERIFY(view->paintArea());
+        PPainterArea *area = view->paintArea();
+        QTRY_VERIFY(area->width() > 0);
+        area->setCurrentModule("Rect");
+        const QPoint at = view->fixedRect().topLeft();
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, at + QPoint(20, 20));
+        QTest::mouseMove(view, at + QPoint(50, 50));
+        QTest::mouseMove(view, at + QPoint(80, 70));
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, at + QPoint(80, 70));
+        QCOMPARE(area->findChildren<AbstractGraphItem *>().size(), 1);
+        const QImage expected = view->renderRubberRect().toImage();
+        QVERIFY(expected.convertToFormat(QImage::Format_RGB32)
+                != view->ponoramPixmap().toImage().convertToFormat(QImage::Format_RGB32));
+
+        const int counted = settings->getValue("count_screen").toInt();
+        const QString last = core->lastCaptureFile();
+        const QStringList before = tmpFiles();
+        standIn.clearLog();
+        view->uploadScreen();   // the toolbar's accept
+        const QStringList added = newTmpFiles(before);
+        QCOMPARE(added.size(), 1);
+        QVERIFY(added.first().endsWith(".png"));
+        QCOMPARE(readAll(added.first()), encode(expected, "PNG", -1));
+        QVERIFY(g_log.join('\n').contains(added.first()));
+        QVERIFY(uploaded(added.first()));
+        QCOMPARE(settings->getValue("count_screen").toInt(), counted);
+        QCOMPARE(core->lastCaptureFile(), last);
+        QTRY_VERIFY(view.isNull());
+    }
+
+    // A given panorama is uploaded as it is and the capture surface goes;
+    // an empty one is refused with an error.
+    void panoramaPixmapUpload()
+    {
+        set("qualityImage", 2);
+        const QImage img = stripes(200, 700);
+        QPointer<SurfaceWidget> s = openSurface(QRect(10, 10, 40, 40));
+        QVERIFY(s);
+        QStringList before = tmpFiles();
+        standIn.clearLog();
+        core->ponoramUpload(QPixmap::fromImage(img));
+        QStringList added = newTmpFiles(before);
+        QCOMPARE(added.size(), 1);
+        QCOMPARE(readAll(added.first()), encode(img, "PNG", -1));
+        QVERIFY(uploaded(added.first()));
+        waitGone(s);
+
+        before = tmpFiles();
+        g_log.clear();
+        core->ponoramUpload(QPixmap());
+        QVERIFY(newTmpFiles(before).isEmpty());
+        QVERIFY(g_log.join('\n').contains("The capture is empty"));
+        QVERIFY(!g_log.join('\n').contains("callUploadFrontEnd"));
+    }
+
+    // The panorama editor opened by Core: accept, save and copy take the
+    // annotated panorama through Core like a capture, and each closes it.
+    void panoramaEditorGoesThroughCore()
+    {
+        set("qualityImage", 2);
+        const QImage img = stripes(300, 1400);
+        QPointer<SurfaceWidget> s = openSurface(QRect());
+        QVERIFY(s);
+        core->ponoramEdit(QPixmap::fromImage(img));
+        waitGone(s);
+        QCOMPARE(editors().size(), 1);
+        QPointer<EditPonoramWidget> ed = editors().first();
+        QVERIFY(QTest::qWaitForWindowExposed(ed));
+        // Only one editor at a time.
+        core->ponoramEdit(QPixmap::fromImage(img));
+        QCOMPARE(editors().size(), 1);
+        QTRY_VERIFY(ed->paintArea() && ed->paintArea()->width() == img.width());
+        const auto render = [](EditPonoramWidget *e) {
+            PPainterArea *a = e->paintArea();
+            return a->renderImage(QRect(0, 0, int(a->width()), int(a->height())), 10000, false);
+        };
+
+        // Accept: uploaded as a capture (counted, the last capture file).
+        const int counted = settings->getValue("count_screen").toInt();
+        QImage expected = render(ed);
+        QCOMPARE(expected.convertToFormat(QImage::Format_RGB32), img);
+        standIn.clearLog();
+        ed->uploadScreen();
+        const QString file = core->lastCaptureFile();
+        QCOMPARE(readAll(file), encode(expected, "PNG", -1));
+        QCOMPARE(settings->getValue("count_screen").toInt(), counted + 1);
+        QVERIFY(uploaded(file));
+        QTRY_VERIFY(ed.isNull());
+
+        // Save: through the save dialog.
+        core->ponoramEdit(QPixmap::fromImage(img));
+        QCOMPARE(editors().size(), 1);
+        ed = editors().first();
+        QVERIFY(QTest::qWaitForWindowExposed(ed));
+        QTRY_VERIFY(ed->paintArea() && ed->paintArea()->width() == img.width());
+        const QString folder = testsupport::testRoot() + "/panorama";
+        QDir().mkpath(folder);
+        dialogAnswer = folder + "/pano";
+        dialogs = 0;
+        expected = render(ed);
+        ed->saveScreen();
+        QCOMPARE(dialogs, 1);
+        QCOMPARE(readAll(folder + "/pano.png"), encode(expected, "PNG", -1));
+        QTRY_VERIFY(ed.isNull());
+
+        // Copy: the image on the clipboard.
+        core->ponoramEdit(QPixmap::fromImage(img));
+        ed = editors().first();
+        QVERIFY(QTest::qWaitForWindowExposed(ed));
+        QTRY_VERIFY(ed->paintArea() && ed->paintArea()->width() == img.width());
+        ed->screenSaveToClipboard();
+        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), img);
+        QTRY_VERIFY(ed.isNull());
+        QVERIFY(editors().isEmpty());
+    }
+
+    // An empty render is not saved: no dialog, an error, the surface
+    // comes back.
+    void saveOfAnEmptyRender()
+    {
+        QPointer<SurfaceWidget> s = openSurface(QRect());
+        QVERIFY(s);
+        core->screenSaveToDisk();
+        QCOMPARE(dialogs, 0);
+        QVERIFY(g_log.join('\n').contains("The capture is empty and was not saved"));
+        QVERIFY(s && s->isVisible());
+    }
+
+    // Without an open surface save and copy do nothing, and make no
+    // hidden surface to read a selection from.
+    void saveAndCopyWithoutASurface()
+    {
+        const QString folder = testsupport::testRoot() + "/nosurface";
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        set("useSaveScreen", true);
+        set("saveScreenFolder", folder);
+        QVERIFY(surfaces().isEmpty());
+        const QStringList before = tmpFiles();
+        core->screenSaveToDisk();
+        core->screenSaveToClipboard();
+        QTest::qWait(50);
+        QVERIFY(surfaces().isEmpty());
+        QCOMPARE(dialogs, 0);
+        QCOMPARE(tmpFiles(), before);
+        QVERIFY(QDir(folder).entryList(QDir::Files).isEmpty());
+    }
+
+    // A click on the toolbar's colour strip sets the drawing colour of the
+    // capture page's area and stores the position.
+    void colourStripSetsTheDrawingColour()
+    {
+        set("visibleColorPanel", true);
+        set("colorColorLine", 7);
+        QPointer<SurfaceWidget> s = openSurface(QRect(100, 100, 300, 200));
+        QVERIFY(s);
+        auto *area = qobject_cast<PPainterArea *>(s->paintArea());
+        QVERIFY(area);
+        QCOMPARE(area->currentColor(), core->getColorFromX(7));
+        QQuickItem *strip = s->rootObject()->findChild<QQuickItem *>("colorStripArea");
+        QTRY_VERIFY(strip && strip->isVisible());
+        const QPoint at = strip->mapToScene(QPointF(200, 12)).toPoint();
+        QTest::mouseClick(s, Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(area->currentColorX(), 195);
+        QCOMPARE(area->currentColor(), core->getColorFromX(195));
+        QVERIFY(core->getColorFromX(195) != core->getColorFromX(7));
+        QCOMPARE(settings->getValue("colorColorLine").toInt(), 195);
+        // Drawn items take it.
+        area->setCurrentModule("Rect");
+        QTest::mousePress(s, Qt::LeftButton, Qt::NoModifier, QPoint(150, 150));
+        QTest::mouseMove(s, QPoint(200, 200));
+        QTest::mouseMove(s, QPoint(250, 250));
+        QTest::mouseRelease(s, Qt::LeftButton, Qt::NoModifier, QPoint(250, 250));
+        const QImage result = s->grabResult().toImage();
+        // The rectangle's left edge lies at x 50 of the result.
+        bool found = false;
+        for (int x = 44; x < 57 && !found; ++x)
+            found = result.pixelColor(x, 100) == core->getColorFromX(195);
+        QVERIFY(found);
     }
 
     void lastLinkAndClipboard()

@@ -40,7 +40,7 @@ Item {
                 selector.maxSelectWidth = -1
                 selector.maxSelectHeight = -1
             } else {
-                selector.maxSelectWidth = width - 10
+                selector.maxSelectWidth = width - ponoramPreview.width - 10
                 selector.maxSelectHeight = height - toolBar.height - 10
             }
         }
@@ -128,9 +128,197 @@ Item {
         }
     }
 
+    // The panorama tool: the hint before the start; while it runs the
+    // preview, the size bar and the frame around the selection (the
+    // selection itself is cut out of the window); the finished panorama in
+    // its own annotation area over the selection.
+    readonly property bool ponoramTool: paintArea.currentModule === "Ponoram"
+    readonly property bool hasSelection: selector.rubberRectRight - selector.rubberRectLeft > 0
+                                         && selector.rubberRectBottom - selector.rubberRectTop > 0
+    readonly property int selLeft: selector.rubberRectLeft
+    readonly property int selTop: selector.rubberRectTop
+    readonly property int selWidth: selector.rubberRectRight - selector.rubberRectLeft
+    readonly property int selHeight: selector.rubberRectBottom - selector.rubberRectTop
+
+    Image {
+        id: ponoramHint
+        objectName: "ponoramHint"
+        z: 3
+        source: "qrc:/image/image/image/scroll_dialog_background.png"
+        visible: root.ponoramTool && root.hasSelection && !surface.isPonoramWork && !ponoramView.visible
+        x: root.selLeft + (root.selWidth - width) / 2
+        y: root.selTop + (root.selHeight - height) / 2
+        Text {
+            anchors.fill: parent
+            anchors.margins: 10
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignVCenter
+            wrapMode: Text.WordWrap
+            font.family: "Georgia"
+            font.italic: true
+            font.pixelSize: 17
+            color: "white"
+            text: qsTr("Press \"Play\" and use wheel or application scroll and drop his down")
+        }
+    }
+
+    Item {
+        id: ponoramWork
+        objectName: "ponoramWork"
+        anchors.fill: parent
+        z: 3
+        visible: surface.isPonoramWork
+        readonly property color lineColor: "#80000000"
+        readonly property color guideColor: "#80ffffff"
+
+        // Frame 5 px around the selection and guide lines to the edges.
+        Rectangle {
+            objectName: "ponoramFrame"
+            x: root.selLeft - 5
+            y: root.selTop - 5
+            width: root.selWidth + 10
+            height: root.selHeight + 10
+            color: "transparent"
+            border.width: 5
+            border.color: ponoramWork.lineColor
+        }
+        Rectangle { x: 0; y: root.selTop - 5; width: root.selLeft - 5; height: 1; color: ponoramWork.guideColor }
+        Rectangle { x: root.selLeft + root.selWidth + 5; y: root.selTop - 5; width: root.width - x; height: 1; color: ponoramWork.guideColor }
+        Rectangle { x: 0; y: root.selTop + root.selHeight + 4; width: root.selLeft - 5; height: 1; color: ponoramWork.guideColor }
+        Rectangle { x: root.selLeft + root.selWidth + 5; y: root.selTop + root.selHeight + 4; width: root.width - x; height: 1; color: ponoramWork.guideColor }
+        Rectangle { x: root.selLeft - 5; y: 0; width: 1; height: root.selTop - 5; color: ponoramWork.guideColor }
+        Rectangle { x: root.selLeft - 5; y: root.selTop + root.selHeight + 5; width: 1; height: root.height - y; color: ponoramWork.guideColor }
+        Rectangle { x: root.selLeft + root.selWidth + 4; y: 0; width: 1; height: root.selTop - 5; color: ponoramWork.guideColor }
+        Rectangle { x: root.selLeft + root.selWidth + 4; y: root.selTop + root.selHeight + 5; width: 1; height: root.height - y; color: ponoramWork.guideColor }
+
+        // Size of the panorama so far; red with the arrow turned on a
+        // gluing failure.
+        Item {
+            id: ponoramBar
+            objectName: "ponoramBar"
+            x: ponoramPreview.fitsRight ? ponoramPreview.x + ponoramPreview.width + 10
+                                        : Math.max(0, ponoramPreview.x - width - 10)
+            y: ponoramPreview.y
+            width: 96
+            height: 48 + 20
+            Text {
+                id: ponoramSizeText
+                objectName: "ponoramSizeText"
+                anchors.horizontalCenter: parent.horizontalCenter
+                font.family: "Arial"
+                font.pixelSize: 12
+                color: "white"
+                style: Text.Outline
+                styleColor: "black"
+                text: surface.ponoramSize.width >= 0
+                      ? surface.ponoramSize.width + "x" + surface.ponoramSize.height
+                      : root.selWidth + "x" + root.selHeight
+            }
+            Rectangle {
+                objectName: "ponoramBarBackground"
+                y: 20
+                width: 96
+                height: 48
+                radius: 3
+                color: surface.isPonoramError ? "red" : "#4ba3cc"
+                opacity: 0.58
+            }
+            Image {
+                objectName: "ponoramArrow"
+                x: (96 - width) / 2
+                y: 20 + (48 - height) / 2
+                source: "qrc:/image/image/image/ponoram_arrow.png"
+                rotation: surface.isPonoramError ? 180 : 0
+            }
+        }
+    }
+
+    // The growing panorama beside the selection (the engine feeds it).
+    PonoramPreview {
+        id: ponoramPreview
+        objectName: "ponoramPreview"
+        z: 3
+        width: 114
+        height: 252
+        visible: surface.isPonoramWork
+        readonly property bool fitsRight: root.selLeft + root.selWidth + 15 + width + 106 <= root.width
+        x: fitsRight ? root.selLeft + root.selWidth + 15 : Math.max(0, root.selLeft - width - 15)
+        y: Math.max(0, Math.min(root.selTop, root.height - height - 80))
+    }
+
+    // The finished panorama, scrollable, with its own annotation area.
+    Item {
+        id: ponoramView
+        objectName: "ponoramView"
+        z: 10000
+        clip: true
+        visible: false
+        x: root.selLeft
+        y: root.selTop
+        width: root.selWidth
+        height: root.selHeight
+
+        Flickable {
+            id: ponoramFlick
+            objectName: "ponoramFlick"
+            anchors.fill: parent
+            interactive: false
+            contentWidth: ponoramImage.width
+            contentHeight: ponoramImage.height
+            function clampY(y) { return Math.max(0, Math.min(y, contentHeight - height)) }
+            Image {
+                id: ponoramImage
+                objectName: "ponoramImage"
+                cache: false
+                smooth: false
+                width: sourceSize.width
+                height: sourceSize.height
+                PPainterArea {
+                    id: ponoramPaintArea
+                    objectName: "ponoramPaintArea"
+                    anchors.fill: parent
+                }
+            }
+        }
+        MouseArea {
+            anchors.fill: parent
+            acceptedButtons: Qt.NoButton
+            onWheel: ponoramFlick.contentY = ponoramFlick.clampY(ponoramFlick.contentY - wheel.angleDelta.y)
+        }
+        ScrollBar {
+            objectName: "ponoramScrollBar"
+            orientation: Qt.Vertical
+            width: 12
+            anchors.right: parent.right
+            anchors.top: parent.top
+            anchors.bottom: parent.bottom
+            anchors.margins: 10
+            visible: ponoramImage.height > ponoramView.height
+            position: ponoramImage.height > 0 ? ponoramFlick.contentY / ponoramImage.height : 0
+            pageSize: ponoramImage.height > 0 ? ponoramView.height / ponoramImage.height : 1
+            onDragScroll: {
+                var k = ponoramImage.height / Math.max(1, height)
+                ponoramFlick.contentY = ponoramFlick.clampY(ponoramFlick.contentY + diff * k)
+            }
+        }
+        Connections {
+            target: surface
+            function onPonoramPixmapComplete() {
+                ponoramImage.source = surface.requestBackground()
+                ponoramFlick.contentY = 0
+                ponoramView.visible = true
+                surface.setPaintArea(ponoramPaintArea)
+                if (core && typeof core.getColorFromX === "function")
+                    ponoramPaintArea.currentColor = core.getColorFromX(Number(settings.getValue("colorColorLine")))
+                ponoramPaintArea.forceActiveFocus()
+            }
+        }
+    }
+
     // What the toolbar reads from the page.
-    property string currentGraphModule: paintArea.currentModule !== undefined ? paintArea.currentModule : ""
-    property var currentItem: paintArea.currentItem !== undefined ? paintArea.currentItem : null
+    readonly property var shownArea: ponoramView.visible ? ponoramPaintArea : paintArea
+    property string currentGraphModule: shownArea.currentModule !== undefined ? shownArea.currentModule : ""
+    property var currentItem: shownArea.currentItem !== undefined ? shownArea.currentItem : null
     property bool currentSubstrate: false
     onCurrentSubstrateChanged: if (paintArea.currentSubstrate !== undefined) paintArea.currentSubstrate = currentSubstrate
 
@@ -150,13 +338,12 @@ Item {
         visible: selector.showToolBar
         onMovedChanged: root.toolBarMoved = moved
         onToolClick: {
+            // Stopped before the tool changes: the change alone cancels.
+            if (name === "Ponoram" && !check)
+                surface.stopPonoram()
             root.setAreas("currentModule", check ? name : "")
-            if (name === "Ponoram") {
-                if (check)
-                    surface.startPonoram()
-                else
-                    surface.stopPonoram()
-            }
+            if (name === "Ponoram" && check)
+                surface.startPonoram()
         }
         onClickAccept: surface.uploadScreen()
         onChangeColorLineX: {
@@ -167,13 +354,13 @@ Item {
             root.setAreas("currentColor", core.getColorFromX(value))
             root.setAreas("currentColorX", value)
             settings.setValue("colorColorLine", value)
-            if (paintArea.pushColorChange)
-                paintArea.pushColorChange(value, oldValue)
+            if (root.shownArea.pushColorChange)
+                root.shownArea.pushColorChange(value, oldValue)
         }
         onChangeWidthLineValue: root.setAreas("currentLineWidth", value)
         onChangeWidthLineValueEnd: {
-            if (paintArea.pushLineWidthChange)
-                paintArea.pushLineWidthChange(value, oldValue)
+            if (root.shownArea.pushLineWidthChange)
+                root.shownArea.pushLineWidthChange(value, oldValue)
         }
         Connections {
             target: surface
