@@ -22,6 +22,8 @@ namespace {
 
 QByteArray readWholeFile(const QString &path)
 {
+    if (path.isEmpty())
+        return QByteArray();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();

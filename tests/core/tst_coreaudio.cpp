@@ -10,6 +10,7 @@
 #include "core/core.h"
 #include "core/paths.h"
 #include "windows/audioimagefile.h"
+#include "windows/errorwidget.h"
 
 namespace {
 
@@ -25,6 +26,23 @@ void writeFile(const QString &path, const QByteArray &bytes, const QDateTime &mt
 
 QString audioDir() { return QDir(pryx::audioTmpPath()).absolutePath(); }
 
+QStringList errorTexts()
+{
+    QStringList out;
+    for (QWindow *w : QGuiApplication::topLevelWindows())
+        if (auto *e = qobject_cast<ErrorWidget *>(w))
+            if (e->isVisible())
+                out << e->errorText();
+    return out;
+}
+
+void closeErrors()
+{
+    for (QWindow *w : QGuiApplication::topLevelWindows())
+        if (qobject_cast<ErrorWidget *>(w))
+            w->close();
+}
+
 } // namespace
 
 class TestCoreAudio : public QObject
@@ -37,6 +55,7 @@ private slots:
         QVERIFY(QDir().mkpath(audioDir()));
     }
     void init() { Core::instance()->clearAudioFile(); }
+    void cleanup() { closeErrors(); }
 
     void noPageCanRecord() { QVERIFY(!Core::instance()->isCanRecordAudio()); }
 
@@ -105,6 +124,31 @@ private slots:
         AudioImageFile::setLibraryPath(QStringLiteral(PRYX_BINARY_DIR "/bin/audiolib.so"));
         QVERIFY(path.endsWith(".pia"));
         QVERIFY(!QFile::exists(path));
+        QTest::qWait(50);
+        QVERIFY2(errorTexts().isEmpty(), qPrintable(errorTexts().join('\n')));
+    }
+
+    // A write the library refuses is shown in the error window; the returned
+    // path names no file. The temporary folder is a regular file here, which
+    // even root cannot write under.
+    void stopWithFailedWriteShowsTheError()
+    {
+        const QString tmp = QDir(pryx::tmpPath()).absolutePath();
+        QVERIFY(QDir(tmp).removeRecursively());
+        QFile blocker(tmp);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Core::instance()->setAudioImageSource(QStringLiteral("/nonexistent/capture.png"));
+        const QString path = Core::instance()->stopRecordAudio();
+        const QStringList shown = errorTexts();
+        QVERIFY(QFile::remove(tmp));
+        QVERIFY(QDir().mkpath(audioDir()));
+        QVERIFY(path.endsWith(".pia"));
+        QVERIFY(path.startsWith(tmp + "/"));
+        QVERIFY(!QFileInfo(path).isFile());
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().contains("Cannot write") && shown.first().contains(path),
+                 qPrintable(shown.first()));
     }
 
     // Files written within one millisecond keep apart.
