@@ -22,10 +22,36 @@ namespace {
 
 QByteArray readWholeFile(const QString &path)
 {
+    if (path.isEmpty())
+        return QByteArray();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
     return file.readAll();
+}
+
+// The first of `wanted` that the back end offers.
+QString firstOffered(const QStringList &offered, std::initializer_list<const char *> wanted)
+{
+    for (const char *name : wanted)
+        if (offered.contains(QLatin1String(name), Qt::CaseInsensitive))
+            return QString::fromLatin1(name);
+    return QString();
+}
+
+// Uncompressed PCM in a WAV container under the names this back end uses
+// (GStreamer: "audio/x-raw" in "audio/x-wav"); "audio/pcm" and the default
+// container for what it does not offer.
+void chooseRecordingFormat(const QAudioRecorder &recorder, QString *codec, QString *container)
+{
+    *codec = firstOffered(recorder.supportedAudioCodecs(), {"audio/pcm", "audio/x-raw"});
+    *container = firstOffered(recorder.supportedContainers(), {"audio/x-wav", "audio/wav", "wav"});
+    if (codec->isEmpty()) {
+        qWarning() << Q_FUNC_INFO << "no PCM codec offered:" << recorder.supportedAudioCodecs();
+        *codec = QStringLiteral("audio/pcm");
+    }
+    if (container->isEmpty())
+        qWarning() << Q_FUNC_INFO << "no WAV container offered:" << recorder.supportedContainers();
 }
 
 } // namespace
@@ -38,13 +64,16 @@ void Core::recordAudio()
         audioRecorder_ = new QAudioRecorder();
     audioRecorder_->setAudioInput(audioRecorder_->defaultAudioInput());
 
+    QString codec;
+    QString container;
+    chooseRecordingFormat(*audioRecorder_, &codec, &container);
     QAudioEncoderSettings settings;
-    settings.setCodec(QStringLiteral("audio/pcm"));
+    settings.setCodec(codec);
     settings.setQuality(QMultimedia::HighQuality);
     // The player plays raw blocks as 48000 Hz 16-bit mono; record the same.
     settings.setSampleRate(48000);
     settings.setChannelCount(1);
-    audioRecorder_->setEncodingSettings(settings, QVideoEncoderSettings(), QString());
+    audioRecorder_->setEncodingSettings(settings, QVideoEncoderSettings(), container);
     audioRecorder_->setVolume(1.0);
 
     pryx::ensurePrivateDir(pryx::audioTmpPath());
@@ -53,7 +82,8 @@ void Core::recordAudio()
                          + QString::number(QDateTime::currentMSecsSinceEpoch()) + ".wav";
     audioRecorder_->setOutputLocation(QUrl::fromLocalFile(file));
     audioRecorder_->record();
-    qDebug() << Q_FUNC_INFO << file << audioRecorder_->error() << audioRecorder_->errorString();
+    qDebug() << Q_FUNC_INFO << file << codec << container << audioRecorder_->error()
+             << audioRecorder_->errorString();
 }
 
 void Core::pauseRecordAudio()

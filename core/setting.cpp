@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLoggingCategory>
+#include <QSysInfo>
 #include <QThread>
 #include <QTranslator>
 
@@ -207,7 +208,18 @@ void Setting::loadTranslation()
     emit languageChanged();
 }
 
-QString Setting::platformName() { return QStringLiteral("linux_x86_64"); }
+QString Setting::platformName() { return platformNameFor(QSysInfo::buildCpuArchitecture()); }
+
+QString Setting::platformNameFor(const QString &cpuArchitecture)
+{
+    // The update feed names processors as uname -m does; Qt differs for two.
+    QString arch = cpuArchitecture;
+    if (arch == QLatin1String("arm64"))
+        arch = QStringLiteral("aarch64");
+    else if (arch == QLatin1String("i386"))
+        arch = QStringLiteral("i686");
+    return QStringLiteral("linux_") + arch;
+}
 
 bool Setting::flush(int timeoutMs) { return database_->flush(timeoutMs); }
 

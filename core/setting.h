@@ -59,7 +59,9 @@ public:
     QVariant getValueDB(QString name);
     void setValueDB(QString name, QVariant value);
     void loadTranslation();
+    // The update feed's name of this build: "linux_" and the processor.
     static QString platformName();
+    static QString platformNameFor(const QString &cpuArchitecture);
 
     // Writes every queued statement before returning (bounded by timeoutMs);
     // false when the database thread did not finish in time.

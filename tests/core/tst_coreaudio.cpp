@@ -3,6 +3,9 @@
 
 #include <QtTest>
 
+#include <QAudioRecorder>
+#include <QtEndian>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -10,6 +13,9 @@
 #include "core/core.h"
 #include "core/paths.h"
 #include "windows/audioimagefile.h"
+#include "windows/errorwidget.h"
+
+#include "support/soundserver.h"
 
 namespace {
 
@@ -25,6 +31,23 @@ void writeFile(const QString &path, const QByteArray &bytes, const QDateTime &mt
 
 QString audioDir() { return QDir(pryx::audioTmpPath()).absolutePath(); }
 
+QStringList errorTexts()
+{
+    QStringList out;
+    for (QWindow *w : QGuiApplication::topLevelWindows())
+        if (auto *e = qobject_cast<ErrorWidget *>(w))
+            if (e->isVisible())
+                out << e->errorText();
+    return out;
+}
+
+void closeErrors()
+{
+    for (QWindow *w : QGuiApplication::topLevelWindows())
+        if (qobject_cast<ErrorWidget *>(w))
+            w->close();
+}
+
 } // namespace
 
 class TestCoreAudio : public QObject
@@ -37,6 +60,7 @@ private slots:
         QVERIFY(QDir().mkpath(audioDir()));
     }
     void init() { Core::instance()->clearAudioFile(); }
+    void cleanup() { closeErrors(); }
 
     void noPageCanRecord() { QVERIFY(!Core::instance()->isCanRecordAudio()); }
 
@@ -105,6 +129,83 @@ private slots:
         AudioImageFile::setLibraryPath(QStringLiteral(PRYX_BINARY_DIR "/bin/audiolib.so"));
         QVERIFY(path.endsWith(".pia"));
         QVERIFY(!QFile::exists(path));
+        QTest::qWait(50);
+        QVERIFY2(errorTexts().isEmpty(), qPrintable(errorTexts().join('\n')));
+    }
+
+    // A write the library refuses is shown in the error window; the returned
+    // path names no file. The temporary folder is a regular file here, which
+    // even root cannot write under.
+    void stopWithFailedWriteShowsTheError()
+    {
+        const QString tmp = QDir(pryx::tmpPath()).absolutePath();
+        QVERIFY(QDir(tmp).removeRecursively());
+        QFile blocker(tmp);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Core::instance()->setAudioImageSource(QStringLiteral("/nonexistent/capture.png"));
+        const QString path = Core::instance()->stopRecordAudio();
+        const QStringList shown = errorTexts();
+        QVERIFY(QFile::remove(tmp));
+        QVERIFY(QDir().mkpath(audioDir()));
+        QVERIFY(path.endsWith(".pia"));
+        QVERIFY(path.startsWith(tmp + "/"));
+        QVERIFY(!QFileInfo(path).isFile());
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().contains("Cannot write") && shown.first().contains(path),
+                 qPrintable(shown.first()));
+    }
+
+    // A recording on the sound server's null sink is a WAV file in the
+    // player's format, and stopping joins it with the capture.
+    void recordingIsWav()
+    {
+        testsupport::SoundServer server;
+        if (!server.start())
+            QSKIP("no PulseAudio server could be started here");
+        {
+            QAudioRecorder probe;
+            qInfo() << "codecs" << probe.supportedAudioCodecs() << "containers"
+                    << probe.supportedContainers();
+            if (!probe.isAvailable() || probe.supportedAudioCodecs().isEmpty())
+                QSKIP("the audio back end offers no recording here");
+        }
+        const QByteArray image = "\x89PNG capture";
+        const QString capture = QDir(pryx::tmpPath()).absolutePath() + "/recorded.png";
+        writeFile(capture, image);
+        Core::instance()->setAudioImageSource(capture);
+
+        // No page starts a recording: the members are reached by name.
+        QVERIFY(QMetaObject::invokeMethod(Core::instance(), "recordAudio"));
+        // A quarter of a second of sound reached the file.
+        QTRY_VERIFY_WITH_TIMEOUT(Core::instance()->isHaveAudioFile()
+                                     && QFileInfo(Core::instance()->getAudioFile()).size() > 44 + 24000,
+                                 10000);
+        const QString recording = Core::instance()->getAudioFile();
+        QVERIFY(recording.endsWith(".wav"));
+        QString path;
+        QVERIFY(QMetaObject::invokeMethod(Core::instance(), "stopRecordAudio", Q_RETURN_ARG(QString, path)));
+
+        QFile wav(recording);
+        QVERIFY(wav.open(QIODevice::ReadOnly));
+        const QByteArray sound = wav.readAll();
+        QVERIFY2(sound.startsWith("RIFF") && sound.mid(8, 4) == "WAVE", sound.left(16).toHex().constData());
+        QAudioFormat format;
+        QByteArray pcm;
+        QString error;
+        QVERIFY2(AudioThreadPlay::decode(sound, &format, &pcm, &error), qPrintable(error));
+        QCOMPARE(format.sampleRate(), 48000);
+        QCOMPARE(format.channelCount(), 1);
+        QCOMPARE(format.sampleSize(), 16);
+        QVERIFY(pcm.size() >= 24000);
+        // The finished header counts exactly the bytes that follow it.
+        QCOMPARE(qFromLittleEndian<quint32>(sound.constData() + 4), quint32(sound.size() - 8));
+
+        AudioImageFile file;
+        file.setPath(path);
+        QVERIFY2(file.readAll(), qPrintable(file.errorString()));
+        QCOMPARE(file.image(), image);
+        QCOMPARE(file.audio(), sound);
     }
 
     // Files written within one millisecond keep apart.

@@ -50,11 +50,14 @@ QFile::Permissions toPermissions(int mode)
     return p;
 }
 
-// Writes a zip archive; names are stored in codec (no UTF-8 flag).
-bool writeZip(const QString &path, const QList<Entry> &entries, const char *codec = "IBM866")
+// Writes a zip archive; names are stored in codec, or in UTF-8 with the
+// UTF-8 flag (general purpose bit 11) when utf8 is set.
+bool writeZip(const QString &path, const QList<Entry> &entries, const char *codec = "IBM866",
+              bool utf8 = false)
 {
     QuaZip zip(path);
     zip.setFileNameCodec(codec);
+    zip.setUtf8Enabled(utf8);
     if (!zip.open(QuaZip::mdCreate))
         return false;
     for (const Entry &e : entries) {
@@ -298,10 +301,18 @@ private slots:
     {
         QTest::addColumn<QList<Entry>>("entries");
         QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<bool>("utf8");
         const QString cyr = QString::fromUtf8("Скриншот");
         QTest::newRow("IBM866 names")
             << QList<Entry>{{cyr + "/" + QString::fromUtf8("файл.txt"), "a", 0644, false}}
-            << QStringList{cyr, cyr + "/" + QString::fromUtf8("файл.txt")};
+            << QStringList{cyr, cyr + "/" + QString::fromUtf8("файл.txt")} << false;
+        // Names IBM866 cannot hold, flagged UTF-8.
+        const QString mixed = QString::fromUtf8("Снимок 画面 ü");
+        QTest::newRow("UTF-8 flagged names")
+            << QList<Entry>{{mixed + "/" + QString::fromUtf8("ファイル.txt"), "u", 0644, false},
+                            {QString::fromUtf8("€uro.txt"), "e", 0644, false}}
+            << QStringList{mixed, mixed + "/" + QString::fromUtf8("ファイル.txt"), QString::fromUtf8("€uro.txt")}
+            << true;
         QTest::newRow("three levels, folder entries")
             << QList<Entry>{{"a/", {}, 0755, false},
                             {"a/b/", {}, 0755, false},
@@ -309,20 +320,25 @@ private slots:
                             {"a/b/c/deep.txt", "d", 0644, false},
                             {"a/top.txt", "t", 0644, false},
                             {"empty/", {}, 0755, false}}
-            << QStringList{"a", "a/b", "a/b/c", "a/b/c/deep.txt", "a/top.txt", "empty"};
+            << QStringList{"a", "a/b", "a/b/c", "a/b/c/deep.txt", "a/top.txt", "empty"} << false;
         QTest::newRow("folders without entries of their own, backslashes")
             << QList<Entry>{{"x/y/z.txt", "z", 0644, false}, {"p\\q.txt", "q", 0644, false}}
-            << QStringList{"p", "p/q.txt", "x", "x/y", "x/y/z.txt"};
+            << QStringList{"p", "p/q.txt", "x", "x/y", "x/y/z.txt"} << false;
         QTest::newRow("link inside") << QList<Entry>{{"lib/libx.so.1", "elf", 0755, false},
                                                      {"lib/libx.so", "libx.so.1", 0, true},
                                                      {"up", "lib/../lib", 0, true}}
-                                     << QStringList{"lib", "lib/libx.so", "lib/libx.so.1", "up"};
+                                     << QStringList{"lib", "lib/libx.so", "lib/libx.so.1", "up"} << false;
     }
     void unpacks()
     {
         QFETCH(QList<Entry>, entries);
         QFETCH(QStringList, expected);
-        QVERIFY(writeZip(zipPath("n"), entries));
+        QFETCH(bool, utf8);
+        QVERIFY(writeZip(zipPath("n"), entries, "IBM866", utf8));
+        // The first local header carries the flag as asked.
+        const QByteArray zip = readFile(zipPath("n"));
+        QVERIFY(zip.startsWith("PK\x03\x04"));
+        QCOMPARE(bool(quint8(zip.at(7)) & 0x08), utf8);
         const QString dest = work() + "/dest";
         QVERIFY(extract(zipPath("n"), dest));
         QCOMPARE(tree(dest), expected);

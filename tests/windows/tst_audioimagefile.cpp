@@ -49,6 +49,18 @@ QByteArray toneWav(int ms, int rate = 48000)
     return wav;
 }
 
+// A WAV file of silence in any format the header can name.
+QByteArray wavOf(quint16 tag, quint16 channels, quint32 rate, quint16 bits, int bytes = 4800)
+{
+    const QByteArray data(bytes, '\0');
+    const quint16 block = quint16(channels * qMax(1, bits / 8));
+    QByteArray wav = "RIFF" + le32(quint32(36 + data.size())) + "WAVE";
+    wav += "fmt " + le32(16) + le16(tag) + le16(channels) + le32(rate) + le32(rate * block)
+           + le16(block) + le16(bits);
+    wav += "data" + le32(quint32(data.size())) + data;
+    return wav;
+}
+
 QByteArray header(quint64 image, quint64 audio, const QByteArray &magic = QByteArray("PRYXPIA\0", 8),
                   quint32 version = 1)
 {
@@ -82,6 +94,8 @@ private slots:
     void playRightAfterStop();
     void destroyDuringPlayback();
     void emptySoundEndsAtOnce();
+    void refusedFormatEndsWithError_data();
+    void refusedFormatEndsWithError();
 
 private:
     QString dir_;
@@ -311,6 +325,63 @@ void TestAudioImageFile::emptySoundEndsAtOnce()
     file.play();
     QTRY_VERIFY_WITH_TIMEOUT(changes.count() >= 2, 3000);
     QTRY_COMPARE_WITH_TIMEOUT(file.playing(), 0, 3000);
+}
+
+void TestAudioImageFile::refusedFormatEndsWithError_data()
+{
+    QTest::addColumn<QByteArray>("wav");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("needsDevice");
+    // Refused by the player's own reading of the header.
+    QTest::newRow("A-law") << wavOf(6, 1, 8000, 8) << "Unsupported WAV audio format" << false;
+    QTest::newRow("no data chunk") << wavOf(1, 1, 48000, 16).left(44 - 8)
+                                   << "without audio data" << false;
+    // Readable PCM the output device refuses.
+    QTest::newRow("rate beyond the device") << wavOf(1, 1, 40000000, 16)
+                                            << "not supported by backend" << true;
+    QTest::newRow("too many channels") << wavOf(1, 200, 48000, 16, 48000)
+                                       << "not supported by backend" << true;
+}
+
+// A sound that cannot be played raises the error once and the state returns
+// to stopped; a second play does the same.
+void TestAudioImageFile::refusedFormatEndsWithError()
+{
+    QFETCH(QByteArray, wav);
+    QFETCH(QString, reason);
+    QFETCH(bool, needsDevice);
+    if (needsDevice && !haveSound_)
+        QSKIP("no PulseAudio server could be started here");
+    if (needsDevice) {
+        // The device is there and plays the usual format: only this one is refused.
+        QAudioFormat usual;
+        QByteArray pcm;
+        QString error;
+        QVERIFY(AudioThreadPlay::decode(wavOf(1, 1, 48000, 16), &usual, &pcm, &error));
+        const QAudioDeviceInfo device = QAudioDeviceInfo::defaultOutputDevice();
+        QVERIFY(!device.isNull());
+        QVERIFY(device.isFormatSupported(usual));
+    }
+    const QString path = dir_ + "/refused.pia";
+    AudioImageFile file;
+    file.setPath(path);
+    QVERIFY(file.write("img", wav));
+    QVERIFY(file.readAll());
+    QCOMPARE(file.audio(), wav);
+    QSignalSpy errors(&file, SIGNAL(errorOccurred(QString)));
+    QSignalSpy changes(&file, SIGNAL(stateChange()));
+    for (int round = 1; round <= 2; ++round) {
+        file.play();
+        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), round, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(changes.count(), 2 * round, 3000);
+        QCOMPARE(file.playing(), 0);
+        QVERIFY2(errors.last().first().toString().contains(reason),
+                 qPrintable(errors.last().first().toString()));
+        QCOMPARE(file.errorString(), errors.last().first().toString());
+    }
+    QTest::qWait(100);
+    QCOMPARE(errors.count(), 2);
+    QCOMPARE(file.playing(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestAudioImageFile)
