@@ -95,6 +95,8 @@ bool ThreadAliasingPoint::smoothOnce()
 void ThreadAliasingPoint::run()
 {
     while (!stopFlag.load()) {
+        if (passHook)
+            passHook();
         if (!smoothOnce())
             break;
         QThread::yieldCurrentThread();

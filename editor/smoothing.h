@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <functional>
 
 class PenItem;
 
@@ -39,6 +40,10 @@ public:
     // Forgets `item` (waits for the run when it smooths that item).
     void detach(PenItem *item);
     PenItem *currentItem();
+    bool stopRequested() const { return stopFlag.load(); }
+    // Called on the thread before every pass; set only while the thread is
+    // not running (tests hold a run with it).
+    void setPassHook(std::function<void()> hook) { passHook = std::move(hook); }
 
 protected:
     void run() override;
@@ -52,6 +57,7 @@ private:
     // used by a pass in progress.
     std::mutex itemMutex;
     PenItem *item = nullptr;
+    std::function<void()> passHook;
     quint64 lastCount = 0;
     bool hasLastCount = false;
 };

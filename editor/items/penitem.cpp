@@ -14,6 +14,8 @@ PenItem::PenItem(QQuickItem *parent) : PenItem(QStringLiteral("Pen"), parent) {}
 PenItem::PenItem(const QString &name, QQuickItem *parent) : AbstractGraphItem(name, parent)
 {
     connect(this, SIGNAL(lineWidthChanged(int)), this, SLOT(checkNewGeometry()));
+    repaintTimer_.setInterval(15);
+    connect(&repaintTimer_, &QTimer::timeout, this, &PenItem::repaintSmoothed);
 }
 
 PenItem::~PenItem()
@@ -28,7 +30,22 @@ PenItem::~PenItem()
     }
 }
 
-void PenItem::setSmoother(ThreadAliasingPoint *smoother) { smoother_ = smoother; }
+void PenItem::setSmoother(ThreadAliasingPoint *smoother)
+{
+    smoother_ = smoother;
+    if (smoother)
+        repaintTimer_.start();
+}
+
+void PenItem::repaintSmoothed()
+{
+    // Checked before the flag: a run that has ended stored everything.
+    const bool done = !smoother_ || smoother_->currentItem() != this || !smoother_->isRunning();
+    if (smoothStored_.exchange(false))
+        update();
+    if (done)
+        repaintTimer_.stop();
+}
 
 void PenItem::addPoint(QPointF p)
 {
@@ -99,19 +116,28 @@ int PenItem::pointCount() const
 QList<QPointF> PenItem::pointsCopy() const
 {
     std::lock_guard<std::mutex> lock(pointsMutex);
-    return points_;
+    QList<QPointF> copy = points_;
+    copy.detach();
+    return copy;
 }
 
 QList<QPointF> PenItem::smoothPointsCopy() const
 {
     std::lock_guard<std::mutex> lock(pointsMutex);
-    return smoothPoints_;
+    QList<QPointF> copy = smoothPoints_;
+    copy.detach();
+    return copy;
 }
 
 PenItem::Snapshot PenItem::snapshot() const
 {
+    // The thread gets a buffer of its own: a shared one could be changed
+    // in place here as soon as the thread drops its reference, unordered
+    // with the thread's reads. The same holds for every copy below.
     std::lock_guard<std::mutex> lock(pointsMutex);
-    return Snapshot{points_, changeCount_};
+    Snapshot snap{points_, changeCount_};
+    snap.points.detach();
+    return snap;
 }
 
 quint64 PenItem::changeCount() const
@@ -125,9 +151,10 @@ void PenItem::storeSmoothPoints(const QList<QPointF> &points, quint64)
     {
         std::lock_guard<std::mutex> lock(pointsMutex);
         smoothPoints_ = points;
+        smoothPoints_.detach();
         refValid_ = false;
     }
-    QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+    smoothStored_.store(true);
 }
 
 void PenItem::setGeometryRect(QRectF r)

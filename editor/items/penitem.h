@@ -4,10 +4,13 @@
 // stroke's rectangle, which can be moved and resized with the handles.
 
 #include <QList>
-#include <mutex>
 #include <QPointF>
 #include <QPointer>
 #include <QRectF>
+#include <QTimer>
+
+#include <atomic>
+#include <mutex>
 
 #include "editor/abstractgraphitem.h"
 
@@ -35,7 +38,7 @@ public:
     QList<QPointF> smoothPointsCopy() const;
     // Raw points with the count of their changes (read by the thread).
     Snapshot snapshot() const;
-    // Stores the thread's result and schedules a repaint (any thread).
+    // Stores the thread's result (any thread); the item repaints on its own.
     void storeSmoothPoints(const QList<QPointF> &points, quint64 changeCount);
     // Number of changes of the raw points so far.
     quint64 changeCount() const;
@@ -63,6 +66,10 @@ public slots:
 
 protected:
     PenItem(const QString &name, QQuickItem *parent);
+
+    // Repaints after a store of the thread; stops once the thread is done
+    // with this item.
+    void repaintSmoothed();
 
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -92,4 +99,9 @@ protected:
     int orientAtPressX_ = 1;
     int orientAtPressY_ = 1;
     QPointer<ThreadAliasingPoint> smoother_;
+    // Set by the thread when it stores new points; a timer on the item's
+    // own thread repaints while the stroke is smoothed (the thread posts
+    // nothing, so no event crosses the threads).
+    std::atomic<bool> smoothStored_{false};
+    QTimer repaintTimer_;
 };

@@ -223,11 +223,22 @@ private slots:
         QCOMPARE(item->line(), QLineF(120, 110, 220, 160));
     }
 
+    // Shift pressed and released while the first end (the arrow's tail) is
+    // dragged: the other end stays where it is.
+    void keyReleaseKeepsTheFixedEnd_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::newRow("line first end") << "Line";
+        QTest::newRow("arrow tail") << "Arrow";
+    }
+
     void keyReleaseKeepsTheFixedEnd()
     {
+        QFETCH(QString, tool);
         Scene scene;
-        LineItem *item = checkedLine(scene);
+        LineItem *item = checkedLine(scene, tool);
         QVERIFY(item);
+        QCOMPARE(item->name(), tool);
         const QPointF key = item->keyPositions().at(0);
         hoverAt(scene, item, key);
         const QPoint from = (QPointF(item->x(), item->y()) + key).toPoint();
@@ -239,6 +250,10 @@ private slots:
         QCOMPARE(item->line(), QLineF(60, 90, 200, 150));
         scene.release(QPoint(60, 90));
         QCOMPARE(item->line(), QLineF(60, 90, 200, 150));
+        QUndoStack *stack = scene.area->undoStack();
+        QCOMPARE(stack->text(stack->count() - 1), QStringLiteral("Line change"));
+        scene.area->checkUndo();
+        QCOMPARE(item->line(), QLineF(100, 100, 200, 150));
     }
 
     void keyReleaseDuringBodyDragKeepsTheLine()

@@ -5,6 +5,8 @@
 
 #include <QUndoStack>
 
+#include <atomic>
+
 #include "editor/items/markeritem.h"
 #include "editor/items/penitem.h"
 #include "editor/ppainterarea.h"
@@ -325,27 +327,75 @@ private slots:
     }
 
     // A restart waits for the previous run, whose last pass finishes the
-    // previous stroke.
+    // previous stroke. The runs are held before every pass until they are
+    // asked to stop, so nothing is smoothed unless the restart waits.
     void restartWaitsForThePreviousRun()
     {
         Scene scene;
         auto *module = qobject_cast<PenModule *>(scene.area->findModule("Pen"));
         QVERIFY(module);
         ThreadAliasingPoint *thread = module->smoother();
+        QVERIFY(!thread->isRunning());
+        thread->setPassHook([thread] {
+            while (!thread->stopRequested())
+                QThread::yieldCurrentThread();
+        });
         auto *a = new PenItem(scene.area);
         auto *b = new PenItem(scene.area);
         thread->startFor(a);
         for (int i = 0; i < 30; ++i)
             a->addPoint(QPointF(40 + i * 4, 60 + (i % 5) * 6));
+        QVERIFY(a->smoothPointsCopy().isEmpty());
         thread->startFor(b);
         QCOMPARE(a->smoothPointsCopy(), smoothStroke(a->pointsCopy()));
         QCOMPARE(thread->currentItem(), b);
         for (int i = 0; i < 8; ++i)
             b->addPoint(QPointF(100 + i * 9, 200 - i * 4));
+        QVERIFY(b->smoothPointsCopy().isEmpty());
         thread->stopAndWait();
         QVERIFY(!thread->isRunning());
+        thread->setPassHook(nullptr);
         QCOMPARE(b->smoothPointsCopy(), smoothStroke(b->pointsCopy()));
         QCOMPARE(a->smoothPointsCopy(), smoothStroke(a->pointsCopy()));
+    }
+
+    // The thread's result reaches the screen while the button is still held
+    // and the pointer rests: the item repaints after the thread stores.
+    void storedPointsArePaintedWithoutFurtherEvents()
+    {
+        // Outlives the scene, whose end stops the held thread.
+        std::atomic<bool> go{false};
+        Scene scene;
+        QVERIFY(scene.exposed);
+        scene.area->setCurrentModule("Pen");
+        auto *module = qobject_cast<PenModule *>(scene.area->module());
+        QVERIFY(module);
+        ThreadAliasingPoint *thread = module->smoother();
+        thread->setPassHook([thread, &go] {
+            while (!go.load() && !thread->stopRequested())
+                QThread::yieldCurrentThread();
+        });
+        const auto strokeShown = [&scene] {
+            const QImage shot = scene.grab();
+            for (int y = 145; y <= 155; ++y)
+                if (!isWhite(shot.pixelColor(200, y)))
+                    return true;
+            return false;
+        };
+        scene.press(QPoint(50, 150));
+        for (int x = 60; x <= 90; x += 10)
+            scene.move(QPoint(x, 150));
+        scene.move(QPoint(250, 150));
+        PenItem *item = onlyPen(scene);
+        QVERIFY(item);
+        QVERIFY(item->smoothPointsCopy().isEmpty());
+        QVERIFY(!strokeShown());
+        go.store(true);
+        QTRY_VERIFY(!item->smoothPointsCopy().isEmpty());
+        QTRY_VERIFY(strokeShown());
+        scene.release(QPoint(250, 150));
+        QVERIFY(!thread->isRunning());
+        thread->setPassHook(nullptr);
     }
 
     // Dragging the right handle across the left side mirrors the stroke

@@ -204,6 +204,46 @@ private slots:
         QCOMPARE(item->text(), typed.left(typed.size() - 1) + "\nw");
     }
 
+    // A box that already reaches past the limit: keys that insert nothing
+    // leave text and box alone; a character typed at the end wraps once.
+    void keysInABoxPastTheEdge_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("home") << "{Home}";
+        QTest::newRow("left") << "{Left}";
+        QTest::newRow("right") << "{Right}";
+        QTest::newRow("up and down") << "{Up}{Down}";
+        QTest::newRow("end") << "{End}";
+        QTest::newRow("shift") << "{Shift}";
+        QTest::newRow("shift left") << "{S+Left}";
+        QTest::newRow("f1") << "{F1}";
+        QTest::newRow("all of them") << "{Home}{Right}{Right}{Right}{Left}{Up}{Down}{Shift}{S+Right}{F1}{End}";
+    }
+
+    void keysInABoxPastTheEdge()
+    {
+        QFETCH(QString, keys);
+        Scene scene;
+        TextItem *item = clickText(scene, QPoint(100, 150));
+        QVERIFY(item);
+        type(scene, "abcdefghij");
+        // The limit moves into the box.
+        scene.area->setSelectRect(QRectF(0, 0, 130, 300));
+        QVERIFY(item->x() + item->textWidth() > 129);
+        const QRectF box = item->textRect();
+        type(scene, keys);
+        QCOMPARE(item->text(), QStringLiteral("abcdefghij"));
+        QCOMPARE(item->lines().size(), 1);
+        QCOMPARE(item->textRect(), box);
+        // A character typed at the start would leave an empty line: it stays.
+        type(scene, "{Home}k");
+        QCOMPARE(item->text(), QStringLiteral("kabcdefghij"));
+        type(scene, "{End}k");
+        QCOMPARE(item->text(), QStringLiteral("kabcdefghij\nk"));
+        QCOMPARE(QPoint(item->caretColumn(), item->caretLine()), QPoint(1, 1));
+        QVERIFY(std::fabs(item->textRect().bottom() - box.bottom()) < 1e-3);
+    }
+
     void copyAndPaste()
     {
         Scene scene;
