@@ -52,6 +52,8 @@ public:
     bool isArchiving() const { return archiving_; }
     TargetUpload target() const { return target_; }
     QString link() const { return alternateLink_; }
+    // The capture a screen upload sends; empty for a files upload.
+    QString captureFile() const { return captureFile_; }
 
     static QString errorText(int code);
     static QUrl shareUrl(int afterAction, const QString &link);
@@ -68,7 +70,8 @@ signals:
     void readyLinkAfterUpload(QString link);
     void uploadComplete(HandlerUpload *job);
     void uploadStoped(HandlerUpload *job);
-    void internetNotAvailable();
+    // captureFile: see captureFile(); only a capture can be saved instead.
+    void internetNotAvailable(QString captureFile);
     void error(QString text);
     void sendedFile();
 
@@ -116,6 +119,7 @@ private:
     qint64 uploaded_ = 0;
     NetworkReadReply reader_;
     QString description_;
+    QString captureFile_;
     TypeUpload typeUpload_ = UploadFiles;
     TypeAfterAction afterAction_ = AfterNone;
     TargetUpload target_;
