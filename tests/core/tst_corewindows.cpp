@@ -369,12 +369,18 @@ private slots:
         QTest::newRow("9 days") << 9 << false;
         QTest::newRow("10 days less a minute") << 10 << false;
         QTest::newRow("11 days") << 11 << true;
+        QTest::newRow("11 days, no tray") << -11 << false;
     }
     void reminder()
     {
         QFETCH(int, daysAgo);
         QFETCH(bool, balloon);
         QVERIFY(core_->trayIcon());
+        QSystemTrayIcon *const tray = core_->trayIcon_;
+        if (daysAgo < -1) {   // no tray: nothing to show a balloon on
+            core_->trayIcon_ = nullptr;
+            daysAgo = -daysAgo;
+        }
         const QDateTime now = QDateTime::currentDateTime();
         QDateTime stored;
         if (daysAgo == 10)
@@ -384,6 +390,7 @@ private slots:
         st()->setValue("date_last_screen", stored.isValid() ? QVariant(stored) : QVariant());
         g_log.clear();
         core_->showReminderMessage();
+        core_->trayIcon_ = tray;
         QCOMPARE(g_log.filter("reminder since").size(), balloon ? 1 : 0);
         if (daysAgo < 0) {
             const QDateTime set = st()->getValue("date_last_screen").toDateTime();
@@ -699,6 +706,28 @@ private slots:
         QVERIFY(error->isVisible());
         QVERIFY2(error->errorText().contains("127.0.0.1:6609"), qPrintable(error->errorText()));
         error->close();
+        flushDeletes();
+    }
+
+    void registrationDestroyClosesAndFreesTheLoginWindow()
+    {
+        Setting::instance()->setValue("token", QString());
+        QVERIFY(!core_->checkAutorization());
+        QPointer<AutorizationWidget> login = onlyWindow<AutorizationWidget>();
+        QVERIFY(login);
+        QTRY_VERIFY(login->isVisible());
+        QSignalSpy closed(login.data(), SIGNAL(closed()));
+        core_->registrationWidgetDestroy();
+        QVERIFY(!login->isVisible());
+        QCOMPARE(closed.count(), 1);
+        flushDeletes();
+        QVERIFY(login.isNull());
+        QVERIFY(windowsOf<AutorizationWidget>().isEmpty());
+        // The next need of a login makes a new one.
+        QVERIFY(!core_->checkAutorization());
+        QVERIFY(onlyWindow<AutorizationWidget>());
+        QTRY_VERIFY(onlyWindow<AutorizationWidget>()->isVisible());
+        core_->registrationWidgetDestroy();
         flushDeletes();
     }
 
