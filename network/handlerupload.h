@@ -52,8 +52,6 @@ public:
     bool isArchiving() const { return archiving_; }
     TargetUpload target() const { return target_; }
     QString link() const { return alternateLink_; }
-    // The capture a screen upload sends; empty for a files upload.
-    QString captureFile() const { return captureFile_; }
 
     static QString errorText(int code);
     static QUrl shareUrl(int afterAction, const QString &link);
@@ -70,7 +68,8 @@ signals:
     void readyLinkAfterUpload(QString link);
     void uploadComplete(HandlerUpload *job);
     void uploadStoped(HandlerUpload *job);
-    // captureFile: see captureFile(); only a capture can be saved instead.
+    // captureFile: the capture a screen upload sends, empty for a files
+    // upload; only a capture can be saved instead.
     void internetNotAvailable(QString captureFile);
     void error(QString text);
     void sendedFile();
