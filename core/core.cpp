@@ -127,7 +127,7 @@ Core::Core() : QObject(nullptr)
     connect(networkExchange_, SIGNAL(readyLink(QString)), this, SLOT(setLastLink(QString)));
     connect(networkExchange_, SIGNAL(readyLinkAfterUpload(QString)), this, SLOT(setLastLink(QString)));
     connect(networkExchange_, SIGNAL(error(QString)), this, SLOT(showErrorWidget(QString)));
-    connect(networkExchange_, SIGNAL(internetNotAvailable()), this, SLOT(internetNotAvailable()));
+    connect(networkExchange_, SIGNAL(internetNotAvailable(QString)), this, SLOT(internetNotAvailable(QString)));
 
     createTrayIcon();
     connect(Setting::instance(), SIGNAL(languageChanged()), this, SIGNAL(languageChanged()));

@@ -122,7 +122,7 @@ public slots:
     void showLastUploadPage();
     void showProxyWidget();
     void showErrorWidget(QString text);
-    void internetNotAvailable();
+    void internetNotAvailable(QString captureFile);
     void internetNotAvailableResult(int result);
     void deleteSettingWindow();
     void showSetting();

@@ -11,6 +11,10 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
 
 #include "core/setting.h"
 #include "network/networkexchange.h"
@@ -28,17 +32,66 @@ namespace {
 // upload that completed. Cleared when the next upload starts.
 bool s_uploadsCancelled = false;
 
+// The capture a save question is about.
+const char kCaptureFileProperty[] = "captureFile";
+
 bool settingTrue(const char *key)
 {
     return Setting::instance()->getValue(QLatin1String(key)).toBool();
+}
+// Moves source onto target, replacing a file there. The old target stays
+// untouched until the new content is complete in its place.
+bool moveReplacing(const QString &source, const QString &target)
+{
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(target);
+    if (std::rename(from.constData(), to.constData()) == 0)
+        return true;
+    if (errno != EXDEV)
+        return false;
+    // Another file system: copy next to the target, then rename over it.
+    QTemporaryFile part(target + QStringLiteral(".XXXXXX"));
+    QFile in(source);
+    if (!part.open() || !in.open(QIODevice::ReadOnly))
+        return false;
+    part.setPermissions(in.permissions());
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty() || part.write(chunk) != chunk.size())
+            return false;
+    }
+    if (!part.flush())
+        return false;
+    const QByteArray partName = QFile::encodeName(part.fileName());
+    if (std::rename(partName.constData(), to.constData()) != 0)
+        return false;
+    part.setAutoRemove(false);
+    in.close();
+    QFile::remove(source);
+    return true;
+}
+
+// Makes the kept window of field unless it exists; true when it was made.
+// Building a page may read settings and so run a nested event loop, in which
+// another call can make the same window first: the later one is dropped.
+template <class W> bool ensureWindow(W *&field)
+{
+    if (field)
+        return false;
+    W *made = new W();
+    if (field) {
+        made->deleteLater();
+        return false;
+    }
+    field = made;
+    return true;
 }
 } // namespace
 
 void Core::showMainWindow()
 {
     qDebug() << Q_FUNC_INFO;
-    if (!mainToolWidget_)
-        mainToolWidget_ = new MainToolWidget();
+    ensureWindow(mainToolWidget_);
     mainToolWidget_->show();
     mainToolWidget_->raise();
 }
@@ -46,10 +99,8 @@ void Core::showMainWindow()
 void Core::showSetting()
 {
     qDebug() << Q_FUNC_INFO;
-    if (!settingWidget_) {
-        settingWidget_ = new SettingWidget();
+    if (ensureWindow(settingWidget_))
         connect(settingWidget_, SIGNAL(closed()), this, SLOT(deleteSettingWindow()));
-    }
     settingWidget_->show();
     settingWidget_->raise();
 }
@@ -65,24 +116,20 @@ void Core::showUploadPage()
 {
     qDebug() << Q_FUNC_INFO;
     s_uploadsCancelled = false;
-    if (!mainToolWidget_)
-        mainToolWidget_ = new MainToolWidget();
+    ensureWindow(mainToolWidget_);
     mainToolWidget_->hide();
     if (!settingTrue("show_upload"))
         return;
-    if (!uploadWidget_)
-        uploadWidget_ = new UploadWidget();
+    ensureWindow(uploadWidget_);
     uploadWidget_->show();
 }
 
 void Core::showLastUploadPage()
 {
     qDebug() << Q_FUNC_INFO;
-    if (!uploadWidget_)
-        uploadWidget_ = new UploadWidget();
+    ensureWindow(uploadWidget_);
     uploadWidget_->hide();
-    if (!mainToolWidget_)
-        mainToolWidget_ = new MainToolWidget();
+    ensureWindow(mainToolWidget_);
     mainToolWidget_->hide();
     if (s_uploadsCancelled) {
         // Stopped by the user: nothing was completed.
@@ -91,16 +138,14 @@ void Core::showLastUploadPage()
     }
     if (!settingTrue("show_last_upload"))
         return;
-    if (!lastUploadWidget_)
-        lastUploadWidget_ = new LastUploadWidget();
+    ensureWindow(lastUploadWidget_);
     lastUploadWidget_->showTimed();
 }
 
 void Core::cancelUpload()
 {
     qDebug() << Q_FUNC_INFO;
-    if (!uploadWidget_)
-        uploadWidget_ = new UploadWidget();
+    ensureWindow(uploadWidget_);
     uploadWidget_->hide();
     s_uploadsCancelled = true;
     if (networkExchange_)
@@ -110,10 +155,8 @@ void Core::cancelUpload()
 void Core::showProxyWidget()
 {
     qDebug() << Q_FUNC_INFO;
-    if (!proxyWidget_) {
-        proxyWidget_ = new ProxyWidget();
+    if (ensureWindow(proxyWidget_))
         connect(proxyWidget_, SIGNAL(closed()), this, SIGNAL(closeProxyWindow()));
-    }
     proxyWidget_->show();
 }
 
@@ -137,16 +180,19 @@ void Core::registrationWidgetDestroy()
     autorizationWidget_ = nullptr;
 }
 
-void Core::internetNotAvailable()
+void Core::internetNotAvailable(QString captureFile)
 {
-    qDebug() << Q_FUNC_INFO << "show message dialog";
-    // Only a capture has a file of its own to save; a failed file upload
-    // leaves the user's file where it is.
-    if (lastCaptureFile_.isEmpty() || !QFileInfo::exists(lastCaptureFile_)) {
+    qDebug() << Q_FUNC_INFO << "show message dialog" << captureFile;
+    // Only a capture upload has a file of its own to save; a failed files
+    // upload leaves the user's files where they are.
+    if (captureFile.isEmpty() || !QFileInfo::exists(captureFile)) {
         qDebug() << Q_FUNC_INFO << "no capture file to save";
+        showErrorWidget(tr("Internet is not available"));
         return;
     }
     auto *dialog = new MessageDialog();
+    // Each question saves the capture of the job that failed.
+    dialog->setProperty(kCaptureFileProperty, captureFile);
     dialog->showQuestion(tr("Warning"), tr("Internet is not available. Save file to disk ?"));
     connect(dialog, SIGNAL(closed()), dialog, SLOT(deleteLater()));
     connect(dialog, SIGNAL(result(int)), this, SLOT(internetNotAvailableResult(int)));
@@ -157,8 +203,12 @@ void Core::internetNotAvailableResult(int result)
 {
     if (result != 0)
         return;
-    const QString source = lastCaptureFile_;
-    if (source.isEmpty() || !QFileInfo::exists(source)) {
+    const QString source = sender() ? sender()->property(kCaptureFileProperty).toString() : QString();
+    if (source.isEmpty()) {
+        qDebug() << Q_FUNC_INFO << "not answered by a save question";
+        return;
+    }
+    if (!QFileInfo::exists(source)) {
         showErrorWidget(tr("The capture file is no longer there"));
         return;
     }
@@ -170,19 +220,10 @@ void Core::internetNotAvailableResult(int result)
         return;
     if (QFileInfo(target).absoluteFilePath() == QFileInfo(source).absoluteFilePath())
         return;
-    if (QFileInfo::exists(target) && !QFile::remove(target)) {
-        showErrorWidget(tr("Cannot replace the file %1").arg(target));
-        return;
-    }
-    bool moved = QFile::rename(source, target);
-    if (!moved) {
-        // Another file system: copy, then drop the temporary file.
-        moved = QFile::copy(source, target);
-        if (moved)
-            QFile::remove(source);
-    }
-    if (!moved) {
-        showErrorWidget(tr("Cannot save the file %1").arg(target));
+    const bool existed = QFileInfo::exists(target);
+    if (!moveReplacing(source, target)) {
+        showErrorWidget(existed ? tr("Cannot replace the file %1").arg(target)
+                                : tr("Cannot save the file %1").arg(target));
         return;
     }
     qDebug() << Q_FUNC_INFO << "moved" << source << "to" << target;

@@ -73,6 +73,7 @@ void HandlerUpload::uploadData(QStringList files, TypeAfterAction after, TypeUpl
 {
     typeUpload_ = type;
     afterAction_ = after;
+    captureFile_ = type == UploadScreen && files.size() == 1 ? files.first() : QString();
     for (const QString &entry : files) {
         if (archive_ || !QFileInfo(entry).isDir())
             files_.append(entry);
@@ -498,7 +499,7 @@ void HandlerUpload::failOffline()
 {
     failed_ = true;
     abortRequests();
-    emit internetNotAvailable();
+    emit internetNotAvailable(captureFile_);
 }
 
 void HandlerUpload::abortRequests()

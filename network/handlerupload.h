@@ -68,7 +68,9 @@ signals:
     void readyLinkAfterUpload(QString link);
     void uploadComplete(HandlerUpload *job);
     void uploadStoped(HandlerUpload *job);
-    void internetNotAvailable();
+    // captureFile: the capture a screen upload sends, empty for a files
+    // upload; only a capture can be saved instead.
+    void internetNotAvailable(QString captureFile);
     void error(QString text);
     void sendedFile();
 
@@ -116,6 +118,7 @@ private:
     qint64 uploaded_ = 0;
     NetworkReadReply reader_;
     QString description_;
+    QString captureFile_;
     TypeUpload typeUpload_ = UploadFiles;
     TypeAfterAction afterAction_ = AfterNone;
     TargetUpload target_;

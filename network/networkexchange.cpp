@@ -47,7 +47,7 @@ HandlerUpload *NetworkExchange::createJob()
     connect(job, SIGNAL(startUpload()), this, SIGNAL(startUpload()));
     connect(job, SIGNAL(readyLink(QString)), this, SIGNAL(readyLink(QString)));
     connect(job, SIGNAL(error(QString)), this, SIGNAL(error(QString)));
-    connect(job, SIGNAL(internetNotAvailable()), this, SIGNAL(internetNotAvailable()));
+    connect(job, SIGNAL(internetNotAvailable(QString)), this, SIGNAL(internetNotAvailable(QString)));
     connect(job, SIGNAL(readyLinkAfterUpload(QString)), this, SIGNAL(readyLinkAfterUpload(QString)));
     connect(job, SIGNAL(uploadComplete(HandlerUpload*)), this, SLOT(removeUpload()));
     jobs_.append(job);

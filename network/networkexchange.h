@@ -30,7 +30,7 @@ signals:
     void readyLinkAfterUpload(QString link);
     void uploadComplete();
     void uploadProgress(qlonglong sent, qlonglong total);
-    void internetNotAvailable();
+    void internetNotAvailable(QString captureFile);
 
 public slots:
     void uploadProg(qlonglong sent, qlonglong total);

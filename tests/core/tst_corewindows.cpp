@@ -29,6 +29,10 @@
 #include "windows/settingwidget.h"
 #include "windows/uploadwidget.h"
 
+#include "network/handlerupload.h"
+#include "network/networkexchange.h"
+#include "network/uploadmodel.h"
+#include "support/standin.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
@@ -36,6 +40,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -43,6 +48,8 @@
 #include <QQuickItem>
 #include <QSignalSpy>
 #include <QtTest>
+
+using testsupport::StandIn;
 
 namespace {
 QStringList g_log;
@@ -108,8 +115,13 @@ public:
                         box->button(QMessageBox::Yes)->click();
                     }
                 });
-                dialog->setDirectory(QFileInfo(name).absolutePath());
-                dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QFileInfo(name).fileName());
+                auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                if (QFileInfo(QFileInfo(name).absolutePath()).isDir()) {
+                    dialog->setDirectory(QFileInfo(name).absolutePath());
+                    edit->setText(QFileInfo(name).fileName());
+                } else {
+                    edit->setText(name);   // a folder that is no folder
+                }
                 QMetaObject::invokeMethod(dialog, "accept");
             }
         });
@@ -124,6 +136,49 @@ class TstCoreWindows : public QObject
 {
     Q_OBJECT
     Core *core_ = nullptr;
+    StandIn standIn_;
+
+    void startStandIn()
+    {
+        if (standIn_.port() == 0) {
+            QVERIFY2(standIn_.start(), qPrintable(standIn_.error()));
+            core_->setApiHost(standIn_.host());
+        }
+        standIn_.clearLog();
+    }
+    // Stops the failed jobs (they stay listed until then) and hides what the
+    // uploads showed.
+    void endUploads()
+    {
+        core_->cancelUpload();
+        flushDeletes();
+        QTRY_COMPARE(core_->uploadModel()->rowCount(), 0);
+        for (LastUploadWidget *w : windowsOf<LastUploadWidget>())
+            w->hide();
+        standIn_.setScript({});
+    }
+
+    // Uploads a 16x16 capture whose bytes request the stand-in holds under
+    // holdName (then drops when close is set); returns its created id. Later
+    // uploads pass through.
+    QString startHeldCapture(const QString &holdName, bool close, Qt::GlobalColor colour)
+    {
+        QJsonObject hold{{"method", "PUT"}, {"hold", holdName}};
+        if (close)
+            hold.insert("close", true);
+        standIn_.setScript(QJsonArray{hold});
+        const int before = standIn_.requests().size();
+        QPixmap pxm(16, 16);
+        pxm.fill(colour);
+        core_->screenUpload(0, false, pxm);
+        if (!standIn_.waitForRequests(before + 1))
+            return QString();
+        const QString id = standIn_.requests().at(before).created;
+        // Only this job's bytes are held from now on.
+        hold.insert("path", "/" + id);
+        standIn_.setScript(QJsonArray{hold});
+        return id;
+    }
 
     MessageDialog *visibleQuestion()
     {
@@ -314,12 +369,18 @@ private slots:
         QTest::newRow("9 days") << 9 << false;
         QTest::newRow("10 days less a minute") << 10 << false;
         QTest::newRow("11 days") << 11 << true;
+        QTest::newRow("11 days, no tray") << -11 << false;
     }
     void reminder()
     {
         QFETCH(int, daysAgo);
         QFETCH(bool, balloon);
         QVERIFY(core_->trayIcon());
+        QSystemTrayIcon *const tray = core_->trayIcon_;
+        if (daysAgo < -1) {   // no tray: nothing to show a balloon on
+            core_->trayIcon_ = nullptr;
+            daysAgo = -daysAgo;
+        }
         const QDateTime now = QDateTime::currentDateTime();
         QDateTime stored;
         if (daysAgo == 10)
@@ -329,6 +390,7 @@ private slots:
         st()->setValue("date_last_screen", stored.isValid() ? QVariant(stored) : QVariant());
         g_log.clear();
         core_->showReminderMessage();
+        core_->trayIcon_ = tray;
         QCOMPARE(g_log.filter("reminder since").size(), balloon ? 1 : 0);
         if (daysAgo < 0) {
             const QDateTime set = st()->getValue("date_last_screen").toDateTime();
@@ -337,21 +399,30 @@ private slots:
         }
     }
 
+    // A failure that has no capture of its own to save is reported, not asked.
+    void noQuestionWithoutCaptureFile_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("files upload") << QString();
+        QTest::newRow("capture gone") << pryx::dataPath() + "/tmp/missing.png";
+    }
     void noQuestionWithoutCaptureFile()
     {
-        core_->lastCaptureFile_.clear();
-        core_->internetNotAvailable();
+        QFETCH(QString, file);
+        core_->lastCaptureFile_ = tempCapture("earlier.png");
+        core_->internetNotAvailable(file);
         QVERIFY(!visibleQuestion());
-        core_->lastCaptureFile_ = pryx::dataPath() + "/tmp/missing.png";
-        core_->internetNotAvailable();
-        QVERIFY(!visibleQuestion());
+        ErrorWidget *error = onlyWindow<ErrorWidget>();
+        QVERIFY(error);
+        QCOMPARE(error->errorText(), QStringLiteral("Internet is not available"));
+        error->close();
+        flushDeletes();
     }
 
     void questionCancelMovesNothing()
     {
         const QString source = tempCapture("cancel.png");
-        core_->lastCaptureFile_ = source;
-        core_->internetNotAvailable();
+        core_->internetNotAvailable(source);
         MessageDialog *question = visibleQuestion();
         QVERIFY(question);
         QCOMPARE(question->data("type").toString(), QStringLiteral("questions"));
@@ -384,8 +455,7 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("old");
         }
-        core_->lastCaptureFile_ = source;
-        core_->internetNotAvailable();
+        core_->internetNotAvailable(source);
         MessageDialog *question = visibleQuestion();
         QVERIFY(question);
         DialogAnswerer answer;
@@ -403,22 +473,68 @@ private slots:
         QVERIFY(windowsOf<ErrorWidget>().isEmpty());
     }
 
+    // A target that cannot be written is reported and the capture stays; an
+    // existing target that cannot be replaced keeps its content.
+    void saveFailureIsReported_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("folder is a file") << testsupport::testRoot() + "/plain.txt/saved.png"
+                                          << "Cannot save the file ";
+        // Even root cannot remove or overwrite it.
+        QTest::newRow("existing, not replaceable") << "/proc/version" << "Cannot replace the file ";
+    }
+    void saveFailureIsReported()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, text);
+        {
+            QFile plain(testsupport::testRoot() + "/plain.txt");
+            QVERIFY(plain.open(QIODevice::WriteOnly));
+            plain.write("a regular file");
+        }
+        QFile before(target);
+        const QByteArray old = before.open(QIODevice::ReadOnly) ? before.readAll() : QByteArray();
+        before.close();
+        const QString source = tempCapture("unsaved.png");
+        core_->internetNotAvailable(source);
+        MessageDialog *question = visibleQuestion();
+        QVERIFY(question);
+        DialogAnswerer answer;
+        answer.name = target;
+        answer.start();
+        question->done(0);
+        flushDeletes();
+        QVERIFY(answer.sawSaveDialog);
+        ErrorWidget *error = onlyWindow<ErrorWidget>();
+        QVERIFY(error);
+        QCOMPARE(error->errorText(), text + target);
+        QVERIFY(QFile::exists(source));
+        QFile after(target);
+        QCOMPARE(after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray(), old);
+        error->close();
+        flushDeletes();
+    }
+
     void saveDialogCancelledMovesNothing()
     {
         const QString source = tempCapture("kept.png");
-        core_->lastCaptureFile_ = source;
+        core_->internetNotAvailable(source);
+        MessageDialog *question = visibleQuestion();
+        QVERIFY(question);
         DialogAnswerer answer;
         answer.start();
-        core_->internetNotAvailableResult(0);
+        question->done(0);
+        flushDeletes();
         QVERIFY(answer.sawSaveDialog);
         QVERIFY(QFile::exists(source));
+        QVERIFY(windowsOf<ErrorWidget>().isEmpty());
     }
 
     void vanishedCaptureIsReported()
     {
         const QString source = tempCapture("gone.png");
-        core_->lastCaptureFile_ = source;
-        core_->internetNotAvailable();
+        core_->internetNotAvailable(source);
         MessageDialog *question = visibleQuestion();
         QVERIFY(question);
         QFile::remove(source);   // the temporary folder was cleared meanwhile
@@ -429,6 +545,132 @@ private slots:
         QVERIFY(!error->errorText().isEmpty());
         error->close();
         flushDeletes();
+    }
+
+    // Real uploads to the stand-in that drops the connection. Two captures
+    // run at once: the first one's failure offers to save the first capture,
+    // not the later one that Core remembers as its last.
+    void failedCaptureUploadOffersItsOwnFile()
+    {
+        startStandIn();
+        st()->setValue("type_upload", "pryx");
+        QVERIFY(!startHeldCapture("first", true, Qt::red).isEmpty());
+        const QString first = core_->lastCaptureFile();
+        QVERIFY(QFile::exists(first));
+        QPixmap blue(24, 24);
+        blue.fill(Qt::blue);
+        core_->screenUpload(0, false, blue);
+        const QString second = core_->lastCaptureFile();
+        QVERIFY(second != first);
+        QVERIFY(standIn_.waitForRequests(3));   // the second one went through
+        QVERIFY(!visibleQuestion());
+        standIn_.release("first");
+        QTRY_VERIFY_WITH_TIMEOUT(visibleQuestion(), 15000);
+        const QString target = testsupport::testRoot() + "/first.png";
+        QFile::remove(target);
+        DialogAnswerer answer;
+        answer.name = target;
+        answer.start();
+        visibleQuestion()->done(0);
+        flushDeletes();
+        QVERIFY(!QFile::exists(first));
+        QCOMPARE(QImage(target).size(), QSize(16, 16));
+        QVERIFY(QFile::exists(second));
+        QVERIFY(windowsOf<ErrorWidget>().isEmpty());
+        endUploads();
+    }
+
+    // A files upload that fails the same way says so and offers no save,
+    // even with an earlier capture still in the temporary folder.
+    void failedFilesUploadOffersNoSave()
+    {
+        startStandIn();
+        standIn_.setScript(QJsonArray{
+            QJsonObject{{"method", "POST"}, {"path", "^/drive/v1/files"}, {"close", true}}});
+        st()->setValue("type_upload", "pryx");
+        st()->setValue("max_post_size", "1000000000");
+        st()->setValue("token", QStringLiteral("stored-token"));
+        const QString earlier = tempCapture("earlier capture.png");
+        core_->lastCaptureFile_ = earlier;
+        const QString own = testsupport::testRoot() + "/notes.txt";
+        {
+            QFile f(own);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("the user's own file");
+        }
+        core_->uploadData({own});
+        QTRY_VERIFY_WITH_TIMEOUT(onlyWindow<ErrorWidget>(), 15000);
+        QCOMPARE(onlyWindow<ErrorWidget>()->errorText(), QStringLiteral("Internet is not available"));
+        QVERIFY(standIn_.requests().size() >= 1);
+        QCOMPARE(standIn_.requests().first().answer, QStringLiteral("closed"));
+        QVERIFY(!visibleQuestion());
+        QVERIFY(QFile::exists(earlier));
+        QVERIFY(QFile::exists(own));
+        onlyWindow<ErrorWidget>()->close();
+        flushDeletes();
+        st()->setValue("token", QString());
+        endUploads();
+    }
+
+    // Cancel stops jobs that are really running (their bytes held by the
+    // stand-in) and announces no completion; the next upload that completes
+    // is announced again.
+    void cancelStopsRunningUploads()
+    {
+        startStandIn();
+        st()->setValue("type_upload", "pryx");
+        st()->setValue("show_upload", 1);
+        st()->setValue("show_last_upload", 1);
+        st()->setValue("max_post_size", "1000000000");
+        st()->setValue("token", QStringLiteral("stored-token"));
+        standIn_.setScript(QJsonArray{QJsonObject{{"method", "PUT"}, {"hold", "cancel"}}});
+        QPixmap pxm(16, 16);
+        pxm.fill(Qt::green);
+        core_->screenUpload(0, false, pxm);
+        const QString own = testsupport::testRoot() + "/held.txt";
+        {
+            QFile f(own);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("held by the stand-in");
+        }
+        core_->uploadData({own});
+        UploadModel *model = core_->uploadModel();
+        QCOMPARE(model->rowCount(), 2);
+        QVERIFY(standIn_.waitForRequests(2));   // both created, bytes held
+        const QList<HandlerUpload *> jobs = core_->networkExchange()->jobs();
+        QCOMPARE(jobs.size(), 2);
+        QList<QPointer<HandlerUpload>> alive;
+        QSignalSpy stopped0(jobs.at(0), &HandlerUpload::uploadStoped);
+        QSignalSpy stopped1(jobs.at(1), &HandlerUpload::uploadStoped);
+        for (HandlerUpload *job : jobs)
+            alive << job;
+        // The links arrive just after the stand-in logs the creates.
+        QTRY_VERIFY(onlyWindow<UploadWidget>() && onlyWindow<UploadWidget>()->isVisible());
+        UploadWidget *upload = onlyWindow<UploadWidget>();
+        QSignalSpy over(model, SIGNAL(uploadComplete()));
+
+        core_->cancelUpload();
+        QVERIFY(!upload->isVisible());
+        QVERIFY(core_->networkExchange()->jobs().isEmpty());
+        QTRY_COMPARE(stopped0.count() + stopped1.count(), 2);
+        QTRY_COMPARE(model->rowCount(), 0);
+        QTRY_COMPARE(over.count(), 1);   // the model's "all over" came...
+        flushDeletes();
+        for (const QPointer<HandlerUpload> &job : alive)
+            QVERIFY(job.isNull());
+        LastUploadWidget *last = onlyWindow<LastUploadWidget>();
+        QVERIFY(!last || !last->isVisible());   // ...and is no completion
+        standIn_.release("cancel");
+        QTest::qWait(300);
+        QVERIFY(windowsOf<ErrorWidget>().isEmpty());
+        QVERIFY(!visibleQuestion());
+
+        standIn_.setScript({});
+        core_->screenUpload(0, false, pxm);
+        QTRY_VERIFY_WITH_TIMEOUT(onlyWindow<LastUploadWidget>() && onlyWindow<LastUploadWidget>()->isVisible(),
+                                 15000);
+        st()->setValue("token", QString());
+        endUploads();
     }
 
     // Without a stored login the login window comes (one, kept); with one
@@ -464,6 +706,28 @@ private slots:
         QVERIFY(error->isVisible());
         QVERIFY2(error->errorText().contains("127.0.0.1:6609"), qPrintable(error->errorText()));
         error->close();
+        flushDeletes();
+    }
+
+    void registrationDestroyClosesAndFreesTheLoginWindow()
+    {
+        Setting::instance()->setValue("token", QString());
+        QVERIFY(!core_->checkAutorization());
+        QPointer<AutorizationWidget> login = onlyWindow<AutorizationWidget>();
+        QVERIFY(login);
+        QTRY_VERIFY(login->isVisible());
+        QSignalSpy closed(login.data(), SIGNAL(closed()));
+        core_->registrationWidgetDestroy();
+        QVERIFY(!login->isVisible());
+        QCOMPARE(closed.count(), 1);
+        flushDeletes();
+        QVERIFY(login.isNull());
+        QVERIFY(windowsOf<AutorizationWidget>().isEmpty());
+        // The next need of a login makes a new one.
+        QVERIFY(!core_->checkAutorization());
+        QVERIFY(onlyWindow<AutorizationWidget>());
+        QTRY_VERIFY(onlyWindow<AutorizationWidget>()->isVisible());
+        core_->registrationWidgetDestroy();
         flushDeletes();
     }
 

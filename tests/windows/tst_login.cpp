@@ -297,6 +297,24 @@ private slots:
                  QStringList({"stopArrowAnimation", "showMainWindow", "registrationWidgetDestroy"}));
     }
 
+    // The social login hid the window; its "internet" error, arriving later,
+    // brings the window back with the proxy form, not reset to the e-mail step.
+    void internetErrorAfterSocialLoginShowsTheWindowAgain()
+    {
+        press("social_fb");
+        QCOMPARE(account_.calls, QStringList{"social:fb"});
+        QVERIFY(!w_->isVisible());
+        account_.calls.clear();
+        emit account_.authError("internet", "Internet connect not found");
+        QVERIFY(w_->isVisible());
+        QVERIFY(shown("proxyForm"));
+        QVERIFY(!shown("form"));
+        QVERIFY(!shown("socialPanel"));
+        QCOMPARE(text("proxyError"), QStringLiteral("Internet connect not found"));
+        QCOMPARE(frame(), QSize(430, 390));
+        QCOMPARE(account_.calls, QStringList());
+    }
+
     void socialLoginWithoutInternetStaysVisible_data()
     {
         QTest::addColumn<QString>("icon");

@@ -702,6 +702,7 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::newRow("cancel") << "cancel";
         QTest::newRow("escape") << "escape";
+        QTest::newRow("close button") << "close";
         QTest::newRow("reset") << "reset";
     }
     void leavingAfterChangeRestores()
@@ -718,6 +719,8 @@ private slots:
         } else if (how == "escape") {
             w_->rootObject()->forceActiveFocus();
             QTest::keyClick(w_.data(), Qt::Key_Escape);
+        } else if (how == "close") {
+            clickOn(w_.data(), closeButton());
         } else {
             click("resetButton");
         }

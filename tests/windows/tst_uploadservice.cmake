@@ -1,0 +1,2 @@
+# Shows the real windows on the shared display.
+set_tests_properties(${TEST_NAME} PROPERTIES RESOURCE_LOCK x11_input TIMEOUT 120)
