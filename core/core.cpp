@@ -23,6 +23,7 @@
 #include "core/paths.h"
 #include "core/servicehosts.h"
 #include "core/setting.h"
+#include "network/dropboxauth.h"
 #include "network/handleftpupload.h"
 #include "network/handlesftpupload.h"
 #include "network/networkexchange.h"
@@ -118,6 +119,8 @@ Core::Core() : QObject(nullptr)
         userInfoTimer_.start();
     }
     qmlRegisterType<Autorization>("Core", 1, 0, "Autorization");
+    qmlRegisterType<DropboxAuth>("Core", 1, 0, "DropboxAuth");
+    qmlRegisterType<HandleFTPUpload>("PryxComponent", 1, 0, "HandleFTPUpload");
 
     qmlRegisterType<UploadModel>("UploadModel", 1, 0, "UploadModel");
 

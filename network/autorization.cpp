@@ -115,6 +115,15 @@ QString maskedUrl(QUrl url)
     return url.toString(QUrl::FullyEncoded);
 }
 
+// A text that may quote the URL (a reply's error string): the same secrets
+// replaced wherever a query names them.
+QString maskedText(QString text)
+{
+    static const QRegularExpression secret(
+        QStringLiteral("([?&](?:client_secret|code|password)=)[^&#\\s]*"));
+    return text.replace(secret, QStringLiteral("\\1") + QLatin1String(kHidden));
+}
+
 QByteArray maskedHeader(const QByteArray &name, const QByteArray &value)
 {
     if (name.compare("Authorization", Qt::CaseInsensitive) != 0)
@@ -470,7 +479,7 @@ QString Autorization::errorReport(QNetworkReply *reply, const QByteArray &body) 
     QString text = QStringLiteral("------------ Autorization ERROR ------------\n"
                                   "************ ERROR INFO ************\n");
     text += QStringLiteral("Error id:") + QString::number(int(reply->error())) + QLatin1Char('\n');
-    text += QStringLiteral("Error string:") + reply->errorString();
+    text += QStringLiteral("Error string:") + maskedText(reply->errorString());
     text += QStringLiteral("\n************ ********** ************");
     text += QStringLiteral("\n************ HEADER INFO ************");
     text += QLatin1Char('\n');

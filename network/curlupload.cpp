@@ -159,10 +159,20 @@ size_t readCallback(char *buffer, size_t size, size_t count, void *userdata)
     return size_t(n);
 }
 
-// The path of a remote file as an SFTP quote command takes it.
+// The path of a remote file as an SFTP quote command takes it. The upload URL
+// puts a path below "~" in the login folder; the quote command gets it as a
+// relative path, which the server resolves from that same folder.
 QByteArray quotedRemotePath(const QString &path, const QString &name)
 {
-    QByteArray p = ("/" + path + "/" + name).toUtf8();
+    QString full;
+    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/"))) {
+        full = path.mid(1) + "/" + name;
+        while (full.startsWith(QLatin1Char('/')))
+            full.remove(0, 1);
+    } else {
+        full = "/" + path + "/" + name;
+    }
+    QByteArray p = full.toUtf8();
     p.replace('\\', "\\\\");
     p.replace('"', "\\\"");
     return '"' + p + '"';

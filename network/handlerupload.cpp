@@ -530,14 +530,19 @@ void HandlerUpload::stopUpload()
         stopPending_ = true;     // archiveEnded() finishes the stop
         return;
     }
-    if (worker_ && worker_->isRunning()) {
-        stopPending_ = true;
-        if (auto *curl = qobject_cast<CurlUploadThread *>(worker_.data()))
-            curl->cancel();
-        if (auto *dropbox = qobject_cast<HandleDropboxUpload *>(worker_.data()))
-            dropbox->cancel();
-        connect(worker_, &QThread::finished, this, &HandlerUpload::finishStopped);
-        return;
+    if (worker_) {
+        // Connected before the look: a thread that ends right after it still
+        // ends the job (finishStopped runs once).
+        connect(worker_, &QThread::finished, this, &HandlerUpload::finishStopped,
+                Qt::UniqueConnection);
+        if (worker_->isRunning()) {
+            stopPending_ = true;
+            if (auto *curl = qobject_cast<CurlUploadThread *>(worker_.data()))
+                curl->cancel();
+            if (auto *dropbox = qobject_cast<HandleDropboxUpload *>(worker_.data()))
+                dropbox->cancel();
+            return;
+        }
     }
     finishStopped();
 }

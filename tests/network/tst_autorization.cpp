@@ -11,6 +11,7 @@
 #include <QHttpMultiPart>
 #include <QJsonArray>
 #include <QNetworkReply>
+#include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQmlExpression>
@@ -275,6 +276,27 @@ private slots:
         const QVariant result = expr.evaluate();
         QVERIFY2(!expr.hasError(), qPrintable(expr.error().toString()));
         QVERIFY(result.toBool());
+    }
+
+    // The types Core registers for the pages; each is creatable.
+    void qmlTypes_data()
+    {
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("Autorization") << "Core" << "Autorization";
+        QTest::newRow("DropboxAuth") << "Core" << "DropboxAuth";
+        QTest::newRow("HandleFTPUpload") << "PryxComponent" << "HandleFTPUpload";
+    }
+    void qmlTypes()
+    {
+        QFETCH(QString, module);
+        QFETCH(QString, type);
+        QQmlEngine engine;
+        QQmlComponent c(&engine);
+        c.setData(QStringLiteral("import QtQml 2.0\nimport %1 1.0\n%2 {}\n").arg(module, type).toUtf8(), QUrl());
+        QScopedPointer<QObject> object(c.create());
+        QVERIFY2(object, qPrintable(c.errorString()));
+        QCOMPARE(QString::fromLatin1(object->metaObject()->className()), type);
     }
 
     void init()
@@ -598,6 +620,27 @@ private slots:
         QVERIFY(late.readAll().startsWith("HTTP/1.1 400 OK\r\n"));
         QTest::qWait(200);
         QCOMPARE(to("/oauth2/token").size(), 1);
+    }
+
+    // A refused code exchange is logged without the client secret and the code.
+    void failedCodeExchangeLogMasked()
+    {
+        QVERIFY(script("/oauth2/token", 400, R"({"error":"invalid_grant"})"));
+        const QByteArray before = readLog();
+        account_->openFbUrl();
+        QCOMPARE(opened_.size(), 1);
+        QString code;
+        browse(opened_.at(0), &code);
+        QVERIFY(code.startsWith("code-"));
+        QTRY_VERIFY(readLog().mid(before.size()).contains("/oauth2/token"));
+        QCOMPARE(to("/oauth2/token").size(), 1);
+        QVERIFY(!account_->isAuth());
+        const QByteArray added = readLog().mid(before.size());
+        QVERIFY2(added.contains("client_secret=%3Chidden%3E") || added.contains("client_secret=<hidden>"),
+                 added.constData());
+        QVERIFY2(!added.contains("4hqw7b2zt9xk0mdp3vfr8sn5lcy6ej1ga2ub7ot4wi9qk3mx5z"), added.constData());
+        QVERIFY2(!added.contains(code.toUtf8()), added.constData());
+        QVERIFY2(!added.contains(QUrl::toPercentEncoding(code)), added.constData());
     }
 
     void codeWithoutPendingLoginRefused()

@@ -285,6 +285,79 @@ private slots:
         QCOMPARE(complete.count(), 0);
     }
 
+    void tokenReplyWithoutToken_data()
+    {
+        QTest::addColumn<QJsonValue>("reply");
+        QTest::newRow("no access_token") << QJsonValue(QJsonObject{{"token_type", "bearer"}, {"uid", "1"}});
+        QTest::newRow("empty access_token") << QJsonValue(QJsonObject{{"access_token", ""}});
+        QTest::newRow("not JSON") << QJsonValue(QStringLiteral("<html>welcome</html>"));
+    }
+    // A 200 reply that carries no token is an error; the account keeps the
+    // token it had, in memory and in the settings.
+    void tokenReplyWithoutToken()
+    {
+        QFETCH(QJsonValue, reply);
+        Setting *s = Setting::instance();
+        s->setValue("drop_box_token_apiv2", "old-token", true);
+        DropboxAuth account;
+        QVERIFY(account.isAuth());
+        QSignalSpy errors(&account, &DropboxAuth::error);
+        QSignalSpy complete(account.client()->dropboxAuth(), &QDropboxAuth::authComplete);
+        standin_.setControl(QJsonObject{{"token_reply", reply}});
+        const int calls = standin_.requests("/oauth2/token/").size();
+        account.client()->dropboxAuth()->codeComplete("some-code");
+        const bool failed = QTest::qWaitFor([&] { return errors.count() > 0; }, 10000);
+        standin_.setControl({});
+        QVERIFY(failed);
+        QCOMPARE(standin_.requests("/oauth2/token/").size(), calls + 1);
+        QCOMPARE(errors.count(), 1);
+        QVERIFY2(errors.first().first().toString().startsWith("Auth error: "),
+                 qPrintable(errors.first().first().toString()));
+        QCOMPARE(complete.count(), 0);
+        QVERIFY(account.isAuth());
+        QCOMPARE(account.accessToken(), QStringLiteral("old-token"));
+        QCOMPARE(s->getValue("drop_box_token_apiv2", true).toString(), QStringLiteral("old-token"));
+    }
+
+    void unreadableUpload_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("no read permission") << "chmod 000";
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("missing") << "missing";
+    }
+    // A path that cannot be read gives an error and sends nothing: never an
+    // empty file reported as uploaded.
+    void unreadableUpload()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        QString path = dir.path() + "/shot.png";
+        if (kind == "chmod 000") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(1000, 'x')) == 1000);
+            f.close();
+            QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+            QFile probe(path);
+            if (probe.open(QIODevice::ReadOnly))
+                QSKIP("the file stays readable with no permission bits (running as root)");
+        } else if (kind == "folder") {
+            QVERIFY(QDir().mkpath(path));
+        }
+        QDropboxAuth auth("raqopvnhsyfmke3", "okbewm4716t9zqh");
+        auth.setAccessToken(standin_.token());
+        QDropboxFile file(&auth);
+        QSignalSpy errors(&file, &QDropboxFile::error);
+        QSignalSpy links(&file, &QDropboxFile::shareLinkComplete);
+        const int uploads = standin_.requests("/2/files/upload").size();
+        file.upload(path, true);
+        QTest::qWait(300);
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.first().first().toString(), "DropboxFile: cannot read " + path);
+        QCOMPARE(links.count(), 0);
+        QCOMPARE(standin_.requests("/2/files/upload").size(), uploads);
+    }
+
     void sameTokenEmitsNothing()
     {
         QDropboxAuth auth("k", "s");

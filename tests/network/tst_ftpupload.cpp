@@ -102,6 +102,7 @@ private slots:
         testsupport::SftpServerOptions so;
         so.root = sftpRoot_;
         so.hostKey = root + "/sftp_host_key";
+        so.home = "/home/tester";   // "~" is not the root
         so.user = user_;
         so.password = password_;
         QVERIFY2(testsupport::startSftpServer(sftp_, so, &err), qPrintable(err));
@@ -139,6 +140,34 @@ private slots:
         QCOMPARE(readAll(rootOf(sftp) + "/" + folder + "/" + name), readAll(file));
         // Only the finished file is left on the server.
         QCOMPARE(QDir(rootOf(sftp) + "/" + folder).entryList(QDir::Files), QStringList{name});
+    }
+
+    void homeRelativePath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("below");   // below the login folder
+        QTest::newRow("home") << "~" << "";
+        QTest::newRow("below home") << "~/shots/2024" << "/shots/2024";
+    }
+    // A path from "~" puts the file in the login folder, where the rename
+    // after the transfer also looks; a second upload replaces the first.
+    void homeRelativePath()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, below);
+        const QString home = sftpRoot_ + "/home/tester";
+        QDir(home).mkpath("." + below);
+        for (quint32 seed : {21u, 22u}) {
+            const QString file = testsupport::makeDataFile(src_ + "/home/h s.bin", 70000, seed);
+            UploadJobProbe job(true);
+            job.upload({file}, user_, password_, "127.0.0.1", path, sftp_.port(), QString(), false);
+            QVERIFY(job.waitEnded());
+            QCOMPARE(job.errors, QStringList());
+            QCOMPARE(job.completes, 1);
+            QCOMPARE(readAll(home + below + "/h s.bin"), readAll(file));
+            QCOMPARE(QDir(home + below).entryList(QDir::Files), QStringList{"h s.bin"});
+        }
+        QVERIFY(!QFileInfo::exists(sftpRoot_ + "/~"));
     }
 
     void archives_data()
@@ -219,7 +248,9 @@ private slots:
             QTest::newRow(qPrintable(p + "refused port")) << s << password_ << 1 << "fail"
                                                           << "Couldn't connect to server";
             QTest::newRow(qPrintable(p + "missing remote folder"))
-                << s << password_ << -1 << "no such folder/below" << (s ? "" : "");
+                << s << password_ << -1 << "no such folder/below"
+                << (s ? "Remote file not found (Upload failed: No such file or directory"
+                      : "Access denied to remote resource (Server denied you to change to the given directory)");
         }
     }
     // Each failure ends in error with a clear text; nothing is reported as
@@ -246,6 +277,7 @@ private slots:
         QVERIFY2(job.errors.first().contains(expected), qPrintable(job.errors.first()));
         QVERIFY(!job.errors.first().contains(password_));
         QVERIFY(!QFile::exists(rootOf(sftp) + "/fail/x.bin"));
+        QVERIFY(!QFileInfo::exists(rootOf(sftp) + "/no such folder"));
     }
 
     void serverGone_data()

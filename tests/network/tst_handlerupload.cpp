@@ -504,6 +504,84 @@ private slots:
         QVERIFY(watch.allFreedOnce());
     }
 
+    void archiveFailure_data()
+    {
+        QTest::addColumn<bool>("blockTmp");   // a file where the temporary folder goes
+        QTest::newRow("no temporary folder") << true;
+        QTest::newRow("entry gone") << false;
+    }
+    // An archive that cannot be written: one error, no transfer, no archive
+    // left; the job stays listed until Cancel.
+    void archiveFailure()
+    {
+        QFETCH(bool, blockTmp);
+        QStringList files{makeFile("a.txt", 1000)};
+        if (blockTmp) {
+            QDir(pryx::tmpPath()).removeRecursively();
+            QFile blocker(pryx::dataPath() + "tmp");
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        } else {
+            files << dir + "/gone.txt";
+        }
+        NetworkExchange ex;
+        JobWatch watch;
+        QSignalSpy errors(&ex, &NetworkExchange::error);
+        QSignalSpy offline(&ex, &NetworkExchange::internetNotAvailable);
+        QSignalSpy complete(model, &UploadModel::uploadComplete);
+        ex.uploadDataZip(files);
+        QCOMPARE(ex.jobs().size(), 1);
+        HandlerUpload *job = ex.jobs().first();
+        watch.track(job);
+        const bool ended = waitEnd(complete, errors, offline);
+        QTest::qWait(300);
+        if (blockTmp)
+            QFile::remove(pryx::dataPath() + "tmp");
+        QVERIFY(ended);
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors[0][0].toString(), QStringLiteral("Could not create the archive"));
+        QCOMPARE(offline.count() + complete.count(), 0);
+        QVERIFY(!job->isArchiving());
+        QVERIFY(requestsOf("PUT", "/upload/").isEmpty());
+        QVERIFY(requestsOf("POST", "/upload/").isEmpty());
+        QVERIFY(QDir(pryx::tmpPath()).entryList({"*.zip"}).isEmpty());
+        QCOMPARE(model->rowCount(), 1);
+        ex.stopUploads();
+        flushDeletes();
+        QVERIFY(watch.allFreedOnce());
+    }
+
+    // Cancel just as the worker thread ends (an FTP job without a host ends at
+    // once): every job still ends with uploadStoped and is freed. The moment
+    // of the cancel is swept across the thread's short life.
+    void cancelAsWorkerEnds()
+    {
+        Setting::instance()->setValue("ftp_host", "");
+        Setting::instance()->setValue("is_ftp_error_upload_pryx", "false");
+        const QString file = makeFile("w.txt", 10);
+        JobWatch watch;
+        int stopped = 0;
+        QElapsedTimer spin;
+        for (int i = 0; i < 3000; ++i) {
+            auto *job = new HandlerUpload(HandlerUpload::TargetFtp, nullptr);
+            watch.track(job);
+            connect(job, &HandlerUpload::uploadStoped, this, [&stopped] { ++stopped; });
+            job->uploadData({file}, HandlerUpload::AfterNone, HandlerUpload::UploadFiles);
+            const qint64 waitNs = (i % 300) * 500;   // 0 to 150 us
+            spin.start();
+            while (spin.nsecsElapsed() < waitNs) {
+            }
+            job->stopUpload();
+            QDeadlineTimer deadline(5000);
+            while (watch.freed.value(job) == 0 && !deadline.hasExpired()) {
+                flushDeletes();
+                QThread::usleep(20);
+            }
+            QVERIFY2(watch.freed.value(job) == 1, qPrintable(QStringLiteral("job %1 never ended").arg(i)));
+        }
+        QCOMPARE(stopped, 3000);
+        QVERIFY(watch.allFreedOnce());
+    }
+
     // The owner going away while an archive is written waits for the task.
     void destroyDuringArchive()
     {

@@ -8,9 +8,11 @@
 #include "network/uploadarchive.h"
 #include "network/uploadmodel.h"
 #include "network/uploadservices.h"
+#include "support/standin.h"
 #include "support/testsupport.h"
 #include "support/uploadservers.h"
 
+#include <QCryptographicHash>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -22,6 +24,7 @@ class TestUploadDispatch : public QObject
     Q_OBJECT
     testsupport::ScriptServer ftp_;
     testsupport::ScriptServer sftp_;
+    testsupport::StandIn service_;
     QString ftpRoot_, sftpRoot_, src_;
     UploadModel *model_ = nullptr;
     QStringList shownErrors_;
@@ -48,6 +51,9 @@ private slots:
         so.root = sftpRoot_;
         so.hostKey = root + "/sftp_host_key";
         QVERIFY2(testsupport::startSftpServer(sftp_, so, &err), qPrintable(err));
+        QVERIFY2(service_.start(), qPrintable(service_.error()));
+        pryxnet::services().isAuth = [] { return true; };
+        pryxnet::services().token = [] { return QStringLiteral("tok-1"); };
         model_ = new UploadModel(this);
         pryxnet::services().uploadModel = [this] { return model_; };
         pryxnet::services().showError = [this](const QString &t) { shownErrors_ << t; };
@@ -235,6 +241,67 @@ private slots:
         ex.stopUploads();
         flushDeletes();
         QCOMPARE(complete.count(), 1);
+    }
+
+    void ftpFallback_data()
+    {
+        QTest::addColumn<bool>("fallback");
+        QTest::newRow("fallback") << true;
+        QTest::newRow("no fallback") << false;
+    }
+    // A failed FTP job goes to the web service when the setting asks for it:
+    // the same job creates the file there and sends it; otherwise the service
+    // hears nothing.
+    void ftpFallback()
+    {
+        QFETCH(bool, fallback);
+        Setting::instance()->setValue("type_upload", "ftp");
+        Setting::instance()->setValue("is_sftp", "false");
+        Setting::instance()->setValue("ftp_path", "");
+        Setting::instance()->setValue("ftp_password", "wrong", true);
+        Setting::instance()->setValue("is_ftp_error_upload_pryx", fallback ? "true" : "false");
+        auto apiHost = pryxnet::services().apiHost;
+        pryxnet::services().apiHost = [this] { return service_.host(); };
+        service_.clearLog();
+        const QString file = testsupport::makeDataFile(src_ + "/fallback.bin", 5000, 9);
+        NetworkExchange ex;
+        QSignalSpy errors(&ex, &NetworkExchange::error);
+        QSignalSpy links(&ex, &NetworkExchange::readyLink);
+        QSignalSpy complete(model_, &UploadModel::uploadComplete);
+        ex.uploadFiles({file});
+        QPointer<HandlerUpload> job = ex.jobs().first();
+        const bool failed = errors.wait(30000);
+        bool settled = true;
+        if (fallback)
+            settled = QTest::qWaitFor([&] { return complete.count() > 0; }, 15000);
+        else
+            QTest::qWait(1000);
+        pryxnet::services().apiHost = apiHost;
+        Setting::instance()->setValue("ftp_password", "secret", true);
+        QVERIFY(failed);
+        QVERIFY(settled);
+        QCOMPARE(errors.count(), 1);
+        QVERIFY2(errors[0][0].toString().startsWith("FTP upload failed: "),
+                 qPrintable(errors[0][0].toString()));
+        const auto requests = service_.requests();
+        if (fallback) {
+            QCOMPARE(requests.size(), 2);
+            QCOMPARE(requests[0].method, QStringLiteral("POST"));
+            QVERIFY2(requests[0].path.startsWith("/drive/v1/files"), requests[0].path.constData());
+            QCOMPARE(requests[1].method, QStringLiteral("PUT"));
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(requests[1].sha256, QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex());
+            QCOMPARE(complete.count(), 1);
+            QVERIFY(links.last()[0].toString().startsWith("https://" + service_.host() + "/"));
+            flushDeletes();
+            QVERIFY(job.isNull());
+        } else {
+            QVERIFY(requests.isEmpty());
+            QCOMPARE(complete.count(), 0);
+            QCOMPARE(model_->rowCount(), 1);
+            ex.stopUploads();
+        }
     }
 
     // Cancel while the worker thread runs: freed only after the thread ended.

@@ -10,6 +10,8 @@ Behaviour for the next requests can be changed by writing a JSON object to
   {"share_status": 500}    answer shared-link requests with that status
   {"hang": 30}             read an upload, then wait that many seconds
   {"delay": 1}             read an upload, wait, then answer as usual
+  {"token_reply": x}       answer token requests with 200 and x (an object as
+                           JSON, a string as plain text)
 """
 
 import argparse
@@ -125,6 +127,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             (ARGS.app_key + ":" + ARGS.app_secret).encode()).decode()
         if self.headers.get("Authorization") != basic:
             return self.reply(401, {"error": "invalid_client"})
+        forced = control().get("token_reply")
+        if isinstance(forced, dict):
+            return self.reply(200, forced)
+        if isinstance(forced, str):
+            return self.reply(200, text=forced)
         form = dict(urllib.parse.parse_qsl(body.decode("utf-8")))
         with LOCK:
             redirect = CODES.pop(form.get("code", ""), None)

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """SFTP server for the tests on paramiko: one user with a password, a root
-folder shown as "/", on 127.0.0.1 only, no system user needed. The host key
-is read from --host-key, or made there when the file is missing. Prints
-"PORT <n>" once it listens."""
+folder shown as "/", on 127.0.0.1 only, no system user needed. Relative paths
+start at the login folder --home ("/" unless given). The host key is read from
+--host-key, or made there when the file is missing. Prints "PORT <n>" once it
+listens."""
 import argparse
 import os
 import socket
@@ -20,6 +21,7 @@ ap.add_argument("--password", required=True)
 ap.add_argument("--host-key", required=True)
 ap.add_argument("--port", type=int, default=0)
 ap.add_argument("--throttle", type=int, default=0, help="upload bytes per second")
+ap.add_argument("--home", default="/", help="login folder, below the root; relative paths start there")
 a = ap.parse_args()
 
 
@@ -81,8 +83,9 @@ class Handle(SFTPHandle):
 
 class Files(SFTPServerInterface):
     def canonicalize(self, path):
-        p = os.path.normpath("/" + path.lstrip("/"))
-        return p
+        if not path.startswith("/"):
+            path = a.home.rstrip("/") + "/" + path
+        return os.path.normpath("/" + path.lstrip("/"))
 
     def real(self, path):
         return os.path.join(ROOT, self.canonicalize(path).lstrip("/"))

@@ -68,6 +68,10 @@ bool startSftpServer(ScriptServer &server, const SftpServerOptions &o, QString *
                      "--host-key", o.hostKey, "--port", QString::number(o.port)};
     if (o.throttle > 0)
         args << "--throttle" << QString::number(o.throttle);
+    if (!o.home.isEmpty()) {
+        QDir(o.root).mkpath(QLatin1Char('.') + o.home);
+        args << "--home" << o.home;
+    }
     return server.start(QStringLiteral("sftpserver.py"), args, error);
 }
 

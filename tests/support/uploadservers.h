@@ -35,6 +35,7 @@ struct FtpServerOptions {
 struct SftpServerOptions {
     QString root;
     QString hostKey;    // made when the file is missing
+    QString home;       // login folder below the root ("/" when empty); made at start
     QString user = QStringLiteral("tester");
     QString password = QStringLiteral("secret");
     int port = 0;
