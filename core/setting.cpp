@@ -108,6 +108,8 @@ QVariant Setting::getValue(QString name, bool is_encrypt)
         return *it;
     }
 
+    if (!is_encrypt && absent_.contains(name))
+        return nullDefault(name);
     QVariant value = getValueDB(name);
     if (is_encrypt) {
         const QString token = getValue(QStringLiteral("token")).toString();
@@ -117,12 +119,20 @@ QVariant Setting::getValue(QString name, bool is_encrypt)
         return nonNull(plain);
     }
     if (value.isNull()) {
-        if (name == QLatin1String("showMagnifier") || name == QLatin1String("shortLink"))
-            return false;
-        return QVariant();
+        // Remembered, so a key that is not stored costs no second database
+        // read (each read waits for the database thread).
+        absent_.insert(name);
+        return nullDefault(name);
     }
     cache_.insert(name, value);
     return value;
+}
+
+QVariant Setting::nullDefault(const QString &name)
+{
+    if (name == QLatin1String("showMagnifier") || name == QLatin1String("shortLink"))
+        return false;
+    return QVariant();
 }
 
 void Setting::setValue(QString name, QVariant value, bool is_encrypt)
@@ -135,6 +145,7 @@ void Setting::setValue(QString name, QVariant value, bool is_encrypt)
                        << (isSecret(name, is_encrypt) ? QVariant(QStringLiteral("<hidden>")) : value)
                        << is_encrypt;
 
+    absent_.remove(name);
     if (is_encrypt) {
         // Always written: a cache that holds the same text (for instance the
         // empty text of a logout) must not keep an old ciphertext in the file.

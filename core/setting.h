@@ -3,6 +3,7 @@
 // with encrypted values for credentials and change signals for QML.
 
 #include <QHash>
+#include <QSet>
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -152,11 +153,14 @@ signals:
     void databaseError(QString message);
 
 private:
+    static QVariant nullDefault(const QString &name);
     Setting();
     void reportDatabaseError(const QString &message);
 
     SqlDatabase *database_ = nullptr;
     QHash<QString, QVariant> cache_;
+    // Keys the database does not hold.
+    QSet<QString> absent_;
     QTranslator *translator_ = nullptr;
     QString databaseError_;
 };

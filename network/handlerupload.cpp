@@ -512,7 +512,9 @@ void HandlerUpload::abortRequests()
             if (r->isRunning())
                 r->abort();
         }
-        m->deleteLater();
+        // Not deleted here: a manager may still be delivering the reply that
+        // led to this call, further up the stack (settings reads run events).
+        // The managers go with the job.
     }
     managers_.clear();
     running_.clear();

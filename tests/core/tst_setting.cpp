@@ -287,6 +287,26 @@ private slots:
         QCOMPARE(s()->colorColorLine(), 7);
     }
 
+    // Each database read waits for the database thread and runs events
+    // meanwhile; a key the file does not hold is asked for only once.
+    void missingKeyIsReadOnce()
+    {
+        QVERIFY(s()->getValue("proxy_host").isNull());
+        QCOMPARE(s()->getValue("shortLink"), QVariant(false));
+        QVERIFY(s()->flush());
+        const quint64 before = statements();
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(s()->getValue("proxy_host").isNull());
+            QCOMPARE(s()->getValue("shortLink"), QVariant(false));
+        }
+        QVERIFY(s()->flush());
+        QCOMPARE(statements(), before);
+        s()->setValue("proxy_host", "10.0.0.1");
+        QCOMPARE(s()->getValue("proxy_host").toString(), QString("10.0.0.1"));
+        QVERIFY(s()->flush());
+        QCOMPARE(s()->getValueDB("proxy_host").toString(), QString("10.0.0.1"));
+    }
+
     void flagsReadAsBooleans_data()
     {
         QTest::addColumn<QVariant>("stored");
