@@ -141,6 +141,10 @@
         <source>File not found</source>
         <translation>Файл не найден</translation>
     </message>
+    <message>
+        <source>Internet is not available</source>
+        <translation>Интернет недоступен</translation>
+    </message>
 </context>
 <context>
     <name>CurlUploadThread</name>
@@ -879,6 +883,10 @@
     <message>
         <source>Do not show this window</source>
         <translation>Больше не показывать это окно</translation>
+    </message>
+    <message>
+        <source>Press &quot;Play&quot; and use wheel or application scroll and drop his down</source>
+        <translation>Нажмите «Play» и прокручивайте колесом мыши или полосой прокрутки приложения вниз</translation>
     </message>
 </context>
 <context>

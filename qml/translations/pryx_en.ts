@@ -141,6 +141,10 @@
         <source>News and answers in our Telegram channel: %1&lt;br&gt;Write to the support team: %2&lt;br&gt;Ask the community on the help forum: %3</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Internet is not available</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CurlUploadThread</name>
@@ -878,6 +882,10 @@
     </message>
     <message>
         <source>Do not show this window</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Press &quot;Play&quot; and use wheel or application scroll and drop his down</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
