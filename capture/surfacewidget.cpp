@@ -82,7 +82,9 @@ SurfaceWidget::SurfaceWidget(QWindow *parent, QObject *core)
     : QQuickView(parent), core_(core), coreGiven_(core != nullptr)
 {
     init();
-    setColor(Qt::transparent);
+    // Opaque: the frozen desktop covers the whole window, and an opaque
+    // back buffer makes the first frame much cheaper to draw and show.
+    setColor(Qt::black);
 }
 
 SurfaceWidget::~SurfaceWidget()
@@ -117,7 +119,7 @@ void SurfaceWidget::init()
     emit isPonoramWorkChanged(false);
 
     QSurfaceFormat fmt = format();
-    fmt.setAlphaBufferSize(8);
+    fmt.setAlphaBufferSize(0);
     fmt.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     setFormat(fmt);
     platform::setStayOnTopFlags(this);
