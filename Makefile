@@ -26,7 +26,8 @@ test: build
 
 bench: build
 	@cmake --build $(BUILD) --target benches -j $(JOBS)
-	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; xvfb-run -a -s "-screen 0 1920x1080x24" sh tests/support/isolate.sh $$b || exit 1; done
+	@for b in $(BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; \
+	  echo "== $$b"; xvfb-run -a -s "-screen 0 7680x2160x24" sh tests/support/isolate.sh $$b || exit 1; done
 
 clean:
 	rm -rf $(BUILD)
