@@ -21,6 +21,7 @@
 #include "capture/surfaceselector.h"
 #include "capture/surfacewidget.h"
 #include "core/corelogin.h"
+#include "core/keptwindow.h"
 #include "core/paths.h"
 #include "core/setting.h"
 #include "platform/desktopgrab.h"
@@ -170,8 +171,7 @@ void Core::showLoginWindow()
 {
     if (QObject *account = accountObject())
         QMetaObject::invokeMethod(account, "resetAutorization");
-    if (!autorizationWidget_)
-        autorizationWidget_ = new AutorizationWidget();
+    pryx::ensureWindow(autorizationWidget_);
     autorizationWidget_->show();
 }
 
@@ -255,8 +255,7 @@ void Core::screen(bool fullscreen, bool quick)
         showLoginWindow();
         return;
     }
-    if (!mainToolWidget_)
-        mainToolWidget_ = new MainToolWidget();
+    pryx::ensureWindow(mainToolWidget_);
     mainToolWidget_->hide();
     mainToolWidget_->setPosition(-1000, -1000);
 

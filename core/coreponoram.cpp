@@ -1,6 +1,7 @@
 // Core's panorama paths: the window-scrolling panorama screen, the panorama
 // editor and the upload of their results.
 #include "core/core.h"
+#include "core/keptwindow.h"
 
 #include "capture/surfaceponoramscreen.h"
 #include "capture/surfacewidget.h"
@@ -73,8 +74,7 @@ void Core::ponoramScreen()
     // A running window-scrolling loop must not lose its view.
     if (panoramaScreen_ && panoramaScreen_->isScrolling())
         return;
-    if (!mainToolWidget_)
-        mainToolWidget_ = new MainToolWidget();
+    pryx::ensureWindow(mainToolWidget_);
     mainToolWidget_->hide();
     mainToolWidget_->setPosition(-1000, -1000);
     if (panoramaScreen_) {

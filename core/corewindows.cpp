@@ -2,6 +2,7 @@
 // one use, the reminder balloon, the help box and the save offer that follows
 // a missing network.
 #include "core/core.h"
+#include "core/keptwindow.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -71,27 +72,12 @@ bool moveReplacing(const QString &source, const QString &target)
     return true;
 }
 
-// Makes the kept window of field unless it exists; true when it was made.
-// Building a page may read settings and so run a nested event loop, in which
-// another call can make the same window first: the later one is dropped.
-template <class W> bool ensureWindow(W *&field)
-{
-    if (field)
-        return false;
-    W *made = new W();
-    if (field) {
-        made->deleteLater();
-        return false;
-    }
-    field = made;
-    return true;
-}
 } // namespace
 
 void Core::showMainWindow()
 {
     qDebug() << Q_FUNC_INFO;
-    ensureWindow(mainToolWidget_);
+    pryx::ensureWindow(mainToolWidget_);
     mainToolWidget_->show();
     mainToolWidget_->raise();
 }
@@ -99,7 +85,7 @@ void Core::showMainWindow()
 void Core::showSetting()
 {
     qDebug() << Q_FUNC_INFO;
-    if (ensureWindow(settingWidget_))
+    if (pryx::ensureWindow(settingWidget_))
         connect(settingWidget_, SIGNAL(closed()), this, SLOT(deleteSettingWindow()));
     settingWidget_->show();
     settingWidget_->raise();
@@ -116,20 +102,20 @@ void Core::showUploadPage()
 {
     qDebug() << Q_FUNC_INFO;
     s_uploadsCancelled = false;
-    ensureWindow(mainToolWidget_);
+    pryx::ensureWindow(mainToolWidget_);
     mainToolWidget_->hide();
     if (!settingTrue("show_upload"))
         return;
-    ensureWindow(uploadWidget_);
+    pryx::ensureWindow(uploadWidget_);
     uploadWidget_->show();
 }
 
 void Core::showLastUploadPage()
 {
     qDebug() << Q_FUNC_INFO;
-    ensureWindow(uploadWidget_);
+    pryx::ensureWindow(uploadWidget_);
     uploadWidget_->hide();
-    ensureWindow(mainToolWidget_);
+    pryx::ensureWindow(mainToolWidget_);
     mainToolWidget_->hide();
     if (s_uploadsCancelled) {
         // Stopped by the user: nothing was completed.
@@ -138,14 +124,14 @@ void Core::showLastUploadPage()
     }
     if (!settingTrue("show_last_upload"))
         return;
-    ensureWindow(lastUploadWidget_);
+    pryx::ensureWindow(lastUploadWidget_);
     lastUploadWidget_->showTimed();
 }
 
 void Core::cancelUpload()
 {
     qDebug() << Q_FUNC_INFO;
-    ensureWindow(uploadWidget_);
+    pryx::ensureWindow(uploadWidget_);
     uploadWidget_->hide();
     s_uploadsCancelled = true;
     if (networkExchange_)
@@ -155,7 +141,7 @@ void Core::cancelUpload()
 void Core::showProxyWidget()
 {
     qDebug() << Q_FUNC_INFO;
-    if (ensureWindow(proxyWidget_))
+    if (pryx::ensureWindow(proxyWidget_))
         connect(proxyWidget_, SIGNAL(closed()), this, SIGNAL(closeProxyWindow()));
     proxyWidget_->show();
 }

@@ -1,0 +1,22 @@
+#pragma once
+// Core's kept windows are made on first use, once.
+
+namespace pryx {
+
+// Makes the kept window of `field` unless it exists; true when it was made.
+// Building a page may read settings and so run a nested event loop, in which
+// another call can make the same window first: the later one is dropped.
+template <class W> bool ensureWindow(W *&field)
+{
+    if (field)
+        return false;
+    W *made = new W();
+    if (field) {
+        made->deleteLater();
+        return false;
+    }
+    field = made;
+    return true;
+}
+
+} // namespace pryx
