@@ -47,23 +47,35 @@ QVariant SqlDatabase::getData(QString name)
 {
     if (stopped_)
         return QVariant();
-    // Every read has its own id, so a read started inside this wait (events
-    // are dispatched meanwhile) cannot take this read's reply, or the reverse.
+    // The caller blocks until the worker answers and runs no events
+    // meanwhile: an event loop here would deliver network replies, socket
+    // reads and deferred deletes in the middle of whatever code asked for a
+    // setting, and free objects that code still uses. The reply is handed
+    // over on the worker's thread; the id makes sure it is this read's.
+    struct Pending
+    {
+        QSemaphore done;
+        QVariant value;
+    };
     const quint64 id = ++nextRequest_;
-    QEventLoop loop;
-    QVariant result;
-    bool done = false;
-    connect(worker_, &SqlWorker::getDataFinished, &loop, [&](quint64 replyId, const QVariant &value) {
-        if (replyId != id)
-            return;
-        result = value;
-        done = true;
-        loop.quit();
-    });
+    auto pending = std::make_shared<Pending>();
+    const QMetaObject::Connection c = connect(
+        worker_, &SqlWorker::getDataFinished, worker_,
+        [pending, id](quint64 replyId, const QVariant &value) {
+            if (replyId != id)
+                return;
+            pending->value = value;
+            pending->done.release();
+        },
+        Qt::DirectConnection);
     emit getDataStarted(id, name);
-    if (!done)
-        loop.exec();
-    return result;
+    const bool answered = pending->done.tryAcquire(1, kReadWaitMs);
+    disconnect(c);
+    if (!answered) {
+        qWarning("settings database: no answer for \"%s\" within %d ms", qPrintable(name), kReadWaitMs);
+        return QVariant();
+    }
+    return pending->value;
 }
 
 void SqlDatabase::execute(QString query, QVariantList params)

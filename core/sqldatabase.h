@@ -40,6 +40,8 @@ protected:
     void run() override;
 
 private:
+    // Longest wait for the worker to answer a read.
+    static constexpr int kReadWaitMs = 10000;
     QString name_;
     SqlWorker *worker_ = nullptr;
     QAtomicInteger<int> ready_ {0};
