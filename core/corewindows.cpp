@@ -12,7 +12,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
-#include <QTemporaryFile>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -50,23 +50,20 @@ bool moveReplacing(const QString &source, const QString &target)
         return true;
     if (errno != EXDEV)
         return false;
-    // Another file system: copy next to the target, then rename over it.
-    QTemporaryFile part(target + QStringLiteral(".XXXXXX"));
+    // Another file system: QSaveFile writes beside the target and renames
+    // over it only when everything was written.
     QFile in(source);
-    if (!part.open() || !in.open(QIODevice::ReadOnly))
+    QSaveFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
         return false;
-    part.setPermissions(in.permissions());
+    out.setPermissions(in.permissions());
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 20);
-        if (chunk.isEmpty() || part.write(chunk) != chunk.size())
-            return false;
+        if (chunk.isEmpty() || out.write(chunk) != chunk.size())
+            return false;   // the save file is dropped unwritten
     }
-    if (!part.flush())
+    if (!out.commit())
         return false;
-    const QByteArray partName = QFile::encodeName(part.fileName());
-    if (std::rename(partName.constData(), to.constData()) != 0)
-        return false;
-    part.setAutoRemove(false);
     in.close();
     QFile::remove(source);
     return true;

@@ -4,8 +4,8 @@
 namespace pryx {
 
 // Makes the kept window of `field` unless it exists; true when it was made.
-// Building a page may read settings and so run a nested event loop, in which
-// another call can make the same window first: the later one is dropped.
+// Should building a window's page run events, a call made meanwhile could
+// make the same window first: the later one is then dropped.
 template <class W> bool ensureWindow(W *&field)
 {
     if (field)

@@ -119,8 +119,8 @@ QVariant Setting::getValue(QString name, bool is_encrypt)
         return nonNull(plain);
     }
     if (value.isNull()) {
-        // Remembered, so a key that is not stored costs no second database
-        // read (each read waits for the database thread).
+        // Remembered, so a key that is not stored costs no second wait for
+        // the database thread.
         absent_.insert(name);
         return nullDefault(name);
     }

@@ -513,8 +513,8 @@ void HandlerUpload::abortRequests()
                 r->abort();
         }
         // Not deleted here: a manager may still be delivering the reply that
-        // led to this call, further up the stack (settings reads run events).
-        // The managers go with the job.
+        // led to this call, further up the stack. The managers go with the
+        // job.
     }
     managers_.clear();
     running_.clear();

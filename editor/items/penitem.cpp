@@ -9,6 +9,19 @@
 #include "editor/ppainterarea.h"
 #include "editor/smoothing.h"
 
+namespace {
+
+// Point lists cross threads only as copies with a buffer of their own: a
+// shared buffer could be changed in place by one thread as soon as the
+// other drops its reference, unordered with that thread's reads.
+QList<QPointF> unshared(QList<QPointF> points)
+{
+    points.detach();
+    return points;
+}
+
+} // namespace
+
 PenItem::PenItem(QQuickItem *parent) : PenItem(QStringLiteral("Pen"), parent) {}
 
 PenItem::PenItem(const QString &name, QQuickItem *parent) : AbstractGraphItem(name, parent)
@@ -116,28 +129,19 @@ int PenItem::pointCount() const
 QList<QPointF> PenItem::pointsCopy() const
 {
     std::lock_guard<std::mutex> lock(pointsMutex);
-    QList<QPointF> copy = points_;
-    copy.detach();
-    return copy;
+    return unshared(points_);
 }
 
 QList<QPointF> PenItem::smoothPointsCopy() const
 {
     std::lock_guard<std::mutex> lock(pointsMutex);
-    QList<QPointF> copy = smoothPoints_;
-    copy.detach();
-    return copy;
+    return unshared(smoothPoints_);
 }
 
 PenItem::Snapshot PenItem::snapshot() const
 {
-    // The thread gets a buffer of its own: a shared one could be changed
-    // in place here as soon as the thread drops its reference, unordered
-    // with the thread's reads. The same holds for every copy below.
     std::lock_guard<std::mutex> lock(pointsMutex);
-    Snapshot snap{points_, changeCount_};
-    snap.points.detach();
-    return snap;
+    return Snapshot{unshared(points_), changeCount_};
 }
 
 quint64 PenItem::changeCount() const
@@ -150,8 +154,7 @@ void PenItem::storeSmoothPoints(const QList<QPointF> &points, quint64)
 {
     {
         std::lock_guard<std::mutex> lock(pointsMutex);
-        smoothPoints_ = points;
-        smoothPoints_.detach();
+        smoothPoints_ = unshared(points);
         refValid_ = false;
     }
     smoothStored_.store(true);

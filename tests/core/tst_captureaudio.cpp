@@ -15,10 +15,14 @@
 #include "core/setting.h"
 #include "platform/filedialogs.h"
 #include "support/privatedisplay.h"
+#include "support/errorwindows.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
 #include "windows/audioimagefile.h"
 #include "windows/errorwidget.h"
+
+using testsupport::closeErrorWindows;
+using testsupport::errorTexts;
 
 namespace {
 
@@ -65,16 +69,6 @@ QStringList tmpFiles(const QString &pattern)
     return QDir(pryx::tmpPath()).entryList({pattern}, QDir::Files, QDir::Name);
 }
 
-QStringList errorTexts()
-{
-    QStringList out;
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (auto *e = qobject_cast<ErrorWidget *>(w))
-            if (e->isVisible())
-                out << e->errorText();
-    return out;
-}
-
 const QByteArray kRecording = QByteArray("RIFF\x24\0\0\0WAVEfmt voice\0comment", 29);
 
 } // namespace
@@ -97,13 +91,6 @@ class TestCaptureAudio : public QObject
         QPixmap pxm(48, 32);
         pxm.fill(color);
         return pxm;
-    }
-
-    void closeErrors()
-    {
-        for (QWindow *w : QGuiApplication::topLevelWindows())
-            if (qobject_cast<ErrorWidget *>(w))
-                w->close();
     }
 
 private slots:
@@ -140,7 +127,7 @@ private slots:
         dialogs = 0;
     }
 
-    void cleanup() { closeErrors(); }
+    void cleanup() { closeErrorWindows(); }
 
     // With a recording the upload sends one image-with-audio file made of
     // the capture file and the recording; without one, the capture itself.

@@ -15,7 +15,11 @@
 #include "windows/audioimagefile.h"
 #include "windows/errorwidget.h"
 
+#include "support/errorwindows.h"
 #include "support/soundserver.h"
+
+using testsupport::closeErrorWindows;
+using testsupport::errorTexts;
 
 namespace {
 
@@ -31,23 +35,6 @@ void writeFile(const QString &path, const QByteArray &bytes, const QDateTime &mt
 
 QString audioDir() { return QDir(pryx::audioTmpPath()).absolutePath(); }
 
-QStringList errorTexts()
-{
-    QStringList out;
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (auto *e = qobject_cast<ErrorWidget *>(w))
-            if (e->isVisible())
-                out << e->errorText();
-    return out;
-}
-
-void closeErrors()
-{
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (qobject_cast<ErrorWidget *>(w))
-            w->close();
-}
-
 } // namespace
 
 class TestCoreAudio : public QObject
@@ -60,7 +47,7 @@ private slots:
         QVERIFY(QDir().mkpath(audioDir()));
     }
     void init() { Core::instance()->clearAudioFile(); }
-    void cleanup() { closeErrors(); }
+    void cleanup() { closeErrorWindows(); }
 
     void noPageCanRecord() { QVERIFY(!Core::instance()->isCanRecordAudio()); }
 

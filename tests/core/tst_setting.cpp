@@ -289,8 +289,8 @@ private slots:
         QCOMPARE(s()->colorColorLine(), 7);
     }
 
-    // Each database read waits for the database thread and runs events
-    // meanwhile; a key the file does not hold is asked for only once.
+    // Each database read waits for the database thread; a key the file does
+    // not hold is asked for only once.
     void missingKeyIsReadOnce()
     {
         QVERIFY(s()->getValue("proxy_host").isNull());
