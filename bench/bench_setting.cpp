@@ -1,6 +1,6 @@
 // Settings store timings: a cached getValue, and a read that misses the
 // cache and makes the round trip through the database thread.
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "support/testsupport.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,8 @@
 // command line sending the same file to the same stand-in, with the peak
 // memory of this process.
 
-#include "core/setting.h"
+#include "core/base/servicehosts.h"
+#include "core/base/setting.h"
 #include "network/handlerupload.h"
 #include "network/networkexchange.h"
 #include "network/uploadmodel.h"
@@ -48,7 +49,7 @@ int main(int argc, char **argv)
     }
     const QString file = testsupport::makeDataFile(dir.filePath(QStringLiteral("big.bin")), kSize);
     UploadModel model;
-    pryxnet::services().apiHost = [&] { return standIn.host(); };
+    pryx::setServiceHostOverride(pryx::Service::Api, standIn.host());
     pryxnet::services().appTitle = [] { return QStringLiteral("Pryx bench"); };
     pryxnet::services().isAuth = [] { return false; };
     pryxnet::services().uploadModel = [&] { return &model; };

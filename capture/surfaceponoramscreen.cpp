@@ -3,7 +3,7 @@
 #include "capture/ponoram.h"
 #include "capture/surfacewidget.h"
 #include "core/core.h"
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "platform/desktopgrab.h"
 #include "platform/wheelinput.h"
 

@@ -5,13 +5,14 @@
 #include "capture/ponorampreview.h"
 #include "capture/surfacegeometry.h"
 #include "capture/surfaceselector.h"
-#include "core/paths.h"
-#include "core/setting.h"
+#include "core/base/paths.h"
+#include "core/base/setting.h"
 #include "editor/abstractgraphitem.h"
 #include "editor/blackoutarea.h"
 #include "editor/ppainterarea.h"
 #include "network/analyticsevent.h"
 #include "platform/desktopgrab.h"
+#include "platform/privatedir.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -55,11 +56,6 @@ public:
 private:
     QPointer<SurfaceWidget> surface_;
 };
-
-bool settingFlag(const char *key)
-{
-    return Setting::instance()->getValue(QString::fromLatin1(key)).toBool();
-}
 
 } // namespace
 
@@ -264,7 +260,7 @@ QPixmap SurfaceWidget::grabResult()
 void SurfaceWidget::showOnWindow(int index, QRect rect, QPixmap pxm)
 {
     QFile f(pryx::dataPath() + QStringLiteral("screen_info.log"));
-    pryx::ensurePrivateDir(pryx::dataPath());
+    pryx::platform::ensurePrivateDir(pryx::dataPath());
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         f.write(QStringLiteral("index = %1\nrect = %2:%3 %4x%5")
                     .arg(index).arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height())
@@ -550,7 +546,7 @@ void SurfaceWidget::keyPressEvent(QKeyEvent *e)
     if (visibleCloseWindow_) {
         if (enter)
             close();
-        else if (key == Qt::Key_Escape && settingFlag("showCloseSurfaceWindow"))
+        else if (key == Qt::Key_Escape && Setting::instance()->flag(QStringLiteral("showCloseSurfaceWindow")))
             setVisibleCloseWindow(false);
         return;
     }
@@ -605,7 +601,7 @@ void SurfaceWidget::keyPressEvent(QKeyEvent *e)
     } else if ((mods & Qt::AltModifier) && key == Qt::Key_F4) {
         close();
     } else if (key == Qt::Key_Escape) {
-        if (!settingFlag("showCloseSurfaceWindow")) {
+        if (!Setting::instance()->flag(QStringLiteral("showCloseSurfaceWindow"))) {
             close();
         } else {
             QObject *checked = nullptr;

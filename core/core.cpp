@@ -20,9 +20,9 @@
 
 #include "core/handover.h"
 #include "core/hookkeybord.h"
-#include "core/paths.h"
-#include "core/servicehosts.h"
-#include "core/setting.h"
+#include "core/base/paths.h"
+#include "core/base/servicehosts.h"
+#include "core/base/setting.h"
 #include "network/dropboxauth.h"
 #include "network/handleftpupload.h"
 #include "network/handlesftpupload.h"
@@ -30,6 +30,7 @@
 #include "network/updater.h"
 #include "network/uploadmodel.h"
 #include "platform/crashdump.h"
+#include "platform/privatedir.h"
 
 namespace {
 Core *s_core = nullptr;
@@ -50,23 +51,6 @@ QIcon fallbackTrayIcon()
     return QIcon(pixmap);
 }
 } // namespace
-
-bool removeDir(const QString &dirName)
-{
-    QDir dir(dirName);
-    if (!dir.exists())
-        return true;
-    const QFileInfoList entries = dir.entryInfoList(
-        QDir::NoDotAndDotDot | QDir::System | QDir::Hidden | QDir::AllDirs | QDir::Files,
-        QDir::DirsFirst);
-    for (const QFileInfo &info : entries) {
-        const bool ok = (info.isDir() && !info.isSymLink()) ? removeDir(info.absoluteFilePath())
-                                                             : QFile::remove(info.absoluteFilePath());
-        if (!ok)
-            return false;
-    }
-    return dir.rmdir(dir.absolutePath());
-}
 
 Core *Core::instance()
 {
@@ -99,13 +83,10 @@ Core::Core() : QObject(nullptr)
     s_core = this;
 
     Setting::instance();
-    pryx::ensurePrivateDir(pryx::dataPath());
+    pryx::platform::ensurePrivateDir(pryx::dataPath());
 
     if (!pryx::installCrashHandler(pryx::dumpFilePath()))
         qDebug() << Q_FUNC_INFO << "crash handler not installed";
-
-    authHost_ = pryx::serviceHost(pryx::Service::Auth);
-    apiHost_ = pryx::serviceHost(pryx::Service::Api);
 
     account_ = new Autorization(this);
     account_->listen();
@@ -210,38 +191,25 @@ bool Core::handOverUpdate()
 
 Core::~Core() = default;
 
-// Service addresses.
+// Service addresses: the service-host module keeps them and the "-beta" values.
+QString Core::authHost() const { return pryx::serviceHost(pryx::Service::Auth); }
+QString Core::apiHost() const { return pryx::serviceHost(pryx::Service::Api); }
 void Core::setAuthHost(const QString &host)
 {
     qDebug() << Q_FUNC_INFO << host;
-    authHost_ = host;
+    pryx::setServiceHostOverride(pryx::Service::Auth, host);
 }
 void Core::setApiHost(const QString &host)
 {
     qDebug() << Q_FUNC_INFO << host;
-    apiHost_ = host;
+    pryx::setServiceHostOverride(pryx::Service::Api, host);
 }
-QString Core::filesApiUrl() const
-{
-    return "https://" + apiHost_ + "/drive/v1/files?fields=id,alternateLink,selfLink";
-}
-QString Core::uploadApiUrl() const { return "https://" + apiHost_ + "/upload/drive/v1/files"; }
-QString Core::supportTicketsUrl() const
-{
-    return "https://" + pryx::serviceHost(pryx::Service::Support) + "/support/tickets/";
-}
-QString Core::pingUrl() const
-{
-    return "https://" + pryx::serviceHost(pryx::Service::Support) + "/ping?q=";
-}
-QString Core::analyticsUrl() const
-{
-    return "https://" + pryx::serviceHost(pryx::Service::Analytics) + "/collect";
-}
-QString Core::appTitle() const
-{
-    return QStringLiteral("Pryx " PRYX_VERSION);
-}
+QString Core::filesApiUrl() const { return pryx::filesApiUrl(); }
+QString Core::uploadApiUrl() const { return pryx::uploadApiUrl(); }
+QString Core::supportTicketsUrl() const { return pryx::supportTicketsUrl(); }
+QString Core::pingUrl() const { return pryx::pingUrl(); }
+QString Core::analyticsUrl() const { return pryx::analyticsUrl(); }
+QString Core::appTitle() const { return pryx::appTitle(); }
 
 // Captures: filled by the capture road.
 QColor Core::getColorFromX(int x)

@@ -32,9 +32,6 @@ class NetworkExchange;
 class UploadModel;
 class Updater;
 
-// Deletes a folder tree; a missing folder counts as removed.
-bool removeDir(const QString &dirName);
-
 class Core : public QObject
 {
     Q_OBJECT
@@ -52,8 +49,8 @@ public:
     QString lastLink() const { return lastLink_; }
 
     // Service addresses.
-    QString authHost() const { return authHost_; }
-    QString apiHost() const { return apiHost_; }
+    QString authHost() const;
+    QString apiHost() const;
     void setAuthHost(const QString &host);
     void setApiHost(const QString &host);
     QString filesApiUrl() const;
@@ -207,8 +204,6 @@ private:
     NetworkExchange *networkExchange_ = nullptr;
     QAudioRecorder *audioRecorder_ = nullptr;
     UploadModel *uploadModel_ = nullptr;
-    QString authHost_;
-    QString apiHost_;
     QString windowTitle_;
     QClipboard *clipboard_ = nullptr;
     QString lastLink_;

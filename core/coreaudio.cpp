@@ -14,7 +14,8 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "core/paths.h"
+#include "core/base/paths.h"
+#include "platform/privatedir.h"
 #include "windows/audioimagefile.h"
 #include "windows/audioimageplayer.h"
 
@@ -76,7 +77,7 @@ void Core::recordAudio()
     audioRecorder_->setEncodingSettings(settings, QVideoEncoderSettings(), container);
     audioRecorder_->setVolume(1.0);
 
-    pryx::ensurePrivateDir(pryx::audioTmpPath());
+    pryx::platform::ensurePrivateDir(pryx::audioTmpPath());
     const QString file = QDir::toNativeSeparators(QDir(pryx::audioTmpPath()).absolutePath())
                          + QDir::separator()
                          + QString::number(QDateTime::currentMSecsSinceEpoch()) + ".wav";

@@ -22,8 +22,8 @@
 #include "capture/surfacewidget.h"
 #include "core/corelogin.h"
 #include "core/keptwindow.h"
-#include "core/paths.h"
-#include "core/setting.h"
+#include "core/base/paths.h"
+#include "core/base/setting.h"
 #include "platform/desktopgrab.h"
 #include "platform/filedialogs.h"
 #include "platform/windowlist.h"
@@ -43,8 +43,6 @@ QVariant setting(const char *key)
 {
     return Setting::instance()->getValue(QString::fromLatin1(key));
 }
-
-bool settingFlag(const char *key) { return setting(key).toBool(); }
 
 QString msStamp() { return QString::number(QDateTime::currentMSecsSinceEpoch()); }
 
@@ -311,7 +309,7 @@ void Core::screenUpload(int type, bool quick, QPixmap pxm)
     Setting::instance()->setValue(QStringLiteral("count_screen"), setting("count_screen").toInt() + 1);
     Setting::instance()->setValue(QStringLiteral("date_last_screen"), QDateTime::currentDateTime());
 
-    if (settingFlag("useSaveScreen")) {
+    if (Setting::instance()->flag(QStringLiteral("useSaveScreen"))) {
         const QString folder = saveFolder();
         if (folder.isEmpty()) {
             qDebug() << Q_FUNC_INFO << "no save folder, no copy kept";
@@ -327,7 +325,7 @@ void Core::screenUpload(int type, bool quick, QPixmap pxm)
     image = QImage();
 
     QString title;
-    if (settingFlag("showActiveWindow")) {
+    if (Setting::instance()->flag(QStringLiteral("showActiveWindow"))) {
         QRect rect = quick ? virtualDesktop() : selection;
         if (!quick && surface_)
             rect.translate(surface_->desktopRect().topLeft());
@@ -359,7 +357,7 @@ void Core::screenSaveToDisk(QPixmap pxm)
     QRect selection = surface_ ? surface_->selectRect() : QRect();
     if (surface_)
         selection.translate(surface_->desktopRect().topLeft());
-    windowTitle_ = settingFlag("showActiveWindow") ? activeWindowTitle(selection) : msStamp();
+    windowTitle_ = Setting::instance()->flag(QStringLiteral("showActiveWindow")) ? activeWindowTitle(selection) : msStamp();
 
     QString folder = setting("lastSavePath").toString();
     if (folder.isEmpty())
@@ -455,7 +453,7 @@ void Core::screenSaveToClipboard()
         else
             qDebug() << Q_FUNC_INFO << "nothing copied";
     }
-    if (settingFlag("useSaveScreen")) {
+    if (Setting::instance()->flag(QStringLiteral("useSaveScreen"))) {
         const QPixmap result = surface_ ? surface_->grabResult() : QPixmap();
         if (result.isNull())
             return;   // the surface stays open

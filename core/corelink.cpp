@@ -10,7 +10,7 @@
 #include <QUrl>
 
 #include "core/corelogin.h"
-#include "core/setting.h"
+#include "core/base/setting.h"
 
 void Core::copyLastLink()
 {
@@ -44,7 +44,7 @@ void Core::openHistory()
     const QByteArray digest =
         QCryptographicHash::hash(token.toUtf8() + QByteArray::number(seconds), QCryptographicHash::Md5)
             .toHex();
-    QDesktopServices::openUrl(QUrl("https://" + authHost_ + "/login/" + token + "/"
+    QDesktopServices::openUrl(QUrl("https://" + authHost() + "/login/" + token + "/"
                                        + QString::fromLatin1(digest) + "/" + QString::number(seconds),
                                    QUrl::TolerantMode));
 }

@@ -5,8 +5,8 @@
 
 #include "capture/surfaceponoramscreen.h"
 #include "capture/surfacewidget.h"
-#include "core/paths.h"
-#include "core/setting.h"
+#include "core/base/paths.h"
+#include "core/base/setting.h"
 #include "windows/editponoramwidget.h"
 #include "windows/maintoolwidget.h"
 
@@ -96,7 +96,7 @@ void Core::ponoramUpload()
         return;
     }
     QString title;
-    if (setting("showActiveWindow").toBool() && surface_)
+    if (Setting::instance()->flag(QStringLiteral("showActiveWindow")) && surface_)
         title = windowTitle_;
     callUploadFrontEnd(UploadCall::File, QStringList{name}, title, 0);
     panoramaScreen_->close();
@@ -112,7 +112,7 @@ void Core::ponoramUpload(QPixmap pxm)
         showErrorWidget(error);
         return;
     }
-    const QString title = setting("showActiveWindow").toBool() ? windowTitle_ : QString();
+    const QString title = Setting::instance()->flag(QStringLiteral("showActiveWindow")) ? windowTitle_ : QString();
     callUploadFrontEnd(UploadCall::File, QStringList{name}, title, 0);
     emit deletedSurfaceScreen();
 }

@@ -17,7 +17,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "network/networkexchange.h"
 #include "windows/autorizationwidget.h"
 #include "windows/errorwidget.h"
@@ -36,10 +36,6 @@ bool s_uploadsCancelled = false;
 // The capture a save question is about.
 const char kCaptureFileProperty[] = "captureFile";
 
-bool settingTrue(const char *key)
-{
-    return Setting::instance()->getValue(QLatin1String(key)).toBool();
-}
 // Moves source onto target, replacing a file there. The old target stays
 // untouched until the new content is complete in its place.
 bool moveReplacing(const QString &source, const QString &target)
@@ -101,7 +97,7 @@ void Core::showUploadPage()
     s_uploadsCancelled = false;
     pryx::ensureWindow(mainToolWidget_);
     mainToolWidget_->hide();
-    if (!settingTrue("show_upload"))
+    if (!Setting::instance()->flag(QStringLiteral("show_upload")))
         return;
     pryx::ensureWindow(uploadWidget_);
     uploadWidget_->show();
@@ -119,7 +115,7 @@ void Core::showLastUploadPage()
         s_uploadsCancelled = false;
         return;
     }
-    if (!settingTrue("show_last_upload"))
+    if (!Setting::instance()->flag(QStringLiteral("show_last_upload")))
         return;
     pryx::ensureWindow(lastUploadWidget_);
     lastUploadWidget_->showTimed();

@@ -1,6 +1,6 @@
 #include "core/hookkeybord.h"
 
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "platform/globalshortcut.h"
 #include "platform/printwatch.h"
 
@@ -62,11 +62,11 @@ void HookKeybord::registerShortcuts()
     keyFragment_ = normalizeKeyText(st->getValue("keyFragmentScreen").toString());
     keyQuick_ = normalizeKeyText(st->getValue("keyQuickFragmentScreen").toString());
     keyFull_ = normalizeKeyText(st->getValue("keySnapshotScreen").toString());
-    if (st->getValue("fragmentScreen").toBool())
+    if (st->flag(QStringLiteral("fragmentScreen")))
         addShortcut(keyFragment_, 0);
-    if (st->getValue("quickFragmentScreen").toBool())
+    if (st->flag(QStringLiteral("quickFragmentScreen")))
         addShortcut(keyQuick_, 1);
-    if (st->getValue("snapshotFull").toBool())
+    if (st->flag(QStringLiteral("snapshotFull")))
         addShortcut(keyFull_, 2);
 }
 

@@ -7,8 +7,8 @@
 
 #include <clocale>
 
-#include "core/localregistry.h"
-#include "core/setting.h"
+#include "core/base/localregistry.h"
+#include "core/base/setting.h"
 
 namespace {
 QString g_localeName;

@@ -1,6 +1,6 @@
 #include "editor/environment.h"
 
-#include "core/setting.h"
+#include "core/base/setting.h"
 
 namespace pryx {
 namespace editor {

@@ -7,7 +7,7 @@
 #include <QNetworkRequest>
 #include <QUrl>
 
-#include "core/servicehosts.h"
+#include "core/base/servicehosts.h"
 #include "network/statisticmodule.h"
 
 namespace {

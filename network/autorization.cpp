@@ -21,10 +21,11 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/base/logging.h"
+#include "core/base/paths.h"
+#include "core/base/servicehosts.h"
+#include "core/base/setting.h"
 #include "core/core.h"
-#include "core/logging.h"
-#include "core/paths.h"
-#include "core/setting.h"
 #include "network/analyticsevent.h"
 #include "network/networkaccessmanager.h"
 #include "network/networkreadreply.h"
@@ -42,7 +43,7 @@ const char *const kHidden = "<hidden>";
 
 Setting *settings() { return Setting::instance(); }
 
-QString authHost() { return Core::instance()->authHost(); }
+QString authHost() { return pryx::serviceHost(pryx::Service::Auth); }
 
 // Every request verifies the service's certificate.
 void verified(QNetworkRequest &request)
@@ -301,7 +302,7 @@ bool Autorization::checkInternetAccess()
 
     QNetworkAccessManager pinger;
     pinger.setProxy(QNetworkProxy::NoProxy);
-    QNetworkRequest request(QUrl(Core::instance()->pingUrl() + pingValue_));
+    QNetworkRequest request(QUrl(pryx::pingUrl() + pingValue_));
     verified(request);
     request.setTransferTimeout(kInternetCheckTimeoutMs);
     QEventLoop loop;
@@ -364,7 +365,7 @@ void Autorization::checkCode(QTcpSocket *client, QString code)
                                  clientSecret())
                       + QString::number(redirectPort_) + QLatin1Char('/');
     QNetworkRequest request{QUrl(url)};
-    request.setRawHeader("User-agent", Core::instance()->appTitle().toUtf8());
+    request.setRawHeader("User-agent", pryx::appTitle().toUtf8());
     verified(request);
     send(RequestCodeExchange, manager(false)->get(request));
 }
@@ -373,7 +374,7 @@ void Autorization::getUserInfo()
 {
     setStatus(GetUserInfo, false);
     QNetworkRequest request(
-        QUrl(QStringLiteral("https://") + Core::instance()->apiHost() + QStringLiteral("/drive/v1/about")));
+        QUrl(QStringLiteral("https://") + pryx::serviceHost(pryx::Service::Api) + QStringLiteral("/drive/v1/about")));
     NetworkAccessManager::getAuthRequest(request);
     QNetworkReply *reply = send(RequestUserInfo, manager(true)->get(request));
     // The data belong to the account that asked; a logout or another login
@@ -423,7 +424,7 @@ void Autorization::sendFeedback(QString email, QString data)
         emit feedBackResponse(tr("Feedback not specified"));
         return;
     }
-    QNetworkRequest request{QUrl(Core::instance()->supportTicketsUrl())};
+    QNetworkRequest request{QUrl(pryx::supportTicketsUrl())};
     NetworkAccessManager::getAuthRequest(request);
 
     auto *form = new QHttpMultiPart(QHttpMultiPart::FormDataType);
@@ -444,7 +445,7 @@ void Autorization::sendFeedback(QString email, QString data)
 void Autorization::proxyAuthenticationRequired(QNetworkProxy proxy, QAuthenticator *authenticator)
 {
     Q_UNUSED(proxy)
-    if (settings()->getValue(QStringLiteral("useProxy")).toBool()) {
+    if (settings()->flag(QStringLiteral("useProxy"))) {
         authenticator->setUser(settings()->getValue(QStringLiteral("proxy_user")).toString());
         authenticator->setPassword(settings()->getValue(QStringLiteral("proxy_password")).toString());
     }

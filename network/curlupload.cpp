@@ -1,7 +1,8 @@
 #include "network/curlupload.h"
 
-#include "core/paths.h"
+#include "core/base/paths.h"
 #include "network/uploadarchive.h"
+#include "platform/privatedir.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -119,7 +120,7 @@ void applyCommon(CURL *h, CurlProtocol protocol, const QString &user, const QStr
         curl_easy_setopt(h, CURLOPT_PASSWORD, password.toUtf8().constData());
     }
     if (protocol == CurlProtocol::Sftp) {
-        ensurePrivateDir(dataPath());
+        platform::ensurePrivateDir(dataPath());
         curl_easy_setopt(h, CURLOPT_SSH_KNOWNHOSTS, QFile::encodeName(knownHostsPath()).constData());
         curl_easy_setopt(h, CURLOPT_SSH_KEYFUNCTION, keyCallback);
         curl_easy_setopt(h, CURLOPT_SSH_KEYDATA, keyCheck);

@@ -1,6 +1,6 @@
 #include "network/dropboxapi.h"
 
-#include "core/servicehosts.h"
+#include "core/base/servicehosts.h"
 #include "network/networkaccessmanager.h"
 
 #include <QDebug>

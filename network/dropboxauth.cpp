@@ -1,6 +1,6 @@
 #include "network/dropboxauth.h"
 
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "network/dropboxapi.h"
 
 #include <QDebug>

@@ -1,7 +1,8 @@
 #include "network/handlerupload.h"
 
-#include "core/paths.h"
-#include "core/setting.h"
+#include "core/base/paths.h"
+#include "core/base/servicehosts.h"
+#include "core/base/setting.h"
 #include "network/handledropboxupload.h"
 #include "network/handleftpupload.h"
 #include "network/handlesftpupload.h"
@@ -22,12 +23,6 @@
 #include <QtConcurrent>
 
 namespace {
-
-bool flag(const QVariant &v)
-{
-    const QString t = v.toString();
-    return !(t.isEmpty() || t == QLatin1String("0") || t == QLatin1String("false"));
-}
 
 const int kMaxInFlight = 5;
 const char *const kTimedOut = "pryxTimedOut";
@@ -216,8 +211,8 @@ void HandlerUpload::initPryxUpload()
     if (ended_ || stopped_)
         return;
     failed_ = false;
-    QString url = pryxnet::filesApiUrl();
-    if (flag(Setting::instance()->getValue(QStringLiteral("shortLink"))))
+    QString url = pryx::filesApiUrl();
+    if (Setting::instance()->flag(QStringLiteral("shortLink")))
         url += QStringLiteral("&direct=1");
     NetworkAccessManager *m = newManager(SLOT(initFinished(QNetworkReply*)));
     if (!m->proxyError().isEmpty()) {
@@ -354,12 +349,12 @@ bool HandlerUpload::sendOne(bool single)
     QNetworkReply *reply = nullptr;
     const QString idPart = QString::fromLatin1(QUrl::toPercentEncoding(id_));
     if (single) {
-        request.setUrl(QUrl(pryxnet::uploadApiUrl() + '/' + idPart + QStringLiteral("?fields=id")));
+        request.setUrl(QUrl(pryx::uploadApiUrl() + '/' + idPart + QStringLiteral("?fields=id")));
         NetworkAccessManager::getAuthRequest(request);
         request.setRawHeader("Content-Disposition", singleFileDisposition(name));
         reply = m->put(request, file);
     } else {
-        request.setUrl(QUrl(pryxnet::uploadApiUrl() + QStringLiteral("?fields=id&parent=") + idPart));
+        request.setUrl(QUrl(pryx::uploadApiUrl() + QStringLiteral("?fields=id&parent=") + idPart));
         NetworkAccessManager::getAuthRequest(request);
         request.setRawHeader("Content-Disposition", severalFilesDisposition(name));
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/octet-stream"));
@@ -475,8 +470,8 @@ void HandlerUpload::checkFeaturesError()
 {
     Setting *s = Setting::instance();
     qDebug() << Q_FUNC_INFO << s->getValue(QStringLiteral("is_ftp_error_upload_pryx"));
-    if ((target_ == TargetFtp && flag(s->getValue(QStringLiteral("is_ftp_error_upload_pryx"))))
-        || (target_ == TargetDropbox && flag(s->getValue(QStringLiteral("is_dropbox_error_upload_pryx")))))
+    if ((target_ == TargetFtp && s->flag(QStringLiteral("is_ftp_error_upload_pryx")))
+        || (target_ == TargetDropbox && s->flag(QStringLiteral("is_dropbox_error_upload_pryx"))))
         initPryxUpload();
 }
 

@@ -1,8 +1,10 @@
 #include "network/networkaccessmanager.h"
 
-#include "core/paths.h"
-#include "core/setting.h"
+#include "core/base/paths.h"
+#include "core/base/setting.h"
+#include "core/base/settingdefaults.h"
 #include "network/uploadservices.h"
+#include "platform/privatedir.h"
 
 #include <QAuthenticator>
 #include <QDebug>
@@ -10,14 +12,6 @@
 #include <QMutex>
 #include <QNetworkProxy>
 #include <QSslCertificate>
-
-namespace {
-bool flag(const QVariant &v)
-{
-    const QString t = v.toString();
-    return !(t.isEmpty() || t == QLatin1String("0") || t == QLatin1String("false"));
-}
-} // namespace
 
 NetworkAccessManager::NetworkAccessManager(QObject *parent) : QNetworkAccessManager(parent)
 {
@@ -29,11 +23,11 @@ NetworkAccessManager::NetworkAccessManager(QObject *parent) : QNetworkAccessMana
 
     bool portOk = false;
     const qlonglong portNumber = port.trimmed().toLongLong(&portOk);
-    const bool wanted = flag(use) && !host.isEmpty() && !port.trimmed().isEmpty()
+    const bool wanted = pryx::settings::isOn(use) && !host.isEmpty() && !port.trimmed().isEmpty()
         && !(portOk && portNumber == 0);
     const bool valid = portOk && portNumber >= 1 && portNumber <= 65535;
 
-    pryx::ensurePrivateDir(pryx::dataPath());
+    pryx::platform::ensurePrivateDir(pryx::dataPath());
     QFile log(pryx::proxyLogPath());
     const bool logOpen = log.open(QIODevice::WriteOnly | QIODevice::Append);
     if (logOpen) {
@@ -60,7 +54,7 @@ void NetworkAccessManager::proxyAuth(const QNetworkProxy &proxy, QAuthenticator 
 {
     qDebug() << Q_FUNC_INFO << proxy.hostName() << authenticator->realm();
     Setting *s = Setting::instance();
-    if (flag(s->getValue(QStringLiteral("useProxy")))) {
+    if (s->flag(QStringLiteral("useProxy"))) {
         authenticator->setUser(s->getValue(QStringLiteral("proxy_user")).toString());
         authenticator->setPassword(s->getValue(QStringLiteral("proxy_password")).toString());
     }

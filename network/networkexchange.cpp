@@ -1,6 +1,6 @@
 #include "network/networkexchange.h"
 
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "network/uploadarchive.h"
 #include "network/uploadservices.h"
 
@@ -16,9 +16,7 @@ HandlerUpload::TargetUpload NetworkExchange::typeUpload()
     if (type == QLatin1String("pryx"))
         return HandlerUpload::TargetService;
     if (type == QLatin1String("ftp")) {
-        const QString sftp = s->getValue(QStringLiteral("is_sftp")).toString();
-        const bool isSftp = !(sftp.isEmpty() || sftp == QLatin1String("0") || sftp == QLatin1String("false"));
-        return isSftp ? HandlerUpload::TargetSftp : HandlerUpload::TargetFtp;
+        return s->flag(QStringLiteral("is_sftp")) ? HandlerUpload::TargetSftp : HandlerUpload::TargetFtp;
     }
     if (type == QLatin1String("dropbox"))
         return HandlerUpload::TargetDropbox;

@@ -1,6 +1,6 @@
 #include "network/networkreadreply.h"
 
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "network/session.h"
 
 #include <QDebug>

@@ -1,12 +1,12 @@
 #include "network/serverlistener.h"
 
+#include "core/base/servicehosts.h"
+
 #include <QDebug>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
 #include <QUrlQuery>
-
-#include "core/core.h"
 
 namespace {
 
@@ -120,7 +120,7 @@ void ServerListener::clientReady()
     }
     qDebug() << Q_FUNC_INFO << "code received";
     expectingCode_ = false;
-    answer(socket, redirectReply(Core::instance()->authHost()));
+    answer(socket, redirectReply(pryx::serviceHost(pryx::Service::Auth)));
     emit checkCode(socket, code);
 }
 

@@ -8,8 +8,8 @@
 #include <QUrl>
 #include <QUuid>
 
-#include "core/localregistry.h"
-#include "core/servicehosts.h"
+#include "core/base/localregistry.h"
+#include "core/base/servicehosts.h"
 
 StatisticModule::StatisticModule(QObject *parent)
     : QObject(parent), appName_(QStringLiteral("Pryx"))

@@ -17,10 +17,9 @@
 #include <quazip/quazipfile.h>
 #include <quazip/quazipfileinfo.h>
 
-#include "core/core.h"
-#include "core/paths.h"
-#include "core/servicehosts.h"
-#include "core/setting.h"
+#include "core/base/paths.h"
+#include "core/base/servicehosts.h"
+#include "core/base/setting.h"
 #include "network/networkaccessmanager.h"
 #include "network/networkreadreply.h"
 

@@ -1,6 +1,6 @@
 #include "network/uploadarchive.h"
 
-#include "core/paths.h"
+#include "core/base/paths.h"
 
 #include <QCoreApplication>
 #include <QDebug>

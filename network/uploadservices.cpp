@@ -1,7 +1,8 @@
 #include "network/uploadservices.h"
 
 #include "core/core.h"
-#include "core/setting.h"
+#include "core/base/servicehosts.h"
+#include "core/base/setting.h"
 #include "windows/errorwidget.h"
 
 namespace pryxnet {
@@ -9,8 +10,7 @@ namespace pryxnet {
 static UploadServices defaults()
 {
     UploadServices s;
-    s.apiHost = [] { return Core::instance()->apiHost(); };
-    s.appTitle = [] { return Core::instance()->appTitle(); };
+    s.appTitle = [] { return pryx::appTitle(); };
     // Logged in exactly when the plain "token" setting is not empty.
     s.token = [] { return Setting::instance()->getValue(QStringLiteral("token")).toString(); };
     s.isAuth = [] { return !Setting::instance()->getValue(QStringLiteral("token")).toString().isEmpty(); };
@@ -31,16 +31,5 @@ UploadServices &services()
 }
 
 void resetServices() { services() = defaults(); }
-
-QString filesApiUrl()
-{
-    return QStringLiteral("https://") + services().apiHost()
-        + QStringLiteral("/drive/v1/files?fields=id,alternateLink,selfLink");
-}
-
-QString uploadApiUrl()
-{
-    return QStringLiteral("https://") + services().apiHost() + QStringLiteral("/upload/drive/v1/files");
-}
 
 } // namespace pryxnet

@@ -1,7 +1,8 @@
 #pragma once
-// What the upload engine needs from the rest of the program: the service
-// address, the program's name, the login, the upload list and the error
-// window. Defaults go to the application objects; tests replace them.
+// What the upload engine needs from the rest of the program: the program's
+// name, the login, the upload list and the error window. Defaults go to the
+// application objects; tests replace them. The service addresses come from
+// core/base/servicehosts.h.
 
 #include <QString>
 
@@ -12,7 +13,6 @@ class UploadModel;
 namespace pryxnet {
 
 struct UploadServices {
-    std::function<QString()> apiHost;          // host[:port] of the service API
     std::function<QString()> appTitle;         // "Pryx 3.0.48"
     std::function<bool()> isAuth;              // a login is stored
     std::function<QString()> token;            // the access token
@@ -23,8 +23,5 @@ struct UploadServices {
 
 UploadServices &services();
 void resetServices();
-
-QString filesApiUrl();    // "https://" + API host + "/drive/v1/files?fields=id,alternateLink,selfLink"
-QString uploadApiUrl();   // "https://" + API host + "/upload/drive/v1/files"
 
 } // namespace pryxnet

@@ -1,6 +1,6 @@
 #include "platform/registry.h"
 
-#include "core/paths.h"
+#include "platform/privatedir.h"
 
 #include <QFile>
 #include <QSettings>

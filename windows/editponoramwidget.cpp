@@ -3,7 +3,7 @@
 #include "capture/surfaceselector.h"
 #include "capture/surfacewidget.h"
 #include "core/core.h"
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "editor/ppainterarea.h"
 #include "network/analyticsevent.h"
 

@@ -1,6 +1,6 @@
 #include "windows/windowflags.h"
 
-#include "core/setting.h"
+#include "core/base/setting.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "core/crypto.h"
+#include "core/base/crypto.h"
 
 #include <openssl/evp.h>
 #include <openssl/rand.h>

@@ -1,4 +1,4 @@
-#include "core/localregistry.h"
+#include "core/base/localregistry.h"
 
 #include "platform/registry.h"
 

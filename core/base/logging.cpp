@@ -1,7 +1,8 @@
-#include "core/logging.h"
+#include "core/base/logging.h"
 
-#include "core/paths.h"
-#include "core/setting.h"
+#include "core/base/paths.h"
+#include "core/base/setting.h"
+#include "platform/privatedir.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -59,7 +60,7 @@ void Logging::openFile()
     qCDebug(lcLogging) << Q_FUNC_INFO;
     if (file_.isOpen())
         file_.close();
-    pryx::ensurePrivateDir(QFileInfo(fileName_).absolutePath());
+    pryx::platform::ensurePrivateDir(QFileInfo(fileName_).absolutePath());
 
     QByteArray old;
     {

@@ -1,7 +1,8 @@
-#include "core/paths.h"
+#include "core/base/paths.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace pryx {
@@ -24,14 +25,21 @@ QStringList forbiddenFileNameChars()
     return {"\\", "/", ":", "*", "?", "\"", "<", ">", "|", "+", "%", "!", "@", "?", "\t", "\n"};
 }
 
-bool ensurePrivateDir(const QString &path)
-{
-    QDir dir(path);
-    if (dir.exists())
-        return true;
-    if (!QDir().mkpath(path))
-        return false;
-    return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
 } // namespace pryx
+
+bool removeDir(const QString &dirName)
+{
+    QDir dir(dirName);
+    if (!dir.exists())
+        return true;
+    const QFileInfoList entries = dir.entryInfoList(
+        QDir::NoDotAndDotDot | QDir::System | QDir::Hidden | QDir::AllDirs | QDir::Files,
+        QDir::DirsFirst);
+    for (const QFileInfo &info : entries) {
+        const bool ok = (info.isDir() && !info.isSymLink()) ? removeDir(info.absoluteFilePath())
+                                                             : QFile::remove(info.absoluteFilePath());
+        if (!ok)
+            return false;
+    }
+    return dir.rmdir(dir.absolutePath());
+}

@@ -26,7 +26,7 @@ inline const char *const kRandomAlphabet =
 // Characters that may not stand in a file name ("?" is listed twice).
 QStringList forbiddenFileNameChars();
 
-// Creates the folder (and its parents) with mode 0700 when it is missing.
-bool ensurePrivateDir(const QString &path);
-
 } // namespace pryx
+
+// Deletes a folder tree; a missing folder counts as removed.
+bool removeDir(const QString &dirName);

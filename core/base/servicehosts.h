@@ -3,8 +3,8 @@
 // value; an environment variable, read each time the host is asked for, replaces it (a host name
 // or host:port, e.g. for a stand-in server on 127.0.0.1):
 //
-//   PRYX_AUTH_HOST            authorisation site (also "-beta" <auth>)
-//   PRYX_API_HOST             service API (also "-beta" ... <api>)
+//   PRYX_AUTH_HOST            authorisation site
+//   PRYX_API_HOST             service API
 //   PRYX_SUPPORT_HOST         support API (tickets, ping)
 //   PRYX_ANALYTICS_HOST       analytics collector
 //   PRYX_UPDATE_HOST          update check and downloads
@@ -12,8 +12,9 @@
 //   PRYX_DROPBOX_API_HOST     Dropbox API (token, account, shared links)
 //   PRYX_DROPBOX_CONTENT_HOST Dropbox file upload
 //
-// This is the only place that knows the built-in hosts; everything else asks
-// serviceHost() (or Core for the two that "-beta" replaces).
+// "-beta" <auth> <api> replaces the first two, above the environment.
+// This is the only place that knows the hosts and the addresses built from
+// them; everything else asks here.
 
 #include <QString>
 
@@ -30,12 +31,24 @@ enum class Service {
     DropboxContent,
 };
 
-// The host for a service: the environment override when set and not empty,
-// else the built-in value.
+// The host for a service: the "-beta" value when one is set, else the
+// environment override when set and not empty, else the built-in value.
 QString serviceHost(Service service);
+// Sets the "-beta" value of a service (only Auth and Api take one); an empty
+// text removes it.
+void setServiceHostOverride(Service service, const QString &host);
 // The built-in host, ignoring the environment.
 QString defaultServiceHost(Service service);
 // The environment variable that overrides the host.
 const char *serviceHostVariable(Service service);
+
+// Addresses built from the hosts.
+QString filesApiUrl();        // creating an upload on the service
+QString uploadApiUrl();       // sending its bytes
+QString supportTicketsUrl();  // feedback
+QString pingUrl();            // the internet check; the caller appends the value
+QString analyticsUrl();       // analytics events
+// The client's name in requests: "Pryx" and the version.
+QString appTitle();
 
 } // namespace pryx

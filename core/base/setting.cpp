@@ -1,22 +1,27 @@
-#include "core/setting.h"
-#include "core/core.h"
+#include "core/base/setting.h"
 
-#include "core/crypto.h"
-#include "core/paths.h"
-#include "core/sqldatabase.h"
-#include "core/sqlworker.h"
+#include "core/base/crypto.h"
+#include "core/base/paths.h"
+#include "core/base/servicehosts.h"
+#include "core/base/settingdefaults.h"
+#include "core/base/sqldatabase.h"
+#include "core/base/sqlworker.h"
 #include "platform/autostart.h"
+#include "platform/filedialogs.h"
 #include "platform/mailclient.h"
+#include "platform/privatedir.h"
 #include "platform/registry.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QElapsedTimer>
-#include <QFileDialog>
 #include <QLoggingCategory>
 #include <QSysInfo>
 #include <QThread>
 #include <QTranslator>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -54,17 +59,14 @@ bool Setting::isAlwaysEncrypted(const QString &name)
 Setting::Setting() : QObject(nullptr)
 {
     database_ = new SqlDatabase(this);
-    // A normal end of the application object writes what is queued and ends
-    // the database thread before the process tears down.
-    qAddPostRoutine([] { Setting::instance()->database()->shutdown(); });
 
     const QString data = pryx::dataPath();
-    pryx::ensurePrivateDir(data);
-    pryx::ensurePrivateDir(data + QStringLiteral("tmp"));
-    pryx::ensurePrivateDir(pryx::audioTmpPath());
+    pryx::platform::ensurePrivateDir(data);
+    pryx::platform::ensurePrivateDir(data + QStringLiteral("tmp"));
+    pryx::platform::ensurePrivateDir(pryx::audioTmpPath());
 
-    cache_.insert(QStringLiteral("mainFontColor"), QStringLiteral("#25282c"));
-    cache_.insert(QStringLiteral("mainFontFamily"), QStringLiteral("Arial"));
+    cache_.insert(QStringLiteral("mainFontColor"), QString::fromLatin1(pryx::kFontColor));
+    cache_.insert(QStringLiteral("mainFontFamily"), QString::fromLatin1(pryx::kFontFamily));
 
     // The worker's reports arrive inside the connect wait below.
     connect(database_->worker(), &SqlWorker::databaseReplaced, this,
@@ -82,11 +84,20 @@ Setting::Setting() : QObject(nullptr)
 
     qCDebug(lcSetting) << "bool __cdecl Setting::connectDatabase(void)" << QThread::currentThread();
     database_->connectToDatabase(pryx::databasePath());
+    // A normal end of the application object writes what is queued and ends
+    // the database thread before the process tears down. Added after the
+    // connection exists: post routines run last-added first, so this one runs
+    // before Qt Sql drops its connections from the GUI thread while the
+    // database thread may still be writing.
+    qAddPostRoutine([] { Setting::instance()->database()->shutdown(); });
 
     connect(this, &Setting::valueChanged, this, &Setting::changeValue);
     loadTranslation();
-    if (getValue(QStringLiteral("type_upload")).isNull())
-        setValue(QStringLiteral("type_upload"), QStringLiteral("pryx"));
+    for (const pryx::settings::Default &entry : pryx::settings::kDefaults) {
+        const QString key = QLatin1String(entry.key);
+        if (entry.atStart && getValue(key).isNull())
+            setValue(key, QString::fromLatin1(entry.atStart));
+    }
 }
 
 void Setting::reportDatabaseError(const QString &message)
@@ -130,10 +141,13 @@ QVariant Setting::getValue(QString name, bool is_encrypt)
 
 QVariant Setting::nullDefault(const QString &name)
 {
-    if (name == QLatin1String("showMagnifier") || name == QLatin1String("shortLink"))
+    const pryx::settings::Default *entry = pryx::settings::defaultOf(name);
+    if (entry && entry->falseWhenMissing)
         return false;
     return QVariant();
 }
+
+bool Setting::flag(const QString &name) { return pryx::settings::isOn(getValue(name)); }
 
 void Setting::setValue(QString name, QVariant value, bool is_encrypt)
 {
@@ -185,7 +199,7 @@ bool Setting::isUseMailClient()
 
 void Setting::changeSaveGamePath()
 {
-    const QString path = QFileDialog::getExistingDirectory(nullptr, tr("Slect screen capture game path"));
+    const QString path = platform::existingFolder(tr("Slect screen capture game path"), QString());
     if (path.isEmpty())
         return;
     pryx::platform::setRegistryValue(QLatin1String(kPryxKey), QStringLiteral("game_tmp"), path);
@@ -238,7 +252,7 @@ bool Setting::flush(int timeoutMs) { return database_->flush(timeoutMs); }
     QVariant Setting::getter() { return getValue(QStringLiteral(key)); } \
     void Setting::setter(QVariant value) { setValue(QStringLiteral(key), value); }
 #define PRYX_BOOL_PROP(getter, setter, key) \
-    QVariant Setting::getter() { return getValue(QStringLiteral(key)).toBool(); } \
+    QVariant Setting::getter() { return flag(QStringLiteral(key)); } \
     void Setting::setter(QVariant value) { setValue(QStringLiteral(key), value); }
 PRYX_PROP(fragmentScreen, setFragmentScreen, "fragmentScreen")
 PRYX_PROP(quickFragmentScreen, setQuickFragmentScreen, "quickFragmentScreen")
@@ -307,8 +321,7 @@ QVariant Setting::userAvatar()
 }
 QVariant Setting::quota() { return getValue(QStringLiteral("quota")); }
 QVariant Setting::usage() { return getValue(QStringLiteral("usage")); }
-// The authorisation host is kept by Core.
-QVariant Setting::currentHostUrl() { return Core::instance()->authHost(); }
+QVariant Setting::currentHostUrl() { return pryx::serviceHost(pryx::Service::Auth); }
 int Setting::colorColorLine() { return getValue(QStringLiteral("colorColorLine")).toInt(); }
 void Setting::setColorColorLine(int value) { setValue(QStringLiteral("colorColorLine"), value); }
 
@@ -322,29 +335,22 @@ void Setting::changeValue(QString name, QVariant value)
 
 void Setting::resetDefault()
 {
-    setValue(QStringLiteral("fragmentScreen"), 1);
-    setValue(QStringLiteral("quickFragmentScreen"), 1);
-    setValue(QStringLiteral("snapshotFull"), 1);
-    setValue(QStringLiteral("sendScreen"), 1);
-    setValue(QStringLiteral("show_upload"), 1);
-    setValue(QStringLiteral("show_last_upload"), 1);
-    setValue(QStringLiteral("useProxy"), 0);
-    setValue(QStringLiteral("qualityImage"), 1);
-    setValue(QStringLiteral("autostart"), 1);
-    setValue(QStringLiteral("useSaveScreen"), 0);
-    setValue(QStringLiteral("visibleColorPanel"), 1);
-    setValue(QStringLiteral("showMagnifier"), 1);
-    setValue(QStringLiteral("showCloseSurfaceWindow"), 1);
-    setValue(QStringLiteral("colorColorLine"), 7);
-    setValue(QStringLiteral("keyFragmentScreen"), QStringLiteral("Print Screen"));
-    setValue(QStringLiteral("keyQuickFragmentScreen"), QStringLiteral("Shift + Print Screen"));
-    setValue(QStringLiteral("keySnapshotScreen"), QStringLiteral("Ctrl + Shift + Print Screen"));
+    std::vector<const pryx::settings::Default *> order;
+    for (const pryx::settings::Default &entry : pryx::settings::kDefaults) {
+        if (entry.resetAt > 0)
+            order.push_back(&entry);
+    }
+    std::sort(order.begin(), order.end(),
+              [](const pryx::settings::Default *a, const pryx::settings::Default *b) { return a->resetAt < b->resetAt; });
+    for (const pryx::settings::Default *entry : order)
+        setValue(QLatin1String(entry->key), pryx::settings::resetValue(*entry));
     emit valueChanged(QString(QLatin1String("")), QString(QLatin1String("")));
 }
 
 void Setting::resetHootKey()
 {
-    setValue(QStringLiteral("keyFragmentScreen"), QStringLiteral("Ctrl + Print Screen"));
-    setValue(QStringLiteral("keyQuickFragmentScreen"), QStringLiteral("Shift + Print Screen"));
-    setValue(QStringLiteral("keySnapshotScreen"), QStringLiteral("Ctrl + Shift + Print Screen"));
+    for (const pryx::settings::Default &entry : pryx::settings::kDefaults) {
+        if (entry.hotkeyReset)
+            setValue(QLatin1String(entry.key), QString::fromLatin1(entry.hotkeyReset));
+    }
 }

@@ -55,6 +55,8 @@ public:
     Q_INVOKABLE void setValue(QString name, QVariant value, bool is_encrypt = false);
     Q_INVOKABLE bool isUseMailClient();
     Q_INVOKABLE void changeSaveGamePath();
+    // A stored flag: empty, "0" and "false" are false, anything else true.
+    bool flag(const QString &name);
 
     // One database read / one queued database write.
     QVariant getValueDB(QString name);

@@ -1,9 +1,8 @@
-#include "core/sqldatabase.h"
+#include "core/base/sqldatabase.h"
 
-#include "core/sqlworker.h"
+#include "core/base/sqlworker.h"
 
 #include <QElapsedTimer>
-#include <QSqlDatabase>
 #include <QEventLoop>
 #include <QSemaphore>
 
@@ -92,22 +91,22 @@ void SqlDatabase::shutdown(int timeoutMs)
     if (stopped_ || !isRunning())
         return;
     stopped_ = true;
-    auto sem = std::make_shared<QSemaphore>(0);
+    // Runs after every statement queued before it.
+    auto closed = std::make_shared<QSemaphore>(0);
     SqlWorker *worker = worker_;
-    QMetaObject::invokeMethod(worker_, [sem, worker] {
-        {
-            QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QLatin1String(QSqlDatabase::defaultConnection));
-        delete worker;
-        sem->release();
+    QMetaObject::invokeMethod(worker_, [closed, worker] {
+        if (worker->close())
+            closed->release();
     }, Qt::QueuedConnection);
-    if (sem->tryAcquire(1, timeoutMs)) {
-        worker_ = nullptr;
-        quit();
-        wait(timeoutMs);
+    if (!closed->tryAcquire(1, timeoutMs)) {
+        // Still writing: stop after the current statement, so that nothing
+        // touches the connection while Qt Sql lets go of it from this thread.
+        worker_->stop();
+        qWarning("settings database: writes still queued after %d ms were dropped", timeoutMs);
+        return;
     }
+    quit();
+    wait(timeoutMs);
 }
 
 bool SqlDatabase::flush(int timeoutMs)

@@ -24,9 +24,9 @@ public:
     bool flush(int timeoutMs = 5000);
 
     // Writes what is queued, closes the connection and ends the thread; the
-    // application object calls it while it is destroyed. Later requests are
-    // ignored (reads give null).
-    void shutdown(int timeoutMs = 5000);
+    // application object calls it while it is destroyed. Writes still queued
+    // after timeoutMs are dropped. Later requests are ignored (reads give null).
+    void shutdown(int timeoutMs = 30000);
 
     SqlWorker *worker() const { return worker_; }
     QString fileName() const { return name_; }

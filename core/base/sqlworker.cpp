@@ -1,6 +1,8 @@
-#include "core/sqlworker.h"
+#include "core/base/sqlworker.h"
 
-#include "core/paths.h"
+#include "core/base/paths.h"
+#include "core/base/settingdefaults.h"
+#include "platform/privatedir.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -19,34 +21,6 @@ Q_LOGGING_CATEGORY(lcSql, "pryx.sql", QtInfoMsg)
 
 const QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
 
-// The default rows of a new database, written exactly as they are stored:
-// bare integers or quoted texts.
-const char *const kDefaultRows[][2] = {
-    {"fragmentScreen", "1"},
-    {"quickFragmentScreen", "1"},
-    {"snapshotFull", "1"},
-    {"sendScreen", "1"},
-    {"show_upload", "1"},
-    {"show_last_upload", "1"},
-    {"useProxy", "0"},
-    {"qualityImage", "1"},
-    {"useSaveScreen", "0"},
-    {"saveScreenFolder", "''"},
-    {"widthColorLine", "'2'"},
-    {"widthTextLine", "'6'"},
-    {"widthBlureLine", "'9'"},
-    {"widthBlackoutLine", "'9'"},
-    {"visibleColorPanel", "'1'"},
-    {"showActiveWindow", "'1'"},
-    {"showCloseSurfaceWindow", "'1'"},
-    {"colorColorLine", "'7'"},
-    {"autostart", "'1'"},
-    {"keyFragmentScreen", "'Ctrl + Print'"},
-    {"keyQuickFragmentScreen", "'Shift + Print'"},
-    {"keySnapshotScreen", "'Ctrl + Shift + Print'"},
-    {"keySendScreen", "'Ctrl + Enter'"},
-};
-
 } // namespace
 
 SqlWorker::SqlWorker(QObject *parent) : QObject(parent) {}
@@ -62,7 +36,7 @@ void SqlWorker::connectToDatabase(QString name)
     qCDebug(lcSql) << Q_FUNC_INFO << name;
 
     const QFileInfo info(name);
-    pryx::ensurePrivateDir(info.absolutePath());
+    pryx::platform::ensurePrivateDir(info.absolutePath());
 
     QString reason;
     if (info.exists() && !openAndCheck(&reason)) {
@@ -163,9 +137,11 @@ bool SqlWorker::createDataBase()
         qWarning() << Q_FUNC_INFO << create << q.lastError().text();
         ok = false;
     }
-    for (const auto &row : kDefaultRows) {
+    for (const pryx::settings::Default &row : pryx::settings::kDefaults) {
+        if (!row.newRow)
+            continue;
         const QString sql = QStringLiteral("INSERT INTO \"Settings\" (\"name\",\"value\") VALUES ('%1',%2)")
-                                .arg(QLatin1String(row[0]), QLatin1String(row[1]));
+                                .arg(QLatin1String(row.key), QLatin1String(row.newRow));
         ++statements_;
         if (!q.exec(sql)) {
             qWarning() << Q_FUNC_INFO << sql << q.lastError().text();
@@ -179,8 +155,31 @@ bool SqlWorker::createDataBase()
     return ok;
 }
 
+void SqlWorker::stop()
+{
+    QMutexLocker lock(&statementLock_);
+    stopped_ = true;
+}
+
+bool SqlWorker::close()
+{
+    QMutexLocker lock(&statementLock_);
+    if (stopped_)
+        return false;
+    stopped_ = true;
+    {
+        QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QLatin1String(QSqlDatabase::defaultConnection));
+    return true;
+}
+
 void SqlWorker::execute(QString query, QVariantList param)
 {
+    QMutexLocker lock(&statementLock_);
+    if (stopped_)
+        return;
     QSqlQuery q(QSqlDatabase::database());
     ++statements_;
     bool ok = q.prepare(query);
@@ -202,7 +201,12 @@ void SqlWorker::execute(QString query, QVariantList param)
 
 void SqlWorker::getDataLoad(quint64 id, QString name)
 {
+    QMutexLocker lock(&statementLock_);
     QVariant result;
+    if (stopped_) {
+        emit getDataFinished(id, result);
+        return;
+    }
     QSqlQuery q(QSqlDatabase::database());
     ++statements_;
     if (!q.prepare(QStringLiteral("SELECT value FROM Settings WHERE name = ?"))) {

@@ -3,6 +3,7 @@
 // Qt's default SQLite connection, which only that thread uses.
 
 #include <QAtomicInteger>
+#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -16,6 +17,13 @@ public:
 
     // Statements run so far (writes and reads), readable from any thread.
     quint64 statementCount() const { return statements_.loadAcquire(); }
+
+    // From any thread: returns once the worker has finished the statement it
+    // runs now, if any; it runs none afterwards.
+    void stop();
+    // On the database thread: closes and removes the connection; false when
+    // the worker was stopped first.
+    bool close();
 
 public slots:
     // Opens the file; creates it, the table and the default rows when missing.
@@ -40,5 +48,8 @@ private:
 
     QString fileName_;
     bool writesFailing_ = false;
+    // Held while a statement runs; stopped_ is read and written under it.
+    QMutex statementLock_;
+    bool stopped_ = false;
     QAtomicInteger<quint64> statements_ {0};
 };

@@ -1,6 +1,7 @@
 import QtQuick 2.12
 import "../../Component" as Pc
 import "values.js" as St
+import "../../Component/useful.js" as Fn
 
 // Storage page of the Dropbox target: authorisation, or the account with
 // its space and logout.
@@ -18,7 +19,7 @@ Item {
     width: implicitWidth
     height: implicitHeight
 
-    Component.onCompleted: errorBox.check = St.flag(settings.getValue("is_dropbox_error_upload_pryx"))
+    Component.onCompleted: errorBox.check = Fn.flag(settings.getValue("is_dropbox_error_upload_pryx"))
 
     function save() {
         settings.setValue("is_dropbox_error_upload_pryx", errorBox.check)

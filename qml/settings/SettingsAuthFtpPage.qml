@@ -1,6 +1,7 @@
 import QtQuick 2.12
 import "../../Component" as Pc
 import "values.js" as St
+import "../../Component/useful.js" as Fn
 
 // Storage page of the FTP and SFTP targets. The fields show the values of
 // the protocol the SFTP box selects; edits of the other one are kept until
@@ -74,10 +75,10 @@ Item {
     Component.onCompleted: {
         ftpValues = stored("ftp_")
         sftpValues = stored("sftp_")
-        var sftp = St.flag(settings.getValue("is_sftp"))
+        var sftp = Fn.flag(settings.getValue("is_sftp"))
         sftpBox.check = sftp
         show(sftp ? sftpValues : ftpValues, sftp)
-        errorBox.check = St.flag(settings.getValue("is_ftp_error_upload_pryx"))
+        errorBox.check = Fn.flag(settings.getValue("is_ftp_error_upload_pryx"))
     }
 
     Connections {

@@ -1,6 +1,7 @@
 import QtQuick 2.12
 import "../../Component" as Pc
 import "values.js" as St
+import "../../Component/useful.js" as Fn
 
 // Settings tab: image quality, the program's switches and the language.
 Item {
@@ -21,16 +22,16 @@ Item {
     Component.onCompleted: {
         var q = parseInt(St.text(settings.qualityImage), 10)
         quality = (q === 0 || q === 2) ? q : 1
-        autostartBox.check = St.flag(settings.autostart)
-        useProxyBox.check = St.flag(settings.useProxy)
+        autostartBox.check = Fn.flag(settings.autostart)
+        useProxyBox.check = Fn.flag(settings.useProxy)
         readFolder()
-        saveScreenBox.check = St.flag(settings.useSaveScreen)
-        showUploadBox.check = St.flag(settings.showUpload)
-        showLastUploadBox.check = St.flag(settings.showLastUpload)
-        activeWindowBox.check = St.flag(settings.showActiveWindow)
-        shortLinkBox.check = St.flag(settings.shortLink)
-        magnifierBox.check = St.flag(settings.showMagnifier)
-        closeSurfaceBox.check = St.flag(settings.showCloseSurfaceWindow)
+        saveScreenBox.check = Fn.flag(settings.useSaveScreen)
+        showUploadBox.check = Fn.flag(settings.showUpload)
+        showLastUploadBox.check = Fn.flag(settings.showLastUpload)
+        activeWindowBox.check = Fn.flag(settings.showActiveWindow)
+        shortLinkBox.check = Fn.flag(settings.shortLink)
+        magnifierBox.check = Fn.flag(settings.showMagnifier)
+        closeSurfaceBox.check = Fn.flag(settings.showCloseSurfaceWindow)
         var l = St.text(settings.language)
         lang = (l === "ru" || l === "en") ? l : ""
     }

@@ -2,7 +2,7 @@
 // Xorg server whose desktop does not start at (0, 0).
 #include "capture/surfaceselector.h"
 #include "capture/surfacewidget.h"
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "platform/desktopgrab.h"
 #include "tst_multiscreen/xorgdummy.h"
 #include "support/capturefixtures.h"

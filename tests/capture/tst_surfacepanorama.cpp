@@ -5,7 +5,7 @@
 #include "capture/ponorampreview.h"
 #include "capture/surfaceselector.h"
 #include "capture/surfacewidget.h"
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "editor/abstractgraphitem.h"
 #include "editor/ppainterarea.h"
 #include "support/capturefixtures.h"

@@ -2,7 +2,7 @@
 // surface and its annotation area go with the smoothing thread running,
 // and nothing aborts.
 #include "capture/surfacewidget.h"
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "editor/items/penitem.h"
 #include "editor/ppainterarea.h"
 #include "editor/smoothing.h"

@@ -3,7 +3,7 @@
 #include "capture/magnifieritem.h"
 #include "capture/surfaceselector.h"
 #include "capture/surfacewidget.h"
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "editor/abstractgraphitem.h"
 #include "editor/ppainterarea.h"
 #include "platform/desktopgrab.h"

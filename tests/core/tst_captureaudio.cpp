@@ -11,8 +11,8 @@
 
 #include "capture/surfacewidget.h"
 #include "core/core.h"
-#include "core/paths.h"
-#include "core/setting.h"
+#include "core/base/paths.h"
+#include "core/base/setting.h"
 #include "platform/filedialogs.h"
 #include "support/privatedisplay.h"
 #include "support/errorwindows.h"

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include "core/localregistry.h"
-#include "core/setting.h"
+#include "core/base/localregistry.h"
+#include "core/base/setting.h"
 #include "core/startup.h"
 
 class TestCheckLanguage : public QObject

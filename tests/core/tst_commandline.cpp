@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QtTest>
 
-#include "core/paths.h"
+#include "core/base/paths.h"
 #include "support/pryxchild.h"
 #include "support/testsupport.h"
 

@@ -11,7 +11,7 @@
 #include <QFile>
 
 #include "core/core.h"
-#include "core/paths.h"
+#include "core/base/paths.h"
 #include "windows/audioimagefile.h"
 #include "windows/errorwidget.h"
 

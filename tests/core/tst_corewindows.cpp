@@ -16,10 +16,10 @@
 #include "core/core.h"
 #undef private
 
-#include "core/paths.h"
+#include "core/base/paths.h"
 #include "network/autorization.h"
 #include "network/dropboxauth.h"
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "windows/autorizationwidget.h"
 #include "windows/errorwidget.h"
 #include "windows/lastuploadwidget.h"

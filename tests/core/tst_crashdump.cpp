@@ -9,7 +9,7 @@
 #include <csignal>
 #include <unistd.h>
 
-#include "core/paths.h"
+#include "core/base/paths.h"
 #include "support/testsupport.h"
 
 class TestCrashDump : public QObject

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QtTest>
 
-#include "core/paths.h"
+#include "core/base/paths.h"
 #include "support/pryxchild.h"
 #include "support/testsupport.h"
 

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QtTest>
 
-#include "core/paths.h"
+#include "core/base/paths.h"
 #include "support/pryxchild.h"
 #include "support/testsupport.h"
 

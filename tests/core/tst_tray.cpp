@@ -6,7 +6,7 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-#include "core/paths.h"
+#include "core/base/paths.h"
 #include "support/pryxchild.h"
 #include "support/testsupport.h"
 #include "support/xtray.h"

@@ -13,8 +13,8 @@
 #include <quazip/quazipnewinfo.h>
 
 #include "core/core.h"
-#include "core/paths.h"
-#include "core/setting.h"
+#include "core/base/paths.h"
+#include "core/base/setting.h"
 #include "network/updater.h"
 #include "support/standin.h"
 #include "support/testsupport.h"

@@ -8,7 +8,7 @@
 #include <QtTest>
 
 #include "core/core.h"
-#include "core/localregistry.h"
+#include "core/base/localregistry.h"
 #include "network/analyticsevent.h"
 #include "network/statisticmodule.h"
 #include "support/testsupport.h"

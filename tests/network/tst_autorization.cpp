@@ -22,9 +22,9 @@
 #include <QtTest>
 
 #include "core/core.h"
-#include "core/logging.h"
-#include "core/paths.h"
-#include "core/setting.h"
+#include "core/base/logging.h"
+#include "core/base/paths.h"
+#include "core/base/setting.h"
 #include "network/autorization.h"
 #include "network/networkaccessmanager.h"
 #include "network/serverlistener.h"

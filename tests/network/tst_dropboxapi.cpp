@@ -2,8 +2,8 @@
 // loopback listener, the authorisation chain through a captured browser URL,
 // the stored token, the account figures and logout.
 
-#include "core/crypto.h"
-#include "core/setting.h"
+#include "core/base/crypto.h"
+#include "core/base/setting.h"
 #include "network/dropboxapi.h"
 #include "network/dropboxauth.h"
 #include "support/dropboxstandin.h"

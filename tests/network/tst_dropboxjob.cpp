@@ -4,7 +4,7 @@
 // while the transfer runs.
 
 #include "core/core.h"
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "network/dropboxapi.h"
 #include "network/dropboxauth.h"
 #include "network/handledropboxupload.h"

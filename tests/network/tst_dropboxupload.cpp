@@ -2,7 +2,7 @@
 // archives, name clashes, awkward names, the error table, the share step,
 // logout and deletion while a transfer runs.
 
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "network/dropboxapi.h"
 #include "network/dropboxauth.h"
 #include "network/handledropboxupload.h"

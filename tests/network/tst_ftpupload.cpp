@@ -1,8 +1,9 @@
 // Uploads through the FTP and SFTP threads to real servers on 127.0.0.1
 // (pyftpdlib and a paramiko SFTP server), read back from the servers' folders.
 
-#include "core/paths.h"
+#include "core/base/paths.h"
 #include "network/curlupload.h"
+#include "platform/privatedir.h"
 #include "support/testsupport.h"
 #include "support/uploadjobprobe.h"
 #include "support/uploadservers.h"
@@ -461,7 +462,7 @@ private slots:
         const QString a = testsupport::makeDataFile(src_ + "/zf/a.bin", 100);
         const QString b = testsupport::makeDataFile(src_ + "/zf/b.bin", 100);
         QDir(pryx::tmpPath()).removeRecursively();
-        QVERIFY(pryx::ensurePrivateDir(pryx::dataPath()));
+        QVERIFY(pryx::platform::ensurePrivateDir(pryx::dataPath()));
         {
             QFile blocker(pryx::dataPath() + "tmp");   // a file where the folder should be
             QVERIFY(blocker.open(QIODevice::WriteOnly));

@@ -1,7 +1,8 @@
 // Upload jobs against the HTTPS stand-in: the capture exchange, several files,
 // folders and archives, the error table, cancellation and the share step.
-#include "core/paths.h"
-#include "core/setting.h"
+#include "core/base/paths.h"
+#include "core/base/servicehosts.h"
+#include "core/base/setting.h"
 #include "network/handlerupload.h"
 #include "network/networkexchange.h"
 #include "network/uploadmodel.h"
@@ -108,7 +109,7 @@ private slots:
     {
         QVERIFY2(standIn.start(), qPrintable(standIn.error()));
         model = new UploadModel(this);
-        pryxnet::services().apiHost = [this] { return standIn.host(); };
+        pryx::setServiceHostOverride(pryx::Service::Api, standIn.host());
         pryxnet::services().appTitle = [] { return QStringLiteral("Pryx 3.0.48"); };
         pryxnet::services().isAuth = [] { return true; };
         pryxnet::services().token = [] { return QStringLiteral("tok-1"); };
@@ -419,15 +420,14 @@ private slots:
         probe.listen(QHostAddress::LocalHost, 0);
         const QString closed = QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
         probe.close();
-        auto host = pryxnet::services().apiHost;
-        pryxnet::services().apiHost = [closed] { return closed; };
+        pryx::setServiceHostOverride(pryx::Service::Api, closed);
         NetworkExchange ex;
         QSignalSpy errors(&ex, &NetworkExchange::error);
         QSignalSpy offline(&ex, &NetworkExchange::internetNotAvailable);
         QSignalSpy complete(model, &UploadModel::uploadComplete);
         ex.uploadFiles({makeFile("f.txt", 10)});
         QVERIFY(waitEnd(complete, errors, offline));
-        pryxnet::services().apiHost = host;
+        pryx::setServiceHostOverride(pryx::Service::Api, standIn.host());
         QCOMPARE(errors.count(), 1);
         QCOMPARE(errors[0][0].toString(), QStringLiteral("Connection refused"));
         ex.stopUploads();

@@ -1,7 +1,7 @@
 // The service requests' manager: proxy from the settings, its log lines,
 // identity and token headers, TLS verification against the stand-in.
-#include "core/paths.h"
-#include "core/setting.h"
+#include "core/base/paths.h"
+#include "core/base/setting.h"
 #include "network/networkaccessmanager.h"
 #include "network/uploadservices.h"
 #include "support/standin.h"

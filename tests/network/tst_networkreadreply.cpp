@@ -1,5 +1,5 @@
 // Reply readers: JSON create reply and user info, XML update and account replies.
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "network/networkreadreply.h"
 #include "network/session.h"
 

@@ -1,7 +1,7 @@
 // The SFTP host key is trusted on first use and kept in the data folder; a
 // changed key is refused with a clear error, by uploads and checks alike.
 
-#include "core/paths.h"
+#include "core/base/paths.h"
 #include "network/curlupload.h"
 #include "support/testsupport.h"
 #include "support/uploadjobprobe.h"

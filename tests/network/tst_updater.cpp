@@ -19,7 +19,7 @@
 
 #include <cstdio>
 
-#include "core/paths.h"
+#include "core/base/paths.h"
 #include "network/updater.h"
 #include "support/testsupport.h"
 #include "network/session.h"

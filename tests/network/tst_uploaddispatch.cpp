@@ -1,7 +1,8 @@
 // The front end's target choice and size check, FTP and SFTP jobs through the
 // front end against real servers, a Dropbox job without an account, and the upload list
 // model as QML reads it.
-#include "core/setting.h"
+#include "core/base/servicehosts.h"
+#include "core/base/setting.h"
 #include "network/handledropboxupload.h"
 #include "network/handlerupload.h"
 #include "network/networkexchange.h"
@@ -58,7 +59,7 @@ private slots:
         pryxnet::services().uploadModel = [this] { return model_; };
         pryxnet::services().showError = [this](const QString &t) { shownErrors_ << t; };
         pryxnet::services().appTitle = [] { return QStringLiteral("Pryx test"); };
-        pryxnet::services().apiHost = [] { return QStringLiteral("127.0.0.1:1"); };
+        pryx::setServiceHostOverride(pryx::Service::Api, QStringLiteral("127.0.0.1:1"));
         Setting *s = Setting::instance();
         s->setValue("token", "tok");   // the key of the encrypted logins
         s->setValue("ftp_user", "tester", true);
@@ -260,8 +261,7 @@ private slots:
         Setting::instance()->setValue("ftp_path", "");
         Setting::instance()->setValue("ftp_password", "wrong", true);
         Setting::instance()->setValue("is_ftp_error_upload_pryx", fallback ? "true" : "false");
-        auto apiHost = pryxnet::services().apiHost;
-        pryxnet::services().apiHost = [this] { return service_.host(); };
+        pryx::setServiceHostOverride(pryx::Service::Api, service_.host());
         service_.clearLog();
         const QString file = testsupport::makeDataFile(src_ + "/fallback.bin", 5000, 9);
         NetworkExchange ex;
@@ -276,7 +276,7 @@ private slots:
             settled = QTest::qWaitFor([&] { return complete.count() > 0; }, 15000);
         else
             QTest::qWait(1000);
-        pryxnet::services().apiHost = apiHost;
+        pryx::setServiceHostOverride(pryx::Service::Api, QStringLiteral("127.0.0.1:1"));
         Setting::instance()->setValue("ftp_password", "secret", true);
         QVERIFY(failed);
         QVERIFY(settled);

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "platform/mailclient.h"
 #include "platform/registry.h"
 

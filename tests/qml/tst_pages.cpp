@@ -3,7 +3,7 @@
 // resource path named in the pages and in the C++ sources exists; the
 // artwork, icon, palette, fonts and translations are in place.
 #include "core/core.h"
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "windows/basicwindow.h"
 #include "windows/messagedialog.h"
 

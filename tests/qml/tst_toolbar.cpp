@@ -8,7 +8,7 @@
 #include <QQuickView>
 #include <QtTest>
 
-#include "core/setting.h"
+#include "core/base/setting.h"
 
 class ToolbarCore : public QObject
 {

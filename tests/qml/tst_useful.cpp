@@ -11,7 +11,8 @@
 #include <QTranslator>
 #include <QtTest>
 
-#include "core/setting.h"
+#include "core/base/setting.h"
+#include "core/base/settingdefaults.h"
 
 class TstUseful : public QObject
 {
@@ -43,12 +44,45 @@ private slots:
                   "    return r === \"\" ? \"<none>\" : r[0] + \"|\" + r[1] }\n"
                   "  function size(s, d) { return d === undefined ? Fn.sizeToString(s) : Fn.sizeToString(s, d) }\n"
                   "  function sizeDropbox(s) { return Fn.sizeToStringDropbox(s) }\n"
+                  "  function flag(v) { return Fn.flag(v) }\n"
                   "}\n",
                   QUrl(QStringLiteral("qrc:/test/helpers.qml")));
         fn_ = c.create();
         QVERIFY2(fn_, qPrintable(c.errorString()));
     }
     void cleanupTestCase() { delete fn_; }
+
+    // The pages read a stored flag as the settings store does.
+    void flag_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<bool>("on");
+        QTest::newRow("missing") << QVariant() << false;
+        QTest::newRow("empty") << QVariant(QString("")) << false;
+        QTest::newRow("0") << QVariant(QString("0")) << false;
+        QTest::newRow("false") << QVariant(QString("false")) << false;
+        QTest::newRow("FALSE") << QVariant(QString("FALSE")) << false;
+        QTest::newRow("False") << QVariant(QString("False")) << false;
+        QTest::newRow("1") << QVariant(QString("1")) << true;
+        QTest::newRow("true") << QVariant(QString("true")) << true;
+        QTest::newRow("other text") << QVariant(QString("no")) << true;
+        QTest::newRow("blank 0") << QVariant(QString(" 0")) << true;
+        QTest::newRow("int 0") << QVariant(0) << false;
+        QTest::newRow("int 7") << QVariant(7) << true;
+        QTest::newRow("bool false") << QVariant(false) << false;
+        QTest::newRow("bool true") << QVariant(true) << true;
+    }
+    void flag()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(bool, on);
+        QCOMPARE(pryx::settings::isOn(value), on);
+        QCOMPARE(call("flag", value), QVariant(on));
+        // Through the store, which hands numbers back as text after a restart.
+        Setting::instance()->setValue(QStringLiteral("testFlag"), value);
+        QCOMPARE(Setting::instance()->flag(QStringLiteral("testFlag")), on);
+        QCOMPARE(call("flag", Setting::instance()->getValue(QStringLiteral("testFlag"))), QVariant(on));
+    }
 
     void keyText_data()
     {

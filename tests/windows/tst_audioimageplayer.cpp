@@ -11,7 +11,7 @@
 
 #include <cmath>
 
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "support/qmlstandins.h"
 #include "support/soundserver.h"
 #include "support/testsupport.h"

@@ -1,6 +1,6 @@
 // Message and error dialogs, the application windows' set-up, and the
 // language switch of an open page.
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "windows/autorizationwidget.h"
 #include "windows/cursorshapearea.h"
 #include "windows/errorwidget.h"

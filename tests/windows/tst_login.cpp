@@ -1,7 +1,7 @@
 // The login page in its real window, driven through a recording login
 // object: e-mail step, password step, registration, errors beside their
 // fields, the proxy form, the social logins and the welcome view.
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "windows/autorizationwidget.h"
 
 #include "support/pagestandins.h"

@@ -3,7 +3,7 @@
 // password login, errors beside their fields, the welcome view and the end
 // of the window.
 #include "core/core.h"
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "network/autorization.h"
 #include "windows/autorizationwidget.h"
 

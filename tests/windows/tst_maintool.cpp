@@ -1,7 +1,7 @@
 // The main tool page in its real window: which panels show logged out and
 // logged in, the height with and without a last link, and what each button
 // calls.
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "windows/maintoolwidget.h"
 
 #include "support/pagestandins.h"

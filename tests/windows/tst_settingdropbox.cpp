@@ -2,7 +2,7 @@
 // Dropbox stand-in: authorisation through the captured browser address, the
 // account shown from the service's answers, logout from the page.
 #include "core/core.h"
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "network/autorization.h"
 #include "network/dropboxauth.h"
 #include "windows/settingwidget.h"

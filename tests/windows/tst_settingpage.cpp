@@ -4,8 +4,8 @@
 // with keys typed through XTest and Print through the key watch.
 #include "core/core.h"
 #include "core/hookkeybord.h"
-#include "core/setting.h"
-#include "core/sqldatabase.h"
+#include "core/base/setting.h"
+#include "core/base/sqldatabase.h"
 #include "windows/messagedialog.h"
 #include "windows/proxywidget.h"
 #include "windows/settingwidget.h"

@@ -1,7 +1,7 @@
 // The upload and last-upload pages in their real windows: the window grows
 // with the jobs, the rows show their progress, Cancel and the check boxes,
 // and the last-upload page's buttons.
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "windows/lastuploadwidget.h"
 #include "windows/uploadwidget.h"
 

@@ -2,7 +2,7 @@
 // to the HTTPS stand-in: rows and progress of the running jobs, then the
 // last-upload window brought by the upload list's completion.
 #include "core/core.h"
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "network/handlerupload.h"
 #include "network/networkexchange.h"
 #include "network/uploadmodel.h"

@@ -1,4 +1,16 @@
-// Helpers shared by the pages: key names for hotkeys and file sizes.
+// Helpers shared by the pages: stored flags, key names for hotkeys and file
+// sizes.
+
+// A stored flag as the settings store reads it (Setting::flag): empty, "0"
+// and "false" in any case are false, anything else is true.
+function flag(v) {
+    if (v === undefined || v === null)
+        return false
+    if (typeof v === "boolean")
+        return v
+    var s = String(v).toLowerCase()
+    return s !== "" && s !== "0" && s !== "false"
+}
 
 function getKeyText(key) {
     if (key >= Qt.Key_F1 && key <= Qt.Key_F12)

@@ -1,5 +1,5 @@
 import QtQuick 2.12
-import "flags.js" as Flags
+import "../Component/useful.js" as Fn
 
 // Annotation toolbar over a capture. It reads `paintArea`, `currentGraphModule`,
 // `currentItem` and `currentSubstrate` from the page and answers with signals
@@ -10,7 +10,7 @@ Item {
 
     property bool shortTool: false
     property bool enableMove: false
-    property bool showDropPanel: Flags.isOn(toolBar.setting("visibleColorPanel"))
+    property bool showDropPanel: Fn.flag(toolBar.setting("visibleColorPanel"))
     property bool showMenu: false
     property bool press: false
     property bool moved: false

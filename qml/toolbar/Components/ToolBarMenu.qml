@@ -1,11 +1,11 @@
 import QtQuick 2.12
-import "flags.js" as Flags
+import "../Component/useful.js" as Fn
 
 // The menu of the other output actions beside the accept button.
 Rectangle {
     id: menu
     readonly property bool useMail: typeof settings !== "undefined" && settings !== null
-                                    && Flags.isOn(settings.isUseMailClient)
+                                    && Fn.flag(settings.isUseMailClient)
     signal chosen(string action)
 
     width: 280

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "core/crypto.h"
+#include "core/base/crypto.h"
 
 // Vectors computed with a separate program (Python driving libcrypto's EVP
 // interface directly), IV 00 01 .. 0b, key SHA-256 of the pass phrase.

@@ -1,7 +1,7 @@
 #include <QtTest>
 
-#include "core/logging.h"
-#include "core/paths.h"
+#include "core/base/logging.h"
+#include "core/base/paths.h"
 
 #include <sys/stat.h>
 

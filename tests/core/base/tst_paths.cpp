@@ -1,6 +1,7 @@
 #include <QtTest>
 
-#include "core/paths.h"
+#include "core/base/paths.h"
+#include "platform/privatedir.h"
 
 class TestPaths : public QObject
 {
@@ -16,7 +17,7 @@ private slots:
     void privateFolderIsOwnerOnly()
     {
         const QString dir = pryx::dataPath() + "sub";
-        QVERIFY(pryx::ensurePrivateDir(dir));
+        QVERIFY(pryx::platform::ensurePrivateDir(dir));
         const auto perms = QFile::permissions(dir);
         QVERIFY(perms & QFile::WriteOwner);
         QCOMPARE(perms & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup

@@ -3,7 +3,7 @@
 #include <QSysInfo>
 #include <QtTest>
 
-#include "core/setting.h"
+#include "core/base/setting.h"
 
 class TestPlatformName : public QObject
 {

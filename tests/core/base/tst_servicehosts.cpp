@@ -2,8 +2,7 @@
 
 #include <QtTest>
 
-#include "core/core.h"
-#include "core/servicehosts.h"
+#include "core/base/servicehosts.h"
 
 using pryx::Service;
 Q_DECLARE_METATYPE(pryx::Service)
@@ -60,33 +59,41 @@ private slots:
         qunsetenv(variable.constData());
     }
 
-    void coreAddresses()
+    void addresses()
     {
         qputenv("PRYX_AUTH_HOST", "127.0.0.1:1001");
         qputenv("PRYX_API_HOST", "127.0.0.1:1002");
         qputenv("PRYX_SUPPORT_HOST", "127.0.0.1:1003");
         qputenv("PRYX_ANALYTICS_HOST", "127.0.0.1:1004");
-        Core *core = Core::instance();
-        QCOMPARE(core->authHost(), QString("127.0.0.1:1001"));
-        QCOMPARE(core->apiHost(), QString("127.0.0.1:1002"));
-        QCOMPARE(core->filesApiUrl(),
+        QCOMPARE(pryx::serviceHost(Service::Auth), QString("127.0.0.1:1001"));
+        QCOMPARE(pryx::filesApiUrl(),
                  QString("https://127.0.0.1:1002/drive/v1/files?fields=id,alternateLink,selfLink"));
-        QCOMPARE(core->uploadApiUrl(), QString("https://127.0.0.1:1002/upload/drive/v1/files"));
-        QCOMPARE(core->supportTicketsUrl(), QString("https://127.0.0.1:1003/support/tickets/"));
-        QCOMPARE(core->pingUrl(), QString("https://127.0.0.1:1003/ping?q="));
-        QCOMPARE(core->analyticsUrl(), QString("https://127.0.0.1:1004/collect"));
-        QCOMPARE(core->appTitle(), QString("Pryx 3.0.48"));
+        QCOMPARE(pryx::uploadApiUrl(), QString("https://127.0.0.1:1002/upload/drive/v1/files"));
+        QCOMPARE(pryx::supportTicketsUrl(), QString("https://127.0.0.1:1003/support/tickets/"));
+        QCOMPARE(pryx::pingUrl(), QString("https://127.0.0.1:1003/ping?q="));
+        QCOMPARE(pryx::analyticsUrl(), QString("https://127.0.0.1:1004/collect"));
+        QCOMPARE(pryx::appTitle(), QString("Pryx 3.0.48"));
 
-        // "-beta" A B: A is the authorisation host, B the API host; the
-        // support and analytics hosts stay.
-        core->setApiHost("beta-api.test");
-        core->setAuthHost("beta-auth.test");
-        QCOMPARE(core->authHost(), QString("beta-auth.test"));
-        QCOMPARE(core->filesApiUrl(),
+        // "-beta" A B: A is the authorisation host, B the API host, above the
+        // environment; the support and analytics hosts stay.
+        pryx::setServiceHostOverride(Service::Api, "beta-api.test");
+        pryx::setServiceHostOverride(Service::Auth, "beta-auth.test");
+        pryx::setServiceHostOverride(Service::Support, "beta-support.test");
+        QCOMPARE(pryx::serviceHost(Service::Auth), QString("beta-auth.test"));
+        QCOMPARE(pryx::filesApiUrl(),
                  QString("https://beta-api.test/drive/v1/files?fields=id,alternateLink,selfLink"));
-        QCOMPARE(core->uploadApiUrl(), QString("https://beta-api.test/upload/drive/v1/files"));
-        QCOMPARE(core->supportTicketsUrl(), QString("https://127.0.0.1:1003/support/tickets/"));
-        QCOMPARE(core->analyticsUrl(), QString("https://127.0.0.1:1004/collect"));
+        QCOMPARE(pryx::uploadApiUrl(), QString("https://beta-api.test/upload/drive/v1/files"));
+        QCOMPARE(pryx::supportTicketsUrl(), QString("https://127.0.0.1:1003/support/tickets/"));
+        QCOMPARE(pryx::analyticsUrl(), QString("https://127.0.0.1:1004/collect"));
+
+        // Read each time: the environment still counts for the others, and
+        // an empty value lifts the override.
+        qputenv("PRYX_SUPPORT_HOST", "127.0.0.1:1005");
+        QCOMPARE(pryx::pingUrl(), QString("https://127.0.0.1:1005/ping?q="));
+        pryx::setServiceHostOverride(Service::Auth, QString());
+        QCOMPARE(pryx::serviceHost(Service::Auth), QString("127.0.0.1:1001"));
+        pryx::setServiceHostOverride(Service::Api, QString());
+        QCOMPARE(pryx::serviceHost(Service::Api), QString("127.0.0.1:1002"));
     }
 };
 

@@ -1,11 +1,13 @@
 #include <QtTest>
 
-#include "core/crypto.h"
-#include "core/paths.h"
-#include "core/setting.h"
-#include "core/sqldatabase.h"
-#include "core/sqlworker.h"
+#include "core/base/crypto.h"
+#include "core/base/paths.h"
+#include "core/base/servicehosts.h"
+#include "core/base/setting.h"
+#include "core/base/sqldatabase.h"
+#include "core/base/sqlworker.h"
 #include "platform/autostart.h"
+#include "platform/filedialogs.h"
 #include "platform/registry.h"
 #include "support/testsupport.h"
 
@@ -23,7 +25,8 @@
 // This program is its own driver: "--driver <commands>" runs the settings
 // store in a child process, so restarts and the exit path are real.
 //   set K V | setenc K V | get K | getenc K | hold MS | many N | exit (flush, then end at once)
-//   noflush-exit (end at once without flushing)
+//   noflush-exit (end at once without flushing) | return (leave main, so the
+//   application object ends, without flushing first)
 static int runDriver(const QStringList &args)
 {
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
@@ -64,6 +67,9 @@ static int runDriver(const QStringList &args)
         } else if (cmd == "noflush-exit") {
             std::fflush(stdout);
             _exit(0);
+        } else if (cmd == "return") {
+            std::fflush(stdout);
+            return 0;
         }
     }
     std::fflush(stdout);
@@ -190,6 +196,20 @@ private slots:
         QCOMPARE(driver(other, {"hold", "300", "many", "300", "noflush-exit"}).exitCode, 0);
         QCOMPARE(inspect(dbFile(other), "SELECT count(*) FROM Settings WHERE name GLOB 'many*'"),
                  QStringList{"0"});
+    }
+
+    // Leaving main with writes still queued: the end of the application
+    // object writes them all before Qt Sql drops its connections (which it
+    // would do from the GUI thread while the database thread still writes).
+    void applicationEndWritesQueued()
+    {
+        for (int round = 0; round < 3; ++round) {
+            const QString home = freshDataHome();
+            const auto r = driver(home, {"hold", "100", "many", "200", "return"});
+            QVERIFY2(r.exitCode == 0 && !r.crashed, r.err.constData());
+            QCOMPARE(inspect(dbFile(home), "SELECT count(*) FROM Settings WHERE name GLOB 'many*'"),
+                     QStringList{"200"});
+        }
     }
 
     void damagedFileIsKeptAndReplaced_data()
@@ -470,6 +490,53 @@ private slots:
         QCOMPARE(s()->showMagnifier(), QVariant(true));
         s()->resetHootKey();
         QCOMPARE(s()->getValue("keyFragmentScreen").toString(), QString("Ctrl + Print Screen"));
+    }
+
+    // The authorisation host as the pages see it: read each time, "-beta"
+    // above the environment.
+    void currentHostUrlFollowsTheHost()
+    {
+        const QByteArray saved = qgetenv("PRYX_AUTH_HOST");
+        qputenv("PRYX_AUTH_HOST", "127.0.0.1:1001");
+        QCOMPARE(s()->currentHostUrl().toString(), QString("127.0.0.1:1001"));
+        pryx::setServiceHostOverride(pryx::Service::Auth, "beta-auth.test");
+        QCOMPARE(s()->currentHostUrl().toString(), QString("beta-auth.test"));
+        pryx::setServiceHostOverride(pryx::Service::Auth, QString());
+        qputenv("PRYX_AUTH_HOST", "127.0.0.1:1002");
+        QCOMPARE(s()->currentHostUrl().toString(), QString("127.0.0.1:1002"));
+        qputenv("PRYX_AUTH_HOST", saved);
+    }
+
+    // The game-capture folder is chosen in the folder dialog of platform/.
+    void saveGamePathFromFolderDialog()
+    {
+        QString answer = QStringLiteral("/tmp/games folder");
+        QString title;
+        int asked = 0;
+        platform::setDialogAnswerer([&](platform::DialogKind kind, const QString &t, const QString &, const QString &) {
+            ++asked;
+            title = t;
+            return kind == platform::DialogKind::Folder ? answer : QString();
+        });
+        QSignalSpy changed(s(), &Setting::valueChanged);
+        s()->changeSaveGamePath();
+        QCOMPARE(asked, 1);
+        QCOMPARE(title, QString("Slect screen capture game path"));
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).toString(), QString("saveGamePath"));
+        QCOMPARE(changed.at(0).at(1).toString(), answer);
+        QCOMPARE(s()->saveGamePath().toString(), answer);
+        QCOMPARE(QSettings(pryx::platform::registryFilePath(), QSettings::IniFormat)
+                     .value("HKEY_CURRENT_USER/Software/Pryx/game_tmp").toString(), answer);
+
+        // A cancelled dialog changes nothing.
+        answer.clear();
+        s()->changeSaveGamePath();
+        platform::setDialogAnswerer({});
+        QCOMPARE(asked, 2);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(s()->saveGamePath().toString(), QString("/tmp/games folder"));
+        pryx::platform::removeRegistryValue("HKEY_CURRENT_USER\\Software\\Pryx\\", "game_tmp");
     }
 
     void autostartEntry()

@@ -1,7 +1,7 @@
 #include <QtTest>
 
-#include "core/sqldatabase.h"
-#include "core/sqlworker.h"
+#include "core/base/sqldatabase.h"
+#include "core/base/sqlworker.h"
 #include "support/testsupport.h"
 
 #include <QElapsedTimer>

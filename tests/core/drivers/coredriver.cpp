@@ -22,7 +22,7 @@
 #include <unistd.h>
 
 #include "core/core.h"
-#include "core/setting.h"
+#include "core/base/setting.h"
 #include "network/analyticsevent.h"
 
 namespace {

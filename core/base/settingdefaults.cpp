@@ -1,0 +1,26 @@
+#include "core/base/settingdefaults.h"
+
+namespace pryx::settings {
+
+const Default *defaultOf(const QString &key)
+{
+    for (const Default &entry : kDefaults) {
+        if (key == QLatin1String(entry.key))
+            return &entry;
+    }
+    return nullptr;
+}
+
+QVariant resetValue(const Default &entry)
+{
+    const QString text = QString::fromLatin1(entry.reset);
+    bool number = false;
+    const int value = text.toInt(&number);
+    return number ? QVariant(value) : QVariant(text);
+}
+
+// The variant's own conversion: a text is false when empty, "0" or "false"
+// in any case; numbers are false at 0. qml/qml/Component/useful.js mirrors it.
+bool isOn(const QVariant &value) { return value.toBool(); }
+
+} // namespace pryx::settings
