@@ -2,8 +2,8 @@
 
 #include "capture/ponoram.h"
 #include "capture/surfacewidget.h"
-#include "core/core.h"
 #include "core/base/setting.h"
+#include "core/core.h"
 #include "platform/desktopgrab.h"
 #include "platform/wheelinput.h"
 

@@ -18,11 +18,11 @@
 
 #include <unistd.h>
 
-#include "core/handover.h"
-#include "core/hookkeybord.h"
 #include "core/base/paths.h"
 #include "core/base/servicehosts.h"
 #include "core/base/setting.h"
+#include "core/handover.h"
+#include "core/hookkeybord.h"
 #include "network/dropboxauth.h"
 #include "network/handleftpupload.h"
 #include "network/handlesftpupload.h"

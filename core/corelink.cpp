@@ -9,8 +9,8 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-#include "core/corelogin.h"
 #include "core/base/setting.h"
+#include "core/corelogin.h"
 
 void Core::copyLastLink()
 {

@@ -1,8 +1,8 @@
 #include "network/uploadservices.h"
 
-#include "core/core.h"
 #include "core/base/servicehosts.h"
 #include "core/base/setting.h"
+#include "core/core.h"
 #include "windows/errorwidget.h"
 
 namespace pryxnet {

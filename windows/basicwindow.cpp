@@ -1,7 +1,7 @@
 #include "windows/basicwindow.h"
 
-#include "core/core.h"
 #include "core/base/setting.h"
+#include "core/core.h"
 #include "network/analyticsevent.h"
 #include "windows/cursorshapearea.h"
 

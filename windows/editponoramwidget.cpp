@@ -2,8 +2,8 @@
 
 #include "capture/surfaceselector.h"
 #include "capture/surfacewidget.h"
-#include "core/core.h"
 #include "core/base/setting.h"
+#include "core/core.h"
 #include "editor/ppainterarea.h"
 #include "network/analyticsevent.h"
 

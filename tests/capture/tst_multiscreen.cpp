@@ -4,8 +4,8 @@
 #include "capture/surfacewidget.h"
 #include "core/base/setting.h"
 #include "platform/desktopgrab.h"
-#include "tst_multiscreen/xorgdummy.h"
 #include "support/capturefixtures.h"
+#include "tst_multiscreen/xorgdummy.h"
 
 #include <QGuiApplication>
 #ifdef QT_WIDGETS_LIB

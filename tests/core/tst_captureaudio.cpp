@@ -10,12 +10,12 @@
 #include <QtTest>
 
 #include "capture/surfacewidget.h"
-#include "core/core.h"
 #include "core/base/paths.h"
 #include "core/base/setting.h"
+#include "core/core.h"
 #include "platform/filedialogs.h"
-#include "support/privatedisplay.h"
 #include "support/errorwindows.h"
+#include "support/privatedisplay.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
 #include "windows/audioimagefile.h"

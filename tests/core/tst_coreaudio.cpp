@@ -10,8 +10,8 @@
 #include <QDir>
 #include <QFile>
 
-#include "core/core.h"
 #include "core/base/paths.h"
+#include "core/core.h"
 #include "windows/audioimagefile.h"
 #include "windows/errorwidget.h"
 

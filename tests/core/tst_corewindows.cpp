@@ -17,9 +17,9 @@
 #undef private
 
 #include "core/base/paths.h"
+#include "core/base/setting.h"
 #include "network/autorization.h"
 #include "network/dropboxauth.h"
-#include "core/base/setting.h"
 #include "windows/autorizationwidget.h"
 #include "windows/errorwidget.h"
 #include "windows/lastuploadwidget.h"

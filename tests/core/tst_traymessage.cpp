@@ -12,9 +12,9 @@
 #include <quazip/quazipfile.h>
 #include <quazip/quazipnewinfo.h>
 
-#include "core/core.h"
 #include "core/base/paths.h"
 #include "core/base/setting.h"
+#include "core/core.h"
 #include "network/updater.h"
 #include "support/standin.h"
 #include "support/testsupport.h"

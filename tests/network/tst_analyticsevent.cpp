@@ -7,8 +7,8 @@
 #include <QTcpSocket>
 #include <QtTest>
 
-#include "core/core.h"
 #include "core/base/localregistry.h"
+#include "core/core.h"
 #include "network/analyticsevent.h"
 #include "network/statisticmodule.h"
 #include "support/testsupport.h"

@@ -21,10 +21,10 @@
 #include <QUrlQuery>
 #include <QtTest>
 
-#include "core/core.h"
 #include "core/base/logging.h"
 #include "core/base/paths.h"
 #include "core/base/setting.h"
+#include "core/core.h"
 #include "network/autorization.h"
 #include "network/networkaccessmanager.h"
 #include "network/serverlistener.h"

@@ -3,8 +3,8 @@
 // that keep the job listed, the fallback to the service, logout and stop
 // while the transfer runs.
 
-#include "core/core.h"
 #include "core/base/setting.h"
+#include "core/core.h"
 #include "network/dropboxapi.h"
 #include "network/dropboxauth.h"
 #include "network/handledropboxupload.h"

@@ -20,10 +20,10 @@
 #include <cstdio>
 
 #include "core/base/paths.h"
-#include "network/updater.h"
-#include "support/testsupport.h"
 #include "network/session.h"
+#include "network/updater.h"
 #include "support/standin.h"
+#include "support/testsupport.h"
 
 struct Entry {
     QString name;

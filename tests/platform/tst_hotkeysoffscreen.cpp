@@ -1,7 +1,7 @@
 #include <QtTest>
 
-#include "core/hookkeybord.h"
 #include "core/base/setting.h"
+#include "core/hookkeybord.h"
 #include "platform/globalshortcut.h"
 #include "platform/printwatch.h"
 

@@ -2,8 +2,8 @@
 // names pages use on "core", "settings", "window" and "message" exist; every
 // resource path named in the pages and in the C++ sources exists; the
 // artwork, icon, palette, fonts and translations are in place.
-#include "core/core.h"
 #include "core/base/setting.h"
+#include "core/core.h"
 #include "windows/basicwindow.h"
 #include "windows/messagedialog.h"
 

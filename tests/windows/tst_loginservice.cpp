@@ -2,8 +2,8 @@
 // against the HTTPS stand-in with the account routes: registration and
 // password login, errors beside their fields, the welcome view and the end
 // of the window.
-#include "core/core.h"
 #include "core/base/setting.h"
+#include "core/core.h"
 #include "network/autorization.h"
 #include "windows/autorizationwidget.h"
 

@@ -1,8 +1,8 @@
 // The Dropbox storage page with the program's own account objects against the
 // Dropbox stand-in: authorisation through the captured browser address, the
 // account shown from the service's answers, logout from the page.
-#include "core/core.h"
 #include "core/base/setting.h"
+#include "core/core.h"
 #include "network/autorization.h"
 #include "network/dropboxauth.h"
 #include "windows/settingwidget.h"

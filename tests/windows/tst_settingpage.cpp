@@ -2,17 +2,17 @@
 // what Accept writes and Cancel does not, the proxy page, the save folder,
 // the FTP and SFTP checks against real servers, Dropbox, and the hotkey page
 // with keys typed through XTest and Print through the key watch.
-#include "core/core.h"
-#include "core/hookkeybord.h"
 #include "core/base/setting.h"
 #include "core/base/sqldatabase.h"
+#include "core/core.h"
+#include "core/hookkeybord.h"
 #include "windows/messagedialog.h"
 #include "windows/proxywidget.h"
 #include "windows/settingwidget.h"
 
 #include "support/qmlstandins.h"
-#include "support/uploadservers.h"
 #include "support/testsupport.h"
+#include "support/uploadservers.h"
 #include "support/xkeyclient.h"
 #include "tst_settingpage/settingsstandins.h"
 

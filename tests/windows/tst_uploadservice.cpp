@@ -1,8 +1,8 @@
 // The upload and last-upload windows of the real Core following real uploads
 // to the HTTPS stand-in: rows and progress of the running jobs, then the
 // last-upload window brought by the upload list's completion.
-#include "core/core.h"
 #include "core/base/setting.h"
+#include "core/core.h"
 #include "network/handlerupload.h"
 #include "network/networkexchange.h"
 #include "network/uploadmodel.h"

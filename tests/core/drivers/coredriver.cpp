@@ -21,8 +21,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "core/core.h"
 #include "core/base/setting.h"
+#include "core/core.h"
 #include "network/analyticsevent.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "settingsstandins.h"
 
-#include "core/core.h"
 #include "core/base/setting.h"
+#include "core/core.h"
 #include "windows/proxywidget.h"
 
 SettingsCore::SettingsCore(QObject *parent) : QObject(parent)
