@@ -62,16 +62,16 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString file = testsupport::makeDataFile(dir.path() + "/big file.bin", kSize);
-    testsupport::ScriptServer ftp;
-    testsupport::ScriptServer sftp;
-    testsupport::FtpServerOptions fo;
+    const QString file = pryx::test::makeDataFile(dir.path() + "/big file.bin", kSize);
+    pryx::test::ScriptServer ftp;
+    pryx::test::ScriptServer sftp;
+    pryx::test::FtpServerOptions fo;
     fo.root = dir.path() + "/froot";
-    testsupport::SftpServerOptions so;
+    pryx::test::SftpServerOptions so;
     so.root = dir.path() + "/sroot";
     so.hostKey = dir.path() + "/key";
     QString err;
-    if (!testsupport::startFtpServer(ftp, fo, &err) || !testsupport::startSftpServer(sftp, so, &err)) {
+    if (!pryx::test::startFtpServer(ftp, fo, &err) || !pryx::test::startSftpServer(sftp, so, &err)) {
         std::fprintf(stderr, "%s\n", qPrintable(err));
         return 1;
     }

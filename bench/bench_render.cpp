@@ -20,7 +20,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_LOGGING_RULES", "*.debug=false");
     QGuiApplication app(argc, argv);
-    editortest::FakeEnvironment env;
+    pryx::test::FakeEnvironment env;
     pryx::editor::Environment::setCurrent(&env);
 
     const QSize size(3840, 2160);

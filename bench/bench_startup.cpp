@@ -31,7 +31,7 @@ long residentKiB(qint64 pid)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    testsupport::TrayDisplay display;
+    pryx::test::TrayDisplay display;
     if (!display.start()) {
         fprintf(stderr, "%s\n", qPrintable(display.error()));
         return 1;
@@ -48,10 +48,10 @@ int main(int argc, char **argv)
     QVector<qint64> times;
     long rss = -1;
     for (int i = 0; i < runs; ++i) {
-        testsupport::RunningChild pryx;
+        pryx::test::RunningChild pryx;
         QElapsedTimer clock;
         clock.start();
-        if (!pryx.start(testsupport::programPath(), {}, env))
+        if (!pryx.start(pryx::test::programPath(), {}, env))
             return 1;
         while (display.trayIcons("pryx").size() != 1 && clock.elapsed() < 10000)
             QThread::msleep(2);

@@ -40,7 +40,7 @@ double median(std::vector<double> v)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    const QRect desk = platform::virtualDesktop();
+    const QRect desk = pryx::platform::virtualDesktop();
     const double pixels = double(desk.width()) * desk.height();
     QObject core;
     const int runs = 5;
@@ -70,7 +70,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer t;
         t.start();
-        const QImage img = platform::grabDesktop(desk);
+        const QImage img = pryx::platform::grabDesktop(desk);
         bare.push_back(double(t.nsecsElapsed()) / 1e6);
         if (img.isNull())
             std::fprintf(stderr, "grab failed\n");

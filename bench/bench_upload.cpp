@@ -42,17 +42,17 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    testsupport::StandIn standIn;
+    pryx::test::StandIn standIn;
     if (!standIn.start(1 << 20)) {
         std::fprintf(stderr, "stand-in: %s\n", qPrintable(standIn.error()));
         return 1;
     }
-    const QString file = testsupport::makeDataFile(dir.filePath(QStringLiteral("big.bin")), kSize);
+    const QString file = pryx::test::makeDataFile(dir.filePath(QStringLiteral("big.bin")), kSize);
     UploadModel model;
     pryx::setServiceHostOverride(pryx::Service::Api, standIn.host());
-    pryxnet::services().appTitle = [] { return QStringLiteral("Pryx bench"); };
-    pryxnet::services().isAuth = [] { return false; };
-    pryxnet::services().uploadModel = [&] { return &model; };
+    pryx::net::services().appTitle = [] { return QStringLiteral("Pryx bench"); };
+    pryx::net::services().isAuth = [] { return false; };
+    pryx::net::services().uploadModel = [&] { return &model; };
     Setting::instance()->setValue(QStringLiteral("useProxy"), QStringLiteral("false"));
     Setting::instance()->setValue(QStringLiteral("max_post_size"), QString::number(kSize * 2));
     const long rssBefore = peakRssKb();

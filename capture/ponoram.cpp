@@ -10,12 +10,12 @@
 #include <cstring>
 #include <vector>
 
-QImage PonoramInput::grab(const QRect &rect) { return platform::grabDesktop(rect); }
-void PonoramInput::click(const QPoint &p) { platform::clickAt(p); }
-void PonoramInput::wheelDown() { platform::wheelDown(); }
+QImage PonoramInput::grab(const QRect &rect) { return pryx::platform::grabDesktop(rect); }
+void PonoramInput::click(const QPoint &p) { pryx::platform::clickAt(p); }
+void PonoramInput::wheelDown() { pryx::platform::wheelDown(); }
 QPoint PonoramInput::cursorPos() { return QCursor::pos(); }
-void PonoramInput::pressLeft(const QPoint &p) { platform::pressLeftAt(p); }
-void PonoramInput::releaseLeft() { platform::releaseLeft(); }
+void PonoramInput::pressLeft(const QPoint &p) { pryx::platform::pressLeftAt(p); }
+void PonoramInput::releaseLeft() { pryx::platform::releaseLeft(); }
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "capture/surfacegeometry.h"
 
-namespace surfacegeometry {
+namespace pryx::capture {
 
 QRect unionOf(const QVector<QRect> &screens)
 {
@@ -100,4 +100,4 @@ QPoint toolbarPosition(const QRect &selection, const QSize &toolbar,
     return QPoint(x, y);
 }
 
-} // namespace surfacegeometry
+} // namespace pryx::capture

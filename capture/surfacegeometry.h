@@ -9,7 +9,7 @@
 #include <QSize>
 #include <QVector>
 
-namespace surfacegeometry {
+namespace pryx::capture {
 
 // Bounding rectangle of the screens (null for none).
 QRect unionOf(const QVector<QRect> &screens);
@@ -31,4 +31,4 @@ int screenOfSelection(const QVector<QRect> &screens, const QRect &selection);
 QPoint toolbarPosition(const QRect &selection, const QSize &toolbar,
                        const QVector<QRect> &screensPage);
 
-} // namespace surfacegeometry
+} // namespace pryx::capture

@@ -79,9 +79,9 @@ SurfacePonoramScreen::SurfacePonoramScreen(QWindow *parent)
 {
     engine()->addImportPath(QCoreApplication::applicationDirPath());
     SurfaceWidget::registerTypes();
-    desktop_ = platform::virtualDesktop();
+    desktop_ = pryx::platform::virtualDesktop();
     if (QGuiApplication::primaryScreen())
-        background_ = QPixmap::fromImage(platform::grabDesktop(desktop_));
+        background_ = QPixmap::fromImage(pryx::platform::grabDesktop(desktop_));
     emit backgroundChanged(background_);
     engine()->addImageProvider(QStringLiteral("screen"), new PanoramaProvider(this));
     QQmlContext *ctx = rootContext();
@@ -89,7 +89,7 @@ SurfacePonoramScreen::SurfacePonoramScreen(QWindow *parent)
     ctx->setContextProperty(QStringLiteral("surface"), this);
     ctx->setContextProperty(QStringLiteral("settings"), Setting::instance());
     ctx->setContextProperty(QStringLiteral("core"), Core::instance());
-    platform::setStayOnTopFlags(this);
+    pryx::platform::setStayOnTopFlags(this);
     setResizeMode(QQuickView::SizeRootObjectToView);
     setColor(Qt::transparent);
     setSource(QUrl(QString::fromLatin1(kPageUrl)));
@@ -132,7 +132,7 @@ void SurfacePonoramScreen::findScrollRect(int x, int y)
 {
     if (scrolling_ || finished_)
         return;
-    const platform::WindowAt w = platform::scrollWindowAt(QPoint(x, y) + desktop_.topLeft());
+    const pryx::platform::WindowAt w = pryx::platform::scrollWindowAt(QPoint(x, y) + desktop_.topLeft());
     fixedRect_ = w.id ? w.rect.translated(-desktop_.topLeft()) : QRect();
     if (selector_) {
         if (fixedRect_.isNull())
@@ -187,7 +187,7 @@ QPixmap SurfacePonoramScreen::renderRubberRect()
 
 void SurfacePonoramScreen::setMaskRegion(const QRegion &region)
 {
-    platform::setWindowMask(this, region);
+    pryx::platform::setWindowMask(this, region);
 }
 
 QImage SurfacePonoramScreen::grab(const QRect &pageRect)
@@ -247,7 +247,7 @@ void SurfacePonoramScreen::scrollWindow(const QRect &s)
     if (selector_)
         selector_->lockSelection();
     const QPoint centre = QPoint(s.left() + s.width() / 2, s.top() + s.height() / 2) + desktop_.topLeft();
-    const platform::WindowAt target = platform::scrollWindowAt(centre);
+    const pryx::platform::WindowAt target = pryx::platform::scrollWindowAt(centre);
     qDebug() << Q_FUNC_INFO << "window" << target.id << target.rect;
     setMaskRegion(QRegion(0, 0, width(), height()).xored(QRegion(s)));
     input_->pressLeft(centre);

@@ -100,7 +100,7 @@ void SurfaceWidget::init()
     registerTypes();
     quick_ = false;
     visibleCloseWindow_ = false;
-    desktop_ = platform::virtualDesktop();
+    desktop_ = pryx::platform::virtualDesktop();
     background_ = createBackground(-1);
     emit backgroundChanged(background_);
     engine()->addImageProvider(QStringLiteral("pryxsurface"), new BackgroundProvider(this));
@@ -118,7 +118,7 @@ void SurfaceWidget::init()
     fmt.setAlphaBufferSize(0);
     fmt.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     setFormat(fmt);
-    platform::setStayOnTopFlags(this);
+    pryx::platform::setStayOnTopFlags(this);
     setResizeMode(QQuickView::SizeRootObjectToView);
     setSource(QUrl(QString::fromLatin1(kPageUrl)));
     qDebug() << "=== init_win32: page status" << status();
@@ -140,7 +140,7 @@ QPixmap SurfaceWidget::createBackground(int index)
     const QList<QScreen *> screens = QGuiApplication::screens();
     QRect rect;
     if (index < 0) {
-        rect = platform::virtualDesktop();
+        rect = pryx::platform::virtualDesktop();
     } else if (index < screens.size()) {
         rect = screens.at(index)->geometry();
     }
@@ -149,7 +149,7 @@ QPixmap SurfaceWidget::createBackground(int index)
         qDebug() << "=== createBackground: NO PRIMARY SCREEN! ===";
         return QPixmap();
     }
-    QImage img = platform::grabDesktop(rect);
+    QImage img = pryx::platform::grabDesktop(rect);
     QPixmap pm = QPixmap::fromImage(std::move(img));
     pm.setDevicePixelRatio(qApp->devicePixelRatio());
     qDebug() << "=== createBackground: grabbed" << pm.size();
@@ -184,7 +184,7 @@ int SurfaceWidget::primaryX() const { return primaryGeometry().x() - desktop_.x(
 int SurfaceWidget::primaryY() const { return primaryGeometry().y() - desktop_.y(); }
 int SurfaceWidget::primaryWidth() const { return primaryGeometry().width(); }
 int SurfaceWidget::primaryHeight() const { return primaryGeometry().height(); }
-bool SurfaceWidget::isCommandModified() const { return platform::isControlHeld(); }
+bool SurfaceWidget::isCommandModified() const { return pryx::platform::isControlHeld(); }
 
 void SurfaceWidget::setFullscreen(bool value)
 {
@@ -199,10 +199,10 @@ void SurfaceWidget::setQuickScreen(bool value) { quick_ = value; }
 
 void SurfaceWidget::show()
 {
-    desktop_ = platform::virtualDesktop();
+    desktop_ = pryx::platform::virtualDesktop();
     setGeometry(desktop_);
     QQuickView::show();
-    platform::activate(this);
+    pryx::platform::activate(this);
 }
 
 QRect SurfaceWidget::selectRect() const
@@ -355,18 +355,18 @@ void SurfaceWidget::setEnableMask(bool enable)
     maskEnabled_ = enable;
     const QRect page(QPoint(0, 0), desktop_.size());
     if (enable) {
-        platform::setWindowMask(this, QRegion(page).xored(QRegion(selectRect())));
+        pryx::platform::setWindowMask(this, QRegion(page).xored(QRegion(selectRect())));
         update();
     } else {
-        platform::setWindowMask(this, QRegion(QRect(QPoint(0, 0), platform::virtualDesktop().size())));
+        pryx::platform::setWindowMask(this, QRegion(QRect(QPoint(0, 0), pryx::platform::virtualDesktop().size())));
     }
 }
 
 QRect SurfaceWidget::toolbarScreen(int x, int y, int width, int height)
 {
     const QVector<QRect> screens =
-        surfacegeometry::screensInPage(platform::screenGeometries(), desktop_);
-    const int i = surfacegeometry::screenOfSelection(screens, QRect(x, y, width, height));
+        pryx::capture::screensInPage(pryx::platform::screenGeometries(), desktop_);
+    const int i = pryx::capture::screenOfSelection(screens, QRect(x, y, width, height));
     return i < 0 ? QRect() : screens.at(i);
 }
 
@@ -374,8 +374,8 @@ QPoint SurfaceWidget::toolbarPosition(int left, int top, int right, int bottom, 
                                       int toolbarHeight)
 {
     const QVector<QRect> screens =
-        surfacegeometry::screensInPage(platform::screenGeometries(), desktop_);
-    return surfacegeometry::toolbarPosition(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)),
+        pryx::capture::screensInPage(pryx::platform::screenGeometries(), desktop_);
+    return pryx::capture::toolbarPosition(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)),
                                             QSize(toolbarWidth, toolbarHeight), screens);
 }
 

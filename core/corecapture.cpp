@@ -89,7 +89,7 @@ QString cleanTitle(QString title)
 QString activeWindowTitle(const QRect &rect)
 {
     bool ok = false;
-    const QVector<platform::TitledWindow> windows = platform::foreignWindowsAt(rect, &ok);
+    const QVector<pryx::platform::TitledWindow> windows = pryx::platform::foreignWindowsAt(rect, &ok);
     if (!ok || windows.isEmpty())
         return msStamp();
     const QString title = shortenTitle(cleanTitle(windows.first().title));
@@ -139,7 +139,7 @@ bool writeFile(const QString &name, const QByteArray &bytes, QString *error)
 
 QRect virtualDesktop()
 {
-    return QGuiApplication::primaryScreen() ? platform::virtualDesktop() : QRect();
+    return QGuiApplication::primaryScreen() ? pryx::platform::virtualDesktop() : QRect();
 }
 
 // The window-scrolling panorama processes events inside its loop; a capture
@@ -277,7 +277,7 @@ void Core::screenUpload(int type, bool quick, QPixmap pxm)
     } else if (quick) {
         const QRect desk = virtualDesktop();
         if (!desk.isEmpty())
-            image = platform::grabDesktop(desk);
+            image = pryx::platform::grabDesktop(desk);
     } else if (surface_) {
         image = surface_->grabResult().toImage();
         fromSurface = true;
@@ -385,7 +385,7 @@ void Core::screenSaveToDisk(QPixmap pxm)
     const ImageFormat f = imageFormat();
     const QString ext = audio ? QStringLiteral(".pia") : f.extension;
     proposed += ext;
-    QString chosen = platform::saveFileName(tr("Save file"), proposed, "*" + ext);
+    QString chosen = pryx::platform::saveFileName(tr("Save file"), proposed, "*" + ext);
     if (chosen.isEmpty()) {
         if (surface_)
             surface_->close();
@@ -447,7 +447,7 @@ void Core::screenSaveToClipboard()
         // One pixel inside the selection frame.
         const QRect area(desk.left() + sel.left() + 1, desk.top() + sel.top() + 1,
                          sel.right() - sel.left(), sel.bottom() - sel.top());
-        const QImage shot = area.isEmpty() ? QImage() : platform::grabDesktop(area);
+        const QImage shot = area.isEmpty() ? QImage() : pryx::platform::grabDesktop(area);
         if (!shot.isNull())
             clipboard_->setImage(shot);
         else
@@ -479,7 +479,7 @@ void Core::selectSaveScreenFolder()
 {
     const QString stored = saveFolder();
     const QString folder =
-        platform::existingFolder(QStringLiteral("Pryx - ") + tr("Select folder"), stored);
+        pryx::platform::existingFolder(QStringLiteral("Pryx - ") + tr("Select folder"), stored);
     if (folder.isEmpty()) {
         if (stored.isEmpty()) {
             Setting::instance()->setValue(QStringLiteral("useSaveScreen"), false);

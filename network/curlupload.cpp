@@ -120,7 +120,7 @@ void applyCommon(CURL *h, CurlProtocol protocol, const QString &user, const QStr
         curl_easy_setopt(h, CURLOPT_PASSWORD, password.toUtf8().constData());
     }
     if (protocol == CurlProtocol::Sftp) {
-        platform::ensurePrivateDir(dataPath());
+        pryx::platform::ensurePrivateDir(dataPath());
         curl_easy_setopt(h, CURLOPT_SSH_KNOWNHOSTS, QFile::encodeName(knownHostsPath()).constData());
         curl_easy_setopt(h, CURLOPT_SSH_KEYFUNCTION, keyCallback);
         curl_easy_setopt(h, CURLOPT_SSH_KEYDATA, keyCheck);

@@ -40,7 +40,7 @@ bool hasControlChars(const QString &s)
 HandlerUpload::HandlerUpload(TargetUpload target, QObject *parent)
     : QObject(parent), target_(target)
 {
-    if (UploadModel *model = pryxnet::services().uploadModel())
+    if (UploadModel *model = pryx::net::services().uploadModel())
         model->addItem(this);
     connect(this, SIGNAL(sendedFile()), this, SLOT(sendFile()));
 }
@@ -169,7 +169,7 @@ NetworkAccessManager *HandlerUpload::newManager(const char *finishedSlot)
 void HandlerUpload::watch(QNetworkReply *reply)
 {
     // A request that moves no byte for the timeout fails as timed out.
-    const int ms = pryxnet::services().transferTimeoutMs;
+    const int ms = pryx::net::services().transferTimeoutMs;
     if (ms <= 0)
         return;
     auto *timer = new QTimer(reply);

@@ -89,7 +89,7 @@ QSslConfiguration NetworkAccessManager::sslConfiguration()
 QNetworkRequest &NetworkAccessManager::getAuthRequest(QNetworkRequest &request)
 {
     qDebug() << Q_FUNC_INFO;
-    const pryxnet::UploadServices &svc = pryxnet::services();
+    const pryx::net::UploadServices &svc = pryx::net::services();
     request.setRawHeader("User-agent", svc.appTitle().toUtf8());
     if (svc.isAuth())
         request.setRawHeader("Authorization", "Bearer " + svc.token().toUtf8());

@@ -30,7 +30,7 @@ bool NetworkExchange::checkUploadSize(QStringList files)
     const quint64 sum = batchSize(files);
     const quint64 limit = Setting::instance()->getValue(QStringLiteral("max_post_size")).toULongLong();
     if (limit < sum) {
-        pryxnet::services().showError(tr("Max upload total size ") + QString::number(limit / 1048576)
+        pryx::net::services().showError(tr("Max upload total size ") + QString::number(limit / 1048576)
                                       + tr("mb"));
         return false;
     }

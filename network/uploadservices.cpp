@@ -5,7 +5,7 @@
 #include "core/core.h"
 #include "windows/errorwidget.h"
 
-namespace pryxnet {
+namespace pryx::net {
 
 static UploadServices defaults()
 {
@@ -32,4 +32,4 @@ UploadServices &services()
 
 void resetServices() { services() = defaults(); }
 
-} // namespace pryxnet
+} // namespace pryx::net

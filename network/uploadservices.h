@@ -10,7 +10,7 @@
 
 class UploadModel;
 
-namespace pryxnet {
+namespace pryx::net {
 
 struct UploadServices {
     std::function<QString()> appTitle;         // "Pryx 3.0.48"
@@ -24,4 +24,4 @@ struct UploadServices {
 UploadServices &services();
 void resetServices();
 
-} // namespace pryxnet
+} // namespace pryx::net

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace platform {
+namespace pryx::platform {
 
 QVector<QRect> screenGeometries()
 {
@@ -175,4 +175,4 @@ void activate(QWindow *window)
     window->requestActivate();
 }
 
-} // namespace platform
+} // namespace pryx::platform

@@ -9,7 +9,7 @@
 
 class QWindow;
 
-namespace platform {
+namespace pryx::platform {
 
 // Geometry of every screen in QGuiApplication::screens() order, in virtual
 // desktop coordinates.
@@ -35,4 +35,4 @@ void setStayOnTopFlags(QWindow *window);
 // Raises the window and gives it the keyboard focus.
 void activate(QWindow *window);
 
-} // namespace platform
+} // namespace pryx::platform

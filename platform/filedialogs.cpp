@@ -2,7 +2,7 @@
 
 #include <QFileDialog>
 
-namespace platform {
+namespace pryx::platform {
 namespace {
 DialogAnswerer &answerer()
 {
@@ -28,4 +28,4 @@ QString existingFolder(const QString &title, const QString &start)
     return QFileDialog::getExistingDirectory(nullptr, title, start, QFileDialog::ShowDirsOnly);
 }
 
-} // namespace platform
+} // namespace pryx::platform

@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-namespace platform {
+namespace pryx::platform {
 
 enum class DialogKind { SaveFile, Folder };
 
@@ -20,4 +20,4 @@ void setDialogAnswerer(DialogAnswerer answerer);
 QString saveFileName(const QString &title, const QString &proposed, const QString &filter);
 QString existingFolder(const QString &title, const QString &start);
 
-} // namespace platform
+} // namespace pryx::platform

@@ -41,12 +41,12 @@ public:
             return false;
         auto *ev = static_cast<xcb_generic_event_t *>(message);
         const uint8_t rt = ev->response_type & 0x7f;
-        xkeymap::noteEvent(ev);
+        pryx::platform::xkeymap::noteEvent(ev);
         if (rt != XCB_KEY_PRESS && rt != XCB_KEY_RELEASE)
             return false;
         auto *key = reinterpret_cast<xcb_key_press_event_t *>(ev);
         const uint16_t mods = key->state & kModifierBits
-                              & ~(xkeymap::lockMask() | xkeymap::numLockMask());
+                              & ~(pryx::platform::xkeymap::lockMask() | pryx::platform::xkeymap::numLockMask());
         if (rt == XCB_KEY_RELEASE) {
             lastRelease_[key->detail] = key->time;
             return down_.remove(key->detail) || owners.contains(comboKey(key->detail, mods));
@@ -117,19 +117,19 @@ void GlobalShortcut::setEnabled(bool enabled)
 
 bool GlobalShortcut::grab()
 {
-    xcb_connection_t *c = xkeymap::connection();
+    xcb_connection_t *c = pryx::platform::xkeymap::connection();
     GlobalShortcutFilter *filter = GlobalShortcutFilter::instance();
     if (!c || !filter || shortcut_.isEmpty())
         return false;
-    xkeymap::invalidate(); // registrations are rare: always read the current map
+    pryx::platform::xkeymap::invalidate(); // registrations are rare: always read the current map
     const int combined = shortcut_[0];
     const int qtKey = combined & ~int(Qt::KeyboardModifierMask);
     uint16_t mods = 0;
-    if (!xkeymap::modifiersForQt(combined & int(Qt::KeyboardModifierMask), &mods))
+    if (!pryx::platform::xkeymap::modifiersForQt(combined & int(Qt::KeyboardModifierMask), &mods))
         return false;
     QVector<uint8_t> codes;
-    for (uint32_t sym : xkeymap::keysymsForQtKey(qtKey))
-        for (uint8_t code : xkeymap::keycodesForKeysym(sym))
+    for (uint32_t sym : pryx::platform::xkeymap::keysymsForQtKey(qtKey))
+        for (uint8_t code : pryx::platform::xkeymap::keycodesForKeysym(sym))
             if (code != 0 && !codes.contains(code))
                 codes.append(code);
     if (codes.isEmpty())
@@ -138,13 +138,13 @@ bool GlobalShortcut::grab()
         if (filter->owners.contains(comboKey(code, mods)))
             return false; // held by another shortcut of this program
 
-    const uint16_t lock = xkeymap::lockMask();
-    const uint16_t num = xkeymap::numLockMask();
+    const uint16_t lock = pryx::platform::xkeymap::lockMask();
+    const uint16_t num = pryx::platform::xkeymap::numLockMask();
     QVector<uint16_t> variants{0, lock};
     if (num)
         variants << num << uint16_t(lock | num);
 
-    const xcb_window_t root = xkeymap::rootWindow();
+    const xcb_window_t root = pryx::platform::xkeymap::rootWindow();
     QVector<Grab> tried;
     QVector<xcb_void_cookie_t> cookies;
     for (uint8_t code : codes) {
@@ -187,8 +187,8 @@ void GlobalShortcut::ungrab()
                 ++it;
         }
     }
-    if (xcb_connection_t *c = xkeymap::connection()) {
-        const xcb_window_t root = xkeymap::rootWindow();
+    if (xcb_connection_t *c = pryx::platform::xkeymap::connection()) {
+        const xcb_window_t root = pryx::platform::xkeymap::rootWindow();
         releaseGrabs(c, root, grabs_);
     }
     grabs_.clear();

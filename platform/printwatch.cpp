@@ -22,7 +22,7 @@ public:
             return false;
         auto *ev = static_cast<xcb_generic_event_t *>(message);
         const uint8_t rt = ev->response_type & 0x7f;
-        xkeymap::noteEvent(ev);
+        pryx::platform::xkeymap::noteEvent(ev);
         if (rt != XCB_GE_GENERIC)
             return false;
         auto *ge = reinterpret_cast<xcb_ge_generic_event_t *>(ev);
@@ -59,7 +59,7 @@ void selectRaw(xcb_connection_t *c, xcb_window_t root, uint32_t mask)
 
 PrintWatch::PrintWatch(QObject *parent) : QObject(parent)
 {
-    xcb_connection_t *c = xkeymap::connection();
+    xcb_connection_t *c = pryx::platform::xkeymap::connection();
     if (!c)
         return;
     const xcb_query_extension_reply_t *ext = xcb_get_extension_data(c, &xcb_input_id);
@@ -79,7 +79,7 @@ PrintWatch::PrintWatch(QObject *parent) : QObject(parent)
     xinputOpcode_ = ext->major_opcode;
     filter_ = new Filter(this);
     QCoreApplication::instance()->installNativeEventFilter(filter_);
-    selectRaw(c, xkeymap::rootWindow(),
+    selectRaw(c, pryx::platform::xkeymap::rootWindow(),
               XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE);
     active_ = true;
 }
@@ -90,8 +90,8 @@ PrintWatch::~PrintWatch()
         return;
     if (QCoreApplication::instance())
         QCoreApplication::instance()->removeNativeEventFilter(filter_);
-    if (xcb_connection_t *c = xkeymap::connection())
-        selectRaw(c, xkeymap::rootWindow(), 0);
+    if (xcb_connection_t *c = pryx::platform::xkeymap::connection())
+        selectRaw(c, pryx::platform::xkeymap::rootWindow(), 0);
     delete filter_;
 }
 
@@ -104,6 +104,6 @@ void PrintWatch::handle(uint8_t keycode, bool pressed)
     } else {
         down_.remove(keycode);
     }
-    const bool isPrint = xkeymap::keycodesForKeysym(XK_Print).contains(keycode);
+    const bool isPrint = pryx::platform::xkeymap::keycodesForKeysym(XK_Print).contains(keycode);
     emit keyEvent(isPrint, pressed);
 }

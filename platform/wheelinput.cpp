@@ -10,7 +10,7 @@
 
 #include <cstdlib>
 
-namespace platform {
+namespace pryx::platform {
 
 namespace {
 
@@ -228,4 +228,4 @@ WindowAt scrollWindowAt(const QPoint &p, const QList<quint32> &skip)
     return found;
 }
 
-} // namespace platform
+} // namespace pryx::platform

@@ -6,7 +6,7 @@
 #include <QPoint>
 #include <QRect>
 
-namespace platform {
+namespace pryx::platform {
 
 // Each returns false when there is no X connection or XTest refuses.
 bool movePointer(const QPoint &p);
@@ -29,4 +29,4 @@ struct WindowAt
 // Windows of this process (and their frames) are skipped, as are `skip`.
 WindowAt scrollWindowAt(const QPoint &p, const QList<quint32> &skip = QList<quint32>());
 
-} // namespace platform
+} // namespace pryx::platform

@@ -11,7 +11,7 @@
 #include <memory>
 #include <unistd.h>
 
-namespace platform {
+namespace pryx::platform {
 namespace {
 
 struct FreeDeleter {
@@ -141,4 +141,4 @@ QVector<TitledWindow> foreignWindowsAt(const QRect &rect, bool *ok)
     return out;
 }
 
-} // namespace platform
+} // namespace pryx::platform

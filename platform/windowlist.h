@@ -6,7 +6,7 @@
 #include <QString>
 #include <QVector>
 
-namespace platform {
+namespace pryx::platform {
 
 struct TitledWindow {
     QString title;
@@ -19,4 +19,4 @@ struct TitledWindow {
 // asked.
 QVector<TitledWindow> foreignWindowsAt(const QRect &rect, bool *ok = nullptr);
 
-} // namespace platform
+} // namespace pryx::platform

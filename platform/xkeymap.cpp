@@ -12,7 +12,7 @@
 
 #include <cstdlib>
 
-namespace xkeymap {
+namespace pryx::platform::xkeymap {
 namespace {
 
 struct KeyboardMap {
@@ -215,4 +215,4 @@ uint16_t numLockMask()
     return m == XCB_MOD_MASK_SHIFT || m == XCB_MOD_MASK_CONTROL ? 0 : m;
 }
 
-} // namespace xkeymap
+} // namespace pryx::platform::xkeymap

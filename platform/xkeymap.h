@@ -7,7 +7,7 @@
 
 struct xcb_connection_t;
 
-namespace xkeymap {
+namespace pryx::platform::xkeymap {
 
 // Qt's X connection and root window, or null / 0 when the program does not
 // run on X11 (offscreen, Wayland, no GUI application).
@@ -40,4 +40,4 @@ void invalidate();
 // or the XKB map and new-keyboard notifications Qt's connection receives).
 void noteEvent(const void *xcbEvent);
 
-} // namespace xkeymap
+} // namespace pryx::platform::xkeymap

@@ -8,16 +8,16 @@ namespace {
 const char *const kPryxKey = "HKEY_CURRENT_USER\\Software\\Pryx";
 }
 
-QString localRegistryPath() { return platform::registryFilePath(); }
+QString localRegistryPath() { return pryx::platform::registryFilePath(); }
 
 QVariant localRegistryValue(const QString &name, const QVariant &fallback)
 {
-    return platform::registryValue(QString::fromLatin1(kPryxKey), name, fallback);
+    return pryx::platform::registryValue(QString::fromLatin1(kPryxKey), name, fallback);
 }
 
 void setLocalRegistryValue(const QString &name, const QVariant &value)
 {
-    platform::setRegistryValue(QString::fromLatin1(kPryxKey), name, value);
+    pryx::platform::setRegistryValue(QString::fromLatin1(kPryxKey), name, value);
 }
 
 } // namespace pryx

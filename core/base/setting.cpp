@@ -199,7 +199,7 @@ bool Setting::isUseMailClient()
 
 void Setting::changeSaveGamePath()
 {
-    const QString path = platform::existingFolder(tr("Slect screen capture game path"), QString());
+    const QString path = pryx::platform::existingFolder(tr("Slect screen capture game path"), QString());
     if (path.isEmpty())
         return;
     pryx::platform::setRegistryValue(QLatin1String(kPryxKey), QStringLiteral("game_tmp"), path);

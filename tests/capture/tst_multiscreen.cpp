@@ -75,11 +75,11 @@ private slots:
 
     void screensAsLaidOut()
     {
-        QVector<QRect> got = platform::screenGeometries();
+        QVector<QRect> got = pryx::platform::screenGeometries();
         QCOMPARE(got.size(), 3);
         for (const QRect &m : kMonitors)
             QVERIFY2(got.contains(m), qPrintable(QStringLiteral("%1,%2").arg(m.x()).arg(m.y())));
-        QCOMPARE(platform::virtualDesktop(), desktop);
+        QCOMPARE(pryx::platform::virtualDesktop(), desktop);
         QCOMPARE(QGuiApplication::primaryScreen()->geometry(), kMonitors[0]);
     }
 
@@ -87,7 +87,7 @@ private slots:
     // each monitor at its own place on the page.
     void coversUnionWithFrozenDesktop()
     {
-        const QImage before = platform::grabDesktop(desktop);
+        const QImage before = pryx::platform::grabDesktop(desktop);
         surface = new SurfaceWidget(nullptr, core);
         core->attach(surface);
         surface->show();

@@ -71,7 +71,7 @@ private slots:
         QTest::addColumn<QImage>("image");
         QTest::addColumn<QImage>("strip");
         QTest::addColumn<int>("offset");
-        const QImage noise = testsupport::scrollContent(64, 400);
+        const QImage noise = pryx::test::scrollContent(64, 400);
         QTest::newRow("overlap found") << noise << noise.copy(0, 137, 64, 100) << 137;
         QTest::newRow("at the top") << noise << noise.copy(0, 0, 64, 100) << 0;
         QTest::newRow("at the bottom") << noise << noise.copy(0, 300, 64, 100) << 300;
@@ -123,7 +123,7 @@ private slots:
 
         Ponoram engine;
         auto *in = new ScriptedInput;
-        in->content = testsupport::scrollContent(120, contentHeight);
+        in->content = pryx::test::scrollContent(120, contentHeight);
         in->rect = QRect(300, 200, 120, 200);
         in->step = step;
         in->leaveAt = leaveAt;
@@ -157,7 +157,7 @@ private slots:
     {
         Ponoram engine;
         auto *in = new ScriptedInput;
-        in->content = testsupport::scrollContent(80, 1000);
+        in->content = pryx::test::scrollContent(80, 1000);
         in->rect = QRect(0, 0, 80, 200);
         engine.setInput(in);
         engine.startPonoram(in->rect);
@@ -180,7 +180,7 @@ private slots:
     {
         Ponoram engine;
         auto *in = new ScriptedInput;
-        in->content = testsupport::scrollContent(80, 300);
+        in->content = pryx::test::scrollContent(80, 300);
         in->rect = QRect(0, 0, 80, 200);
         in->step = 50;
         engine.setInput(in);
@@ -200,7 +200,7 @@ private slots:
     {
         Ponoram engine;
         auto *in = new ScriptedInput;
-        in->content = testsupport::scrollContent(80, 300);
+        in->content = pryx::test::scrollContent(80, 300);
         in->rect = QRect(0, 0, 80, 200);
         engine.setInput(in);
         QSignalSpy complete(&engine, &Ponoram::complete);
@@ -253,7 +253,7 @@ private slots:
             QSKIP("needs an X display");
         const QRect geo(300, 150, 240, 300);
         const int contentHeight = 900;
-        testsupport::ScrollWindowProcess win;
+        pryx::test::ScrollWindowProcess win;
         QVERIFY(win.start(geo, contentHeight, 40));
         Ponoram engine;
         QSignalSpy complete(&engine, &Ponoram::complete);
@@ -265,7 +265,7 @@ private slots:
         const QImage got = complete.first().first().value<QPixmap>().toImage().convertToFormat(
             QImage::Format_RGB32);
         QCOMPARE(got.size(), QSize(geo.width(), contentHeight));
-        QCOMPARE(got, testsupport::scrollContent(geo.width(), contentHeight));
+        QCOMPARE(got, pryx::test::scrollContent(geo.width(), contentHeight));
         QTest::qWait(200);
         QCOMPARE(complete.count(), 1);
     }

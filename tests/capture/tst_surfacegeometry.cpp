@@ -3,7 +3,7 @@
 
 #include <QtTest>
 
-using namespace surfacegeometry;
+using namespace pryx::capture;
 using Screens = QVector<QRect>;
 Q_DECLARE_METATYPE(Screens)
 

@@ -42,7 +42,7 @@ class TstSurfacePanorama : public QObject
 {
     Q_OBJECT
 
-    testsupport::ScrollWindowProcess win;
+    pryx::test::ScrollWindowProcess win;
     FakeCore *core = nullptr;
     QPointer<SurfaceWidget> surface;
 
@@ -146,7 +146,7 @@ private slots:
         QVERIFY(!item("ponoramWork")->isVisible());
         QCOMPARE(win.position(), kContent - kWindow.height());
 
-        const QImage want = testsupport::scrollContent(kWindow.width(), kContent);
+        const QImage want = pryx::test::scrollContent(kWindow.width(), kContent);
         QQuickItem *view = item("ponoramView");
         QVERIFY(view->isVisible());
         QCOMPARE(QRectF(view->x(), view->y(), view->width(), view->height()).toRect(),
@@ -194,7 +194,7 @@ private slots:
         QVERIFY(item("ponoramView")->isVisible());
         const QImage got = rgb(surface->grabResult().toImage());
         QVERIFY(got.height() > kWindow.height() && got.height() < kContent);
-        QCOMPARE(got, testsupport::scrollContent(kWindow.width(), got.height()));
+        QCOMPARE(got, pryx::test::scrollContent(kWindow.width(), got.height()));
         // Once stopped no more ticks arrive.
         const int count = sizes.count();
         QTest::qWait(300);

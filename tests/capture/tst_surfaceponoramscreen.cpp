@@ -40,7 +40,7 @@ public:
     bool held = false;
     QImage grab(const QRect &r) override
     {
-        QImage img = testsupport::scrollContent(r.width(), 2000).copy(0, grabs * 700, r.width(), r.height());
+        QImage img = pryx::test::scrollContent(r.width(), 2000).copy(0, grabs * 700, r.width(), r.height());
         ++grabs;
         return img;
     }
@@ -55,7 +55,7 @@ class TstSurfacePonoramScreen : public QObject
 {
     Q_OBJECT
 
-    testsupport::ScrollWindowProcess win;
+    pryx::test::ScrollWindowProcess win;
 
     SurfacePonoramScreen *openOnWindow()
     {
@@ -97,7 +97,7 @@ private slots:
         QFETCH(int, bFrom);
         QFETCH(int, bRows);
         QFETCH(int, offset);
-        const QImage content = testsupport::scrollContent(50, 600);
+        const QImage content = pryx::test::scrollContent(50, 600);
         QCOMPARE(SurfacePonoramScreen::stitchOffset(content.copy(0, aFrom, 50, aRows),
                                                     content.copy(0, bFrom, 50, bRows)),
                  offset);
@@ -127,7 +127,7 @@ private slots:
         QVERIFY(view->isFinished());
         QCOMPARE(win.position(), kContent - kWindow.height());
         const QImage got = view->ponoramPixmap().toImage().convertToFormat(QImage::Format_RGB32);
-        const QImage want = testsupport::scrollContent(kWindow.width(), kContent)
+        const QImage want = pryx::test::scrollContent(kWindow.width(), kContent)
                                 .copy(1, 1, kWindow.width() - 2, kContent - 2);
         QCOMPARE(got.size(), want.size());
         QCOMPARE(got, want);

@@ -129,8 +129,8 @@ private slots:
     void initTestCase()
     {
         g_previous = qInstallMessageHandler(collectMessages);
-        pattern = new PatternWindow(desktopPattern(platform::virtualDesktop().size()));
-        pattern->setPosition(platform::virtualDesktop().topLeft());
+        pattern = new PatternWindow(desktopPattern(pryx::platform::virtualDesktop().size()));
+        pattern->setPosition(pryx::platform::virtualDesktop().topLeft());
         pattern->show();
         QVERIFY(QTest::qWaitForWindowExposed(pattern));
         QTest::qWait(100);
@@ -173,10 +173,10 @@ private slots:
 
     void coversDesktopWithFrozenPicture()
     {
-        const QRect desk = platform::virtualDesktop();
+        const QRect desk = pryx::platform::virtualDesktop();
         pattern->requestUpdate();
         QTest::qWait(200);
-        const QImage before = platform::grabDesktop(desk);
+        const QImage before = pryx::platform::grabDesktop(desk);
         QVERIFY(!before.isNull());
         QVERIFY(open());
         QCOMPARE(surface->geometry(), desk);
@@ -187,7 +187,7 @@ private slots:
         pattern->requestUpdate();
         sel()->setVisible(false);
         QTest::qWait(200);
-        const QImage shown = platform::grabDesktop(desk);
+        const QImage shown = pryx::platform::grabDesktop(desk);
         QCOMPARE(shown.size(), before.size());
         QVERIFY(shown == before);
         pattern->image = desktopPattern(desk.size());

@@ -21,8 +21,8 @@
 #include "windows/audioimagefile.h"
 #include "windows/errorwidget.h"
 
-using testsupport::closeErrorWindows;
-using testsupport::errorTexts;
+using pryx::test::closeErrorWindows;
+using pryx::test::errorTexts;
 
 namespace {
 
@@ -78,7 +78,7 @@ class TestCaptureAudio : public QObject
     Q_OBJECT
     Core *core = nullptr;
     Setting *settings = nullptr;
-    testsupport::StandIn standIn;
+    pryx::test::StandIn standIn;
     QString lastProposed;
     QString lastFilter;
     QString dialogAnswer;
@@ -103,7 +103,7 @@ private slots:
         settings = Setting::instance();
         core = Core::instance();
         core->setApiHost(standIn.host());
-        platform::setDialogAnswerer([this](platform::DialogKind, const QString &, const QString &path,
+        pryx::platform::setDialogAnswerer([this](pryx::platform::DialogKind, const QString &, const QString &path,
                                            const QString &filter) {
             ++dialogs;
             lastProposed = path;
@@ -196,7 +196,7 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(QString, written);
         QFETCH(bool, existing);
-        const QString folder = testsupport::testRoot() + "/saved";
+        const QString folder = pryx::test::testRoot() + "/saved";
         QDir(folder).removeRecursively();
         QVERIFY(QDir().mkpath(folder));
         if (existing)
@@ -236,15 +236,15 @@ private slots:
     // saved.
     void saveToUnwritableTarget()
     {
-        const QString blocker = testsupport::testRoot() + "/blocker";
+        const QString blocker = pryx::test::testRoot() + "/blocker";
         QVERIFY(writeFile(blocker, "a regular file"));
-        set("lastSavePath", testsupport::testRoot());
+        set("lastSavePath", pryx::test::testRoot());
         QVERIFY(writeFile(audioDir() + "/5.wav", kRecording));
         dialogAnswer = blocker + "/under-a-file.pia";
         core->screenSaveToDisk(capture(Qt::blue));
         QTRY_VERIFY(!errorTexts().isEmpty());
         QVERIFY2(errorTexts().join('\n').contains("under-a-file.pia"), qPrintable(errorTexts().join('\n')));
-        QCOMPARE(settings->getValue("lastSavePath").toString(), testsupport::testRoot());
+        QCOMPARE(settings->getValue("lastSavePath").toString(), pryx::test::testRoot());
     }
 
     // A new capture starts with an empty audio folder, logged in or not.
@@ -278,7 +278,7 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    testsupport::PrivateDisplay display;
+    pryx::test::PrivateDisplay display;
     if (!display.start()) {
         fprintf(stderr, "no private X display\n");
         return 1;

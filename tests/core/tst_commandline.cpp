@@ -54,7 +54,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QByteArray, out);
         QFETCH(QByteArray, err);
-        const testsupport::ChildResult r = testsupport::runChild(testsupport::programPath(), args);
+        const pryx::test::ChildResult r = pryx::test::runChild(pryx::test::programPath(), args);
         QVERIFY(!r.timedOut);
         QVERIFY(!r.crashed);
         QCOMPARE(r.exitCode, 0);
@@ -65,8 +65,8 @@ private slots:
 
     void helpWithDebug()
     {
-        const testsupport::ChildResult r =
-            testsupport::runChild(testsupport::programPath(), {"-help", "-debug"});
+        const pryx::test::ChildResult r =
+            pryx::test::runChild(pryx::test::programPath(), {"-help", "-debug"});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, lines(kHelp));
         QVERIFY(r.err.startsWith("=== PRYX DEBUG MODE ENABLED ===\n"));
@@ -128,8 +128,8 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QStringList, present);
         QFETCH(QStringList, absent);
-        testsupport::RunningChild child;
-        QVERIFY(child.start(testsupport::programPath(), QStringList{"-debug"} + args));
+        pryx::test::RunningChild child;
+        QVERIFY(child.start(pryx::test::programPath(), QStringList{"-debug"} + args));
         QVERIFY2(child.waitFor(kLoopStarted), child.output().constData());
         child.stop();
         const QByteArray out = child.output();
@@ -150,7 +150,7 @@ private slots:
     {
         QFile::remove(pryx::dataPath() + "pryx.lock");
         QProcess child;
-        child.start(testsupport::programPath(), {"a.png", "-o"});
+        child.start(pryx::test::programPath(), {"a.png", "-o"});
         QVERIFY(child.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pryx::dataPath() + "pryx.lock"), 10000);
         QTest::qWait(700);   // past the first timers

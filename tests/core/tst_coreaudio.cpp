@@ -18,8 +18,8 @@
 #include "support/errorwindows.h"
 #include "support/soundserver.h"
 
-using testsupport::closeErrorWindows;
-using testsupport::errorTexts;
+using pryx::test::closeErrorWindows;
+using pryx::test::errorTexts;
 
 namespace {
 
@@ -147,7 +147,7 @@ private slots:
     // player's format, and stopping joins it with the capture.
     void recordingIsWav()
     {
-        testsupport::SoundServer server;
+        pryx::test::SoundServer server;
         if (!server.start())
             QSKIP("no PulseAudio server could be started here");
         {

@@ -133,7 +133,7 @@ class TestCoreCapture : public QObject
     Core *core = nullptr;
     Setting *settings = nullptr;
     UrlCatcher urls;
-    testsupport::StandIn standIn;
+    pryx::test::StandIn standIn;
     QString lastProposed;
     QString dialogAnswer;
     int dialogs = 0;
@@ -212,7 +212,7 @@ private slots:
         core->setApiHost(standIn.host());
         QDesktopServices::setUrlHandler("https", &urls, "open");
         QDesktopServices::setUrlHandler("http", &urls, "open");
-        platform::setDialogAnswerer([this](platform::DialogKind, const QString &, const QString &path,
+        pryx::platform::setDialogAnswerer([this](pryx::platform::DialogKind, const QString &, const QString &path,
                                            const QString &) {
             ++dialogs;
             lastProposed = path;
@@ -390,7 +390,7 @@ private slots:
         QFETCH(bool, showActive);
         QFETCH(QString, expected);
         set("showActiveWindow", showActive);
-        set("lastSavePath", testsupport::testRoot());
+        set("lastSavePath", pryx::test::testRoot());
         ForeignWindow window;
         if (!title.isEmpty())
             QVERIFY(window.start(title, QRect(300, 200, 300, 200)));
@@ -401,7 +401,7 @@ private slots:
         s->saveScreen();
         QCOMPARE(dialogs, 1);
         const QString name = QFileInfo(lastProposed).completeBaseName();
-        QCOMPARE(QFileInfo(lastProposed).absolutePath(), QDir(testsupport::testRoot()).absolutePath());
+        QCOMPARE(QFileInfo(lastProposed).absolutePath(), QDir(pryx::test::testRoot()).absolutePath());
         if (expected.isEmpty())
             QVERIFY2(QRegularExpression("^\\d{13}$").match(name).hasMatch(), qPrintable(name));
         else
@@ -413,7 +413,7 @@ private slots:
     void saveThroughTheDialog()
     {
         set("qualityImage", 0);
-        const QString folder = testsupport::testRoot() + "/saved";
+        const QString folder = pryx::test::testRoot() + "/saved";
         QDir().mkpath(folder);
         const QRect selection(20, 20, 64, 48);
 
@@ -454,7 +454,7 @@ private slots:
 
     void copiesInTheSameSecondBothSurvive()
     {
-        const QString folder = testsupport::testRoot() + "/copies";
+        const QString folder = pryx::test::testRoot() + "/copies";
         QDir(folder).removeRecursively();
         QDir().mkpath(folder);
         set("useSaveScreen", true);
@@ -714,7 +714,7 @@ private slots:
         ed = editors().first();
         QVERIFY(QTest::qWaitForWindowExposed(ed));
         QTRY_VERIFY(ed->paintArea() && ed->paintArea()->width() == img.width());
-        const QString folder = testsupport::testRoot() + "/panorama";
+        const QString folder = pryx::test::testRoot() + "/panorama";
         QDir().mkpath(folder);
         dialogAnswer = folder + "/pano";
         dialogs = 0;
@@ -751,7 +751,7 @@ private slots:
     // hidden surface to read a selection from.
     void saveAndCopyWithoutASurface()
     {
-        const QString folder = testsupport::testRoot() + "/nosurface";
+        const QString folder = pryx::test::testRoot() + "/nosurface";
         QDir(folder).removeRecursively();
         QDir().mkpath(folder);
         set("useSaveScreen", true);
@@ -855,7 +855,7 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    testsupport::PrivateDisplay display;
+    pryx::test::PrivateDisplay display;
     if (!display.start()) {
         fprintf(stderr, "no private X display\n");
         return 1;

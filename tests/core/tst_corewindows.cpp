@@ -49,7 +49,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-using testsupport::StandIn;
+using pryx::test::StandIn;
 
 namespace {
 QStringList g_log;
@@ -448,7 +448,7 @@ private slots:
     {
         QFETCH(bool, existing);
         const QString source = tempCapture("capture.png");
-        const QString target = testsupport::testRoot() + "/saved.png";
+        const QString target = pryx::test::testRoot() + "/saved.png";
         QFile::remove(target);
         if (existing) {
             QFile f(target);
@@ -479,7 +479,7 @@ private slots:
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("text");
-        QTest::newRow("folder is a file") << testsupport::testRoot() + "/plain.txt/saved.png"
+        QTest::newRow("folder is a file") << pryx::test::testRoot() + "/plain.txt/saved.png"
                                           << "Cannot save the file ";
         // Even root cannot remove or overwrite it.
         QTest::newRow("existing, not replaceable") << "/proc/version" << "Cannot replace the file ";
@@ -489,7 +489,7 @@ private slots:
         QFETCH(QString, target);
         QFETCH(QString, text);
         {
-            QFile plain(testsupport::testRoot() + "/plain.txt");
+            QFile plain(pryx::test::testRoot() + "/plain.txt");
             QVERIFY(plain.open(QIODevice::WriteOnly));
             plain.write("a regular file");
         }
@@ -566,7 +566,7 @@ private slots:
         QVERIFY(!visibleQuestion());
         standIn_.release("first");
         QTRY_VERIFY_WITH_TIMEOUT(visibleQuestion(), 15000);
-        const QString target = testsupport::testRoot() + "/first.png";
+        const QString target = pryx::test::testRoot() + "/first.png";
         QFile::remove(target);
         DialogAnswerer answer;
         answer.name = target;
@@ -592,7 +592,7 @@ private slots:
         st()->setValue("token", QStringLiteral("stored-token"));
         const QString earlier = tempCapture("earlier capture.png");
         core_->lastCaptureFile_ = earlier;
-        const QString own = testsupport::testRoot() + "/notes.txt";
+        const QString own = pryx::test::testRoot() + "/notes.txt";
         {
             QFile f(own);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -627,7 +627,7 @@ private slots:
         QPixmap pxm(16, 16);
         pxm.fill(Qt::green);
         core_->screenUpload(0, false, pxm);
-        const QString own = testsupport::testRoot() + "/held.txt";
+        const QString own = pryx::test::testRoot() + "/held.txt";
         {
             QFile f(own);
             QVERIFY(f.open(QIODevice::WriteOnly));

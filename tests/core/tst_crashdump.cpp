@@ -18,9 +18,9 @@ class TestCrashDump : public QObject
 
     QString dump() const { return pryx::dumpFilePath(); }
 
-    testsupport::ChildResult crash(const QString &kind)
+    pryx::test::ChildResult crash(const QString &kind)
     {
-        return testsupport::runChild(PRYX_CORE_DRIVER, {"crash", kind}, 30000);
+        return pryx::test::runChild(PRYX_CORE_DRIVER, {"crash", kind}, 30000);
     }
 
     QByteArray readDump() const
@@ -49,7 +49,7 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(int, signal);
         QFETCH(QString, name);
-        const testsupport::ChildResult r = crash(kind);
+        const pryx::test::ChildResult r = crash(kind);
         QVERIFY2(!r.timedOut, r.err.constData());
         QVERIFY2(r.out.contains("CORE READY"), r.err.constData());
         QVERIFY2(r.crashed, r.out.constData());
@@ -77,7 +77,7 @@ private slots:
 
     void otherThreadWritesNoDump()
     {
-        const testsupport::ChildResult r = crash("thread");
+        const pryx::test::ChildResult r = crash("thread");
         QVERIFY2(r.out.contains("CORE READY"), r.err.constData());
         QVERIFY(r.crashed);
         QCOMPARE(r.exitCode, SIGSEGV);
@@ -86,7 +86,7 @@ private slots:
 
     void crashBeforeCoreWritesNoDump()
     {
-        const testsupport::ChildResult r = crash("before-core");
+        const pryx::test::ChildResult r = crash("before-core");
         QVERIFY(r.crashed);
         QCOMPARE(r.exitCode, SIGSEGV);
         QVERIFY(!QFile::exists(dump()));

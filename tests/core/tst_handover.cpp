@@ -12,9 +12,9 @@
 namespace {
 const QByteArray kLoopStarted = "QApplication is valid, starting event loop...";
 
-QString programName() { return QFileInfo(testsupport::programPath()).fileName(); }
+QString programName() { return QFileInfo(pryx::test::programPath()).fileName(); }
 QString updateFile() { return pryx::updatePath() + programName(); }
-QString markFile() { return testsupport::testRoot() + "/handover-mark"; }
+QString markFile() { return pryx::test::testRoot() + "/handover-mark"; }
 
 void writeProgram(const QString &path, const QByteArray &text, QFile::Permissions perms)
 {
@@ -70,8 +70,8 @@ private slots:
         writeProgram(updateFile(), kNewProgram, p);
         QVERIFY(QFile::exists(updateFile()));
 
-        const testsupport::ChildResult r =
-            testsupport::runChild(testsupport::programPath(), {"-debug"}, 20000, env());
+        const pryx::test::ChildResult r =
+            pryx::test::runChild(pryx::test::programPath(), {"-debug"}, 20000, env());
         QVERIFY(!r.timedOut);
         QVERIFY(!r.crashed);
         QCOMPARE(r.exitCode, 0);
@@ -115,15 +115,15 @@ private slots:
         } else {
             writeProgram(updateFile(), kNewProgram, QFile::Permissions(0x7755));
             if (how == "tmpdir")
-                e.insert("TMPDIR", testsupport::testRoot() + "/no/such/folder");
+                e.insert("TMPDIR", pryx::test::testRoot() + "/no/such/folder");
             else
                 QVERIFY(QFile::setPermissions(updateFile(), QFile::WriteOwner));
         }
         if (how == "unreadable" && QFile(updateFile()).open(QIODevice::ReadOnly))
             QSKIP("running as a user who reads any file");
 
-        testsupport::RunningChild child;
-        QVERIFY(child.start(testsupport::programPath(), {"-debug"}, e));
+        pryx::test::RunningChild child;
+        QVERIFY(child.start(pryx::test::programPath(), {"-debug"}, e));
         QVERIFY2(child.waitFor(kLoopStarted), child.output().constData());
         child.stop();
         QVERIFY(child.output().contains("copy of the new program failed, starting normally"));
@@ -135,8 +135,8 @@ private slots:
     void startFailsStartsNormally()
     {
         writeProgram(updateFile(), "#!/nonexistent/interpreter\n", QFile::Permissions(0x7755));
-        testsupport::RunningChild child;
-        QVERIFY(child.start(testsupport::programPath(), {"-debug"}, env()));
+        pryx::test::RunningChild child;
+        QVERIFY(child.start(pryx::test::programPath(), {"-debug"}, env()));
         QVERIFY2(child.waitFor(kLoopStarted), child.output().constData());
         child.stop();
         QVERIFY(child.output().contains("start of the new program failed, starting normally"));
@@ -145,8 +145,8 @@ private slots:
 
     void nothingToHandOver()
     {
-        testsupport::RunningChild child;
-        QVERIFY(child.start(testsupport::programPath(), {"-debug"}, env()));
+        pryx::test::RunningChild child;
+        QVERIFY(child.start(pryx::test::programPath(), {"-debug"}, env()));
         QVERIFY2(child.waitFor(kLoopStarted), child.output().constData());
         child.stop();
         QVERIFY(!child.output().contains("newer program found"));

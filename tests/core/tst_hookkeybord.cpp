@@ -10,8 +10,8 @@
 #include <X11/keysymdef.h>
 #include <xcb/xcb.h>
 
-using testsupport::XKeyClient;
-using testsupport::settleEvents;
+using pryx::test::XKeyClient;
+using pryx::test::settleEvents;
 using Keys = QList<uint32_t>;
 Q_DECLARE_METATYPE(Keys)
 

@@ -32,8 +32,8 @@ private slots:
         touch(old);
         touch(oldAudio);
 
-        testsupport::RunningChild first;
-        QVERIFY(first.start(testsupport::programPath(), {"-debug"}));
+        pryx::test::RunningChild first;
+        QVERIFY(first.start(pryx::test::programPath(), {"-debug"}));
         QVERIFY2(first.waitFor(kLoopStarted), first.output().constData());
         QVERIFY(!QFile::exists(old));
         QVERIFY(!QFile::exists(oldAudio));
@@ -42,8 +42,8 @@ private slots:
         // An upload of the first instance in progress.
         const QString upload = pryx::tmpPath() + "1700000000000.png";
         touch(upload);
-        testsupport::RunningChild second;
-        QVERIFY(second.start(testsupport::programPath(), {"-debug"}));
+        pryx::test::RunningChild second;
+        QVERIFY(second.start(pryx::test::programPath(), {"-debug"}));
         QVERIFY2(second.waitFor(kLoopStarted), second.output().constData());
         QVERIFY(second.output().contains("another instance runs, temporary folder kept"));
         QVERIFY(QFile::exists(upload));
@@ -52,8 +52,8 @@ private slots:
 
         // Both ended without unlocking: the next start sees a stale lock and
         // empties the folder.
-        testsupport::RunningChild third;
-        QVERIFY(third.start(testsupport::programPath(), {"-debug"}));
+        pryx::test::RunningChild third;
+        QVERIFY(third.start(pryx::test::programPath(), {"-debug"}));
         QVERIFY2(third.waitFor(kLoopStarted), third.output().constData());
         QVERIFY(!third.output().contains("another instance runs"));
         QVERIFY(!QFile::exists(upload));

@@ -20,7 +20,7 @@ const QByteArray kMainWindow = "void Core::showMainWindow()";
 class TestTray : public QObject
 {
     Q_OBJECT
-    testsupport::TrayDisplay display_;
+    pryx::test::TrayDisplay display_;
 
     QProcessEnvironment env(const QString &desktop = QString()) const
     {
@@ -38,8 +38,8 @@ private slots:
 
     void oneIconAndItsClicks()
     {
-        testsupport::RunningChild pryx;
-        QVERIFY(pryx.start(testsupport::programPath(), {"-debug"}, env()));
+        pryx::test::RunningChild pryx;
+        QVERIFY(pryx.start(pryx::test::programPath(), {"-debug"}, env()));
         QVERIFY2(display_.waitForTrayIcons("pryx", 1, 10000), pryx.output().constData());
         // The main tool window is asked for once, 500 ms after start.
         QVERIFY(pryx.waitFor(kMainWindow, 5000));
@@ -79,8 +79,8 @@ private slots:
     void desktopsWithOwnMenus()
     {
         QFETCH(QString, desktop);
-        testsupport::RunningChild pryx;
-        QVERIFY(pryx.start(testsupport::programPath(), {"-debug"}, env(desktop)));
+        pryx::test::RunningChild pryx;
+        QVERIFY(pryx.start(pryx::test::programPath(), {"-debug"}, env(desktop)));
         QVERIFY(display_.waitForTrayIcons("pryx", 1, 10000));
         QVERIFY(pryx.waitFor(kMainWindow, 5000));
         const QPoint icon = display_.trayIcons("pryx").value(0);
@@ -96,10 +96,10 @@ private slots:
     // Two programs give two icons; each start keeps one of its own.
     void secondInstanceHasItsOwnIcon()
     {
-        testsupport::RunningChild first, second;
-        QVERIFY(first.start(testsupport::programPath(), {"-debug"}, env()));
+        pryx::test::RunningChild first, second;
+        QVERIFY(first.start(pryx::test::programPath(), {"-debug"}, env()));
         QVERIFY(display_.waitForTrayIcons("pryx", 1, 10000));
-        QVERIFY(second.start(testsupport::programPath(), {"-debug"}, env()));
+        QVERIFY(second.start(pryx::test::programPath(), {"-debug"}, env()));
         QVERIFY(display_.waitForTrayIcons("pryx", 2, 10000));
         second.stop();
         QVERIFY(display_.waitForTrayIcons("pryx", 1, 5000));
@@ -109,7 +109,7 @@ private slots:
     // settings writes still queued have reached the database.
     void exitAppWithQueuedWrites()
     {
-        testsupport::RunningChild driver;
+        pryx::test::RunningChild driver;
         QVERIFY(driver.start(PRYX_CORE_DRIVER, {"exit-with-writes", "200"}, env()));
         QVERIFY(driver.waitFor("CORE READY", 10000));
         QVERIFY(display_.waitForTrayIcons("pryx_coredriver", 1, 10000));

@@ -22,9 +22,9 @@
 
 namespace {
 
-testsupport::TrayDisplay *g_display = nullptr;
+pryx::test::TrayDisplay *g_display = nullptr;
 
-QString feedDir() { return testsupport::testRoot() + "/feed"; }
+QString feedDir() { return pryx::test::testRoot() + "/feed"; }
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -35,7 +35,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 // An update archive holding one program.
 QByteArray updateArchive()
 {
-    const QString path = testsupport::testRoot() + "/update.zip";
+    const QString path = pryx::test::testRoot() + "/update.zip";
     QuaZip zip(path);
     if (!zip.open(QuaZip::mdCreate))
         return QByteArray();
@@ -71,14 +71,14 @@ QStringList shownMessages()
 class TestTrayMessage : public QObject
 {
     Q_OBJECT
-    testsupport::StandIn standIn_;
+    pryx::test::StandIn standIn_;
 
 private slots:
     void initTestCase()
     {
         QVERIFY(QDir().mkpath(feedDir()));
         qputenv("PRYX_UPDATE_ROUTES_DIR", feedDir().toLocal8Bit());
-        standIn_.addRouteFile(testsupport::supportDir() + "/updateroutes.py");
+        standIn_.addRouteFile(pryx::test::supportDir() + "/updateroutes.py");
         QVERIFY2(standIn_.start(), qPrintable(standIn_.error()));
         qputenv("PRYX_EXTRA_CA_FILE", standIn_.caFile().toLocal8Bit());
         qputenv("PRYX_UPDATE_HOST", standIn_.host().toLatin1());
@@ -90,7 +90,7 @@ private slots:
         Core *core = Core::instance();
         auto *updater = core->findChild<Updater *>();
         QVERIFY(updater);
-        updater->setUpdaterArchive(testsupport::testRoot() + "/no-updater.zip");
+        updater->setUpdaterArchive(pryx::test::testRoot() + "/no-updater.zip");
         QSignalSpy failed(updater, &Updater::criticalUpdateFailed);
         QSignalSpy errors(updater, &Updater::error);
         const QString instance = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
@@ -127,7 +127,7 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    testsupport::TrayDisplay display;
+    pryx::test::TrayDisplay display;
     if (!display.start()) {
         fprintf(stderr, "no tray display: %s\n", qPrintable(display.error()));
         return 1;

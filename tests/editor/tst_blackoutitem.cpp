@@ -13,7 +13,7 @@
 #include "editor/ppainterarea.h"
 #include "support/editorfixture.h"
 
-using editortest::Scene;
+using pryx::test::Scene;
 
 namespace {
 QList<BlackoutItem *> blackouts(Scene &scene)

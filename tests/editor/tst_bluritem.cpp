@@ -10,7 +10,7 @@
 #include "editor/ppainterarea.h"
 #include "support/editorfixture.h"
 
-using editortest::Scene;
+using pryx::test::Scene;
 using pryx::editor::blurImage;
 using pryx::editor::blurStep;
 
@@ -125,7 +125,7 @@ private slots:
         const QImage out = render(scene);
         const QRect r(100, 100, 100, 80);
         const QImage expected = blurImage(stripes(QSize(400, 300)).copy(r), QRect(0, 0, 100, 80), 15);
-        QCOMPARE(editortest::maxChannelDiff(out.copy(r), expected), 0);
+        QCOMPARE(pryx::test::maxChannelDiff(out.copy(r), expected), 0);
         QVERIFY(!isPure(out.pixel(100, 140)) || !isPure(out.pixel(101, 140)));
         for (int y = 90; y < 190; ++y) {
             QVERIFY(isPure(out.pixel(99, y)));
@@ -138,7 +138,7 @@ private slots:
         // The screen shows the same blurred pixels.
         const QImage view = scene.grab();
         QCOMPARE(view.size(), QSize(400, 300));
-        const int diff = editortest::maxChannelDiff(view.copy(r), out.copy(r));
+        const int diff = pryx::test::maxChannelDiff(view.copy(r), out.copy(r));
         QVERIFY2(diff >= 0 && diff <= 6, qPrintable(QString::number(diff)));
     }
 
@@ -206,7 +206,7 @@ private slots:
         const QImage out = render(scene);
         const QRect second(150, 150, 100, 80);
         const QImage expected = blurImage(stripes(QSize(400, 300)).copy(second), QRect(0, 0, 100, 80), 15);
-        QCOMPARE(editortest::maxChannelDiff(out.copy(second), expected), 0);
+        QCOMPARE(pryx::test::maxChannelDiff(out.copy(second), expected), 0);
     }
 
     void clickLeavesNothing()
@@ -233,7 +233,7 @@ private slots:
         scene.area->setCurrentLineWidth(3);
         QCOMPARE(item->radius(), 3);
         const QImage expected = blurImage(stripes(QSize(400, 300)).copy(r), QRect(0, 0, 100, 80), 3);
-        QCOMPARE(editortest::maxChannelDiff(render(scene).copy(r), expected), 0);
+        QCOMPARE(pryx::test::maxChannelDiff(render(scene).copy(r), expected), 0);
         scene.area->checkUndo();
         QVERIFY(!item->isVisible());
         QCOMPARE(render(scene), stripes(QSize(400, 300)));
@@ -255,7 +255,7 @@ private slots:
         const QRect r(111, 107, 100, 80);
         const QImage expected = blurImage(stripes(QSize(400, 300)).copy(r), QRect(0, 0, 100, 80), 15);
         scene.area->clearSelection();
-        QCOMPARE(editortest::maxChannelDiff(render(scene).copy(r), expected), 0);
+        QCOMPARE(pryx::test::maxChannelDiff(render(scene).copy(r), expected), 0);
         QVERIFY(isPure(render(scene).pixel(105, 140)));
     }
 };

@@ -9,7 +9,7 @@
 #include "editor/ppainterarea.h"
 #include "support/editorfixture.h"
 
-using editortest::Scene;
+using pryx::test::Scene;
 
 namespace {
 QList<CounterItem *> counters(Scene &scene)

@@ -202,7 +202,7 @@ private slots:
     }
 
 private:
-    editortest::FakeEnvironment env;
+    pryx::test::FakeEnvironment env;
 };
 
 QTEST_MAIN(TestHistoryCommands)

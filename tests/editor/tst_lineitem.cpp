@@ -12,7 +12,7 @@
 #include "editor/ppainterarea.h"
 #include "support/editorfixture.h"
 
-using editortest::Scene;
+using pryx::test::Scene;
 
 namespace {
 bool near(QColor a, QColor b, int tolerance = 60)

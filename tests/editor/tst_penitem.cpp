@@ -14,7 +14,7 @@
 #include "editor/tools/penmodule.h"
 #include "support/editorfixture.h"
 
-using editortest::Scene;
+using pryx::test::Scene;
 using pryx::editor::smoothStroke;
 
 Q_DECLARE_METATYPE(QList<QPointF>)

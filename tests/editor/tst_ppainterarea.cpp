@@ -12,7 +12,7 @@
 #include "editor/ppainterarea.h"
 #include "support/editorfixture.h"
 
-using editortest::Scene;
+using pryx::test::Scene;
 
 // A rectangle kind whose geometry is its rectangle grown by 5 px, as blur
 // and blackout items have it.
@@ -234,7 +234,7 @@ private slots:
         QCOMPARE(view.size(), QSize(400, 300));
         const QImage shown = view.copy(selection);
         QCOMPARE(rendered.size(), selection.size());
-        const int diff = editortest::maxChannelDiff(rendered, shown);
+        const int diff = pryx::test::maxChannelDiff(rendered, shown);
         QVERIFY2(diff >= 0 && diff <= 6, qPrintable(QStringLiteral("largest channel difference %1").arg(diff)));
         // Where all three overlap the last raised one is on top.
         QCOMPARE(rendered.pixelColor(QPoint(160, 100) - selection.topLeft()).rgb(), colours[1].rgb());

@@ -15,7 +15,7 @@
 #include "editor/ppainterarea.h"
 #include "support/editorfixture.h"
 
-using editortest::Scene;
+using pryx::test::Scene;
 
 namespace {
 QList<TextItem *> texts(Scene &scene)

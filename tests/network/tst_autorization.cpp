@@ -108,7 +108,7 @@ QList<Seen::Part> multipartParts(const QString &contentType, const QByteArray &b
 class TestAutorization : public QObject
 {
     Q_OBJECT
-    testsupport::StandIn standIn_;
+    pryx::test::StandIn standIn_;
     Collector collector_;
     Autorization *account_ = nullptr;
     QStringList events_;
@@ -117,7 +117,7 @@ class TestAutorization : public QObject
     QList<Seen> seen() const
     {
         QList<Seen> list;
-        for (const testsupport::StandInRequest &r : standIn_.requests()) {
+        for (const pryx::test::StandInRequest &r : standIn_.requests()) {
             Seen s;
             s.method = r.method;
             s.target = QString::fromUtf8(r.path);
@@ -236,7 +236,7 @@ public slots:
 private slots:
     void initTestCase()
     {
-        standIn_.addRouteFile(testsupport::supportDir() + "/authroutes.py");
+        standIn_.addRouteFile(pryx::test::supportDir() + "/authroutes.py");
         QVERIFY2(standIn_.start(), qPrintable(standIn_.error()));
         QVERIFY(collector_.listen());
 

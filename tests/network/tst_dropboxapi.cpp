@@ -32,7 +32,7 @@ class TestDropboxApi : public QObject
     Q_OBJECT
 
 private:
-    testsupport::DropboxStandin standin_;
+    pryx::test::DropboxStandin standin_;
     UrlRecorder browser_;
     const QString accountToken_ = QStringLiteral("service-account-token");
 
@@ -74,7 +74,7 @@ private:
             return QByteArray();
         if (captured)
             *captured = browser_.urls.first();
-        return testsupport::followAuthorizeUrl(browser_.urls.first());
+        return pryx::test::followAuthorizeUrl(browser_.urls.first());
     }
 
 private slots:
@@ -246,8 +246,8 @@ private slots:
         // And a new process on the same settings file.
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("DROPBOX_ACCOUNT_CHILD", "1");
-        const testsupport::ChildResult child =
-            testsupport::runChild(QCoreApplication::applicationFilePath(), {}, 30000, env);
+        const pryx::test::ChildResult child =
+            pryx::test::runChild(QCoreApplication::applicationFilePath(), {}, 30000, env);
         QCOMPARE(child.exitCode, 0);
         QCOMPARE(QString::fromUtf8(child.out).trimmed().split('\n').last(),
                  QStringLiteral("1|Иван Петров|ivan@example.test|2199023255552|123456789"));
@@ -461,11 +461,11 @@ private slots:
         account.authorization();
         QCOMPARE(browser_.urls.size(), 2);
         QVERIFY2(errors.isEmpty(), qPrintable(errors.value(0).value(0).toString()));
-        QCOMPARE(testsupport::followAuthorizeUrl(browser_.urls.last()),
+        QCOMPARE(pryx::test::followAuthorizeUrl(browser_.urls.last()),
                  QByteArray("drpbox auth complete"));
         QTRY_VERIFY_WITH_TIMEOUT(account.isAuth(), 10000);
         // The listener closed once the token arrived.
-        QVERIFY(testsupport::followAuthorizeUrl(browser_.urls.first()).isEmpty());
+        QVERIFY(pryx::test::followAuthorizeUrl(browser_.urls.first()).isEmpty());
     }
 };
 

@@ -37,7 +37,7 @@ class TestDropboxJob : public QObject
 {
     Q_OBJECT
 
-    testsupport::DropboxStandin standin_;
+    pryx::test::DropboxStandin standin_;
     UrlRecorder browser_;
     DropboxAuth *account_ = nullptr;
     NetworkExchange *exchange_ = nullptr;
@@ -50,7 +50,7 @@ class TestDropboxJob : public QObject
     }
     QString source(const QString &name, qint64 size, quint32 seed = 5)
     {
-        return testsupport::makeDataFile(src_ + "/" + name, size, seed);
+        return pryx::test::makeDataFile(src_ + "/" + name, size, seed);
     }
     static void flushDeletes()
     {
@@ -77,7 +77,7 @@ private slots:
         HandleDropboxUpload::setAccountLookup([this] { return account_; });
         exchange_ = Core::instance()->networkExchange();
         QVERIFY(exchange_);
-        src_ = testsupport::testRoot() + "/src";
+        src_ = pryx::test::testRoot() + "/src";
         QDir().mkpath(src_);
     }
 

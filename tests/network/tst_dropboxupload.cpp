@@ -81,7 +81,7 @@ class TestDropboxUpload : public QObject
     Q_OBJECT
 
 private:
-    testsupport::DropboxStandin standin_;
+    pryx::test::DropboxStandin standin_;
     UrlRecorder browser_;
     DropboxAuth *account_ = nullptr;
     QString src_;
@@ -93,7 +93,7 @@ private:
     }
     QString source(const QString &name, qint64 size, quint32 seed = 7)
     {
-        return testsupport::makeDataFile(src_ + "/" + name, size, seed);
+        return pryx::test::makeDataFile(src_ + "/" + name, size, seed);
     }
     QString stored(const QString &name) const { return standin_.root() + "/" + name; }
 
@@ -109,7 +109,7 @@ private slots:
         s->setValue("drop_box_token_apiv2", standin_.token(), true);
         account_ = new DropboxAuth(this);
         QVERIFY(account_->isAuth());
-        src_ = testsupport::testRoot() + "/src";
+        src_ = pryx::test::testRoot() + "/src";
         QDir().mkpath(src_);
     }
 
@@ -164,7 +164,7 @@ private slots:
         const QString file = source("clash.txt", 1000, 1);
         Run first(account_);
         QVERIFY(first.go({file}));
-        testsupport::makeDataFile(file, 2000, 2);
+        pryx::test::makeDataFile(file, 2000, 2);
         Run second(account_);
         QVERIFY(second.go({file}));
         QVERIFY(second.errors.isEmpty());

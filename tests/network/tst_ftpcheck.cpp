@@ -17,8 +17,8 @@ using pryx::CurlProtocol;
 class TestFtpCheck : public QObject
 {
     Q_OBJECT
-    testsupport::ScriptServer ftp_;
-    testsupport::ScriptServer sftp_;
+    pryx::test::ScriptServer ftp_;
+    pryx::test::ScriptServer sftp_;
     const QString user_ = QStringLiteral("check:er");
     const QString password_ = QStringLiteral("s3cret");
 
@@ -32,21 +32,21 @@ class TestFtpCheck : public QObject
 private slots:
     void initTestCase()
     {
-        const QString root = testsupport::testRoot();
+        const QString root = pryx::test::testRoot();
         QDir().mkpath(root + "/froot/upload/inner");
         QDir().mkpath(root + "/sroot/upload/inner");
         QString err;
-        testsupport::FtpServerOptions fo;
+        pryx::test::FtpServerOptions fo;
         fo.root = root + "/froot";
         fo.user = user_;
         fo.password = password_;
-        QVERIFY2(testsupport::startFtpServer(ftp_, fo, &err), qPrintable(err));
-        testsupport::SftpServerOptions so;
+        QVERIFY2(pryx::test::startFtpServer(ftp_, fo, &err), qPrintable(err));
+        pryx::test::SftpServerOptions so;
         so.root = root + "/sroot";
         so.hostKey = root + "/key";
         so.user = user_;
         so.password = password_;
-        QVERIFY2(testsupport::startSftpServer(sftp_, so, &err), qPrintable(err));
+        QVERIFY2(pryx::test::startSftpServer(sftp_, so, &err), qPrintable(err));
     }
 
     void table_data()

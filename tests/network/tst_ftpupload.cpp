@@ -16,7 +16,7 @@
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
 
-using testsupport::UploadJobProbe;
+using pryx::test::UploadJobProbe;
 
 namespace {
 
@@ -63,8 +63,8 @@ class TestFtpUpload : public QObject
 {
     Q_OBJECT
 
-    testsupport::ScriptServer ftp_;
-    testsupport::ScriptServer sftp_;
+    pryx::test::ScriptServer ftp_;
+    pryx::test::ScriptServer sftp_;
     QString ftpRoot_;
     QString sftpRoot_;
     QString src_;
@@ -90,23 +90,23 @@ class TestFtpUpload : public QObject
 private slots:
     void initTestCase()
     {
-        const QString root = testsupport::testRoot();
+        const QString root = pryx::test::testRoot();
         ftpRoot_ = root + "/ftproot";
         sftpRoot_ = root + "/sftproot";
         src_ = root + "/src";
         QString err;
-        testsupport::FtpServerOptions fo;
+        pryx::test::FtpServerOptions fo;
         fo.root = ftpRoot_;
         fo.user = user_;
         fo.password = password_;
-        QVERIFY2(testsupport::startFtpServer(ftp_, fo, &err), qPrintable(err));
-        testsupport::SftpServerOptions so;
+        QVERIFY2(pryx::test::startFtpServer(ftp_, fo, &err), qPrintable(err));
+        pryx::test::SftpServerOptions so;
         so.root = sftpRoot_;
         so.hostKey = root + "/sftp_host_key";
         so.home = "/home/tester";   // "~" is not the root
         so.user = user_;
         so.password = password_;
-        QVERIFY2(testsupport::startSftpServer(sftp_, so, &err), qPrintable(err));
+        QVERIFY2(pryx::test::startSftpServer(sftp_, so, &err), qPrintable(err));
         pryx::setCurlDebug(false);
     }
 
@@ -121,7 +121,7 @@ private slots:
     {
         QFETCH(bool, sftp);
         const QString name = QStringLiteral("снимок экрана 1.png");
-        const QString file = testsupport::makeDataFile(src_ + "/one/" + name, 3 * 1048576 + 17);
+        const QString file = pryx::test::makeDataFile(src_ + "/one/" + name, 3 * 1048576 + 17);
         const QString folder = remoteFolder(sftp, "one file");
         UploadJobProbe job(sftp);
         job.upload({file}, user_, password_, "127.0.0.1", folder, portOf(sftp),
@@ -159,7 +159,7 @@ private slots:
         const QString home = sftpRoot_ + "/home/tester";
         QDir(home).mkpath("." + below);
         for (quint32 seed : {21u, 22u}) {
-            const QString file = testsupport::makeDataFile(src_ + "/home/h s.bin", 70000, seed);
+            const QString file = pryx::test::makeDataFile(src_ + "/home/h s.bin", 70000, seed);
             UploadJobProbe job(true);
             job.upload({file}, user_, password_, "127.0.0.1", path, sftp_.port(), QString(), false);
             QVERIFY(job.waitEnded());
@@ -187,9 +187,9 @@ private slots:
         QFETCH(bool, sftp);
         QFETCH(QString, kind);
         const QString base = src_ + "/" + (sftp ? "s " : "f ") + kind;
-        const QString a = testsupport::makeDataFile(base + "/Отчёт за май.txt", 2 * 1048576 + 5, 2);
-        const QString b = testsupport::makeDataFile(base + "/b c.bin", 1000, 3);
-        const QString deep = testsupport::makeDataFile(base + "/Папка 2/deep file.dat", 4096, 4);
+        const QString a = pryx::test::makeDataFile(base + "/Отчёт за май.txt", 2 * 1048576 + 5, 2);
+        const QString b = pryx::test::makeDataFile(base + "/b c.bin", 1000, 3);
+        const QString deep = pryx::test::makeDataFile(base + "/Папка 2/deep file.dat", 4096, 4);
         QStringList files;
         bool archive = false;
         QMap<QString, QByteArray> expected;
@@ -263,7 +263,7 @@ private slots:
         QFETCH(int, port);
         QFETCH(QString, folder);
         QFETCH(QString, expected);
-        const QString file = testsupport::makeDataFile(src_ + "/fail/x.bin", 10000);
+        const QString file = pryx::test::makeDataFile(src_ + "/fail/x.bin", 10000);
         if (folder == "fail")
             remoteFolder(sftp, folder);
         UploadJobProbe job(sftp);
@@ -289,24 +289,24 @@ private slots:
     void serverGone()
     {
         QFETCH(bool, sftp);
-        testsupport::ScriptServer slow;
-        const QString root = testsupport::testRoot() + (sftp ? "/gone-s" : "/gone-f");
+        pryx::test::ScriptServer slow;
+        const QString root = pryx::test::testRoot() + (sftp ? "/gone-s" : "/gone-f");
         QString err;
         bool ok;
         if (sftp) {
-            testsupport::SftpServerOptions o;
+            pryx::test::SftpServerOptions o;
             o.root = root;
-            o.hostKey = testsupport::testRoot() + "/sftp_host_key";   // one host, one key
+            o.hostKey = pryx::test::testRoot() + "/sftp_host_key";   // one host, one key
             o.throttle = 2 * 1048576;
-            ok = testsupport::startSftpServer(slow, o, &err);
+            ok = pryx::test::startSftpServer(slow, o, &err);
         } else {
-            testsupport::FtpServerOptions o;
+            pryx::test::FtpServerOptions o;
             o.root = root;
             o.throttle = 2 * 1048576;
-            ok = testsupport::startFtpServer(slow, o, &err);
+            ok = pryx::test::startFtpServer(slow, o, &err);
         }
         QVERIFY2(ok, qPrintable(err));
-        const QString file = testsupport::makeDataFile(src_ + "/gone/big.bin", 32 * 1048576);
+        const QString file = pryx::test::makeDataFile(src_ + "/gone/big.bin", 32 * 1048576);
         UploadJobProbe job(sftp);
         job.upload({file}, "tester", "secret", "127.0.0.1", "", slow.port(), QString(), false);
         QTRY_VERIFY_WITH_TIMEOUT(job.sent() > 2 * 1048576, 20000);
@@ -332,24 +332,24 @@ private slots:
     {
         QFETCH(bool, sftp);
         QFETCH(bool, deleteWhileRunning);
-        testsupport::ScriptServer slow;
-        const QString root = testsupport::testRoot() + (sftp ? "/slow-s" : "/slow-f");
+        pryx::test::ScriptServer slow;
+        const QString root = pryx::test::testRoot() + (sftp ? "/slow-s" : "/slow-f");
         QString err;
         bool ok;
         if (sftp) {
-            testsupport::SftpServerOptions o;
+            pryx::test::SftpServerOptions o;
             o.root = root;
-            o.hostKey = testsupport::testRoot() + "/sftp_host_key";   // one host, one key
+            o.hostKey = pryx::test::testRoot() + "/sftp_host_key";   // one host, one key
             o.throttle = 1048576;
-            ok = testsupport::startSftpServer(slow, o, &err);
+            ok = pryx::test::startSftpServer(slow, o, &err);
         } else {
-            testsupport::FtpServerOptions o;
+            pryx::test::FtpServerOptions o;
             o.root = root;
             o.throttle = 1048576;
-            ok = testsupport::startFtpServer(slow, o, &err);
+            ok = pryx::test::startFtpServer(slow, o, &err);
         }
         QVERIFY2(ok, qPrintable(err));
-        const QString file = testsupport::makeDataFile(src_ + "/cancel/big.bin", 32 * 1048576);
+        const QString file = pryx::test::makeDataFile(src_ + "/cancel/big.bin", 32 * 1048576);
         auto *job = new UploadJobProbe(sftp);
         job->upload({file}, "tester", "secret", "127.0.0.1", "", slow.port(), QString(), false);
         QTRY_VERIFY_WITH_TIMEOUT(job->sent() > 1048576, 20000);
@@ -377,8 +377,8 @@ private slots:
     void twoJobsSideBySide()
     {
         QFETCH(bool, sftp);
-        const QString a = testsupport::makeDataFile(src_ + "/two/a.bin", 6 * 1048576, 7);
-        const QString b = testsupport::makeDataFile(src_ + "/two/b.bin", 1048576 + 3, 8);
+        const QString a = pryx::test::makeDataFile(src_ + "/two/a.bin", 6 * 1048576, 7);
+        const QString b = pryx::test::makeDataFile(src_ + "/two/b.bin", 1048576 + 3, 8);
         const QString folder = remoteFolder(sftp, "two");
         UploadJobProbe first(sftp);
         UploadJobProbe second(sftp);
@@ -408,7 +408,7 @@ private slots:
         QFETCH(bool, sftp);
         const QString folder = remoteFolder(sftp, "again");
         for (quint32 seed : {11u, 12u}) {
-            const QString f = testsupport::makeDataFile(src_ + "/again/same.bin", 5000, seed);
+            const QString f = pryx::test::makeDataFile(src_ + "/again/same.bin", 5000, seed);
             UploadJobProbe job(sftp);
             job.upload({f}, user_, password_, "127.0.0.1", folder, portOf(sftp), QString(), false);
             QVERIFY(job.waitEnded());
@@ -419,7 +419,7 @@ private slots:
 
     void emptyHost()
     {
-        const QString file = testsupport::makeDataFile(src_ + "/h/x.bin", 10);
+        const QString file = pryx::test::makeDataFile(src_ + "/h/x.bin", 10);
         UploadJobProbe f(false);
         f.upload({file}, user_, password_, "", "", 21, QString(), false);
         QVERIFY(f.waitEnded());
@@ -459,8 +459,8 @@ private slots:
     void zipFailure()
     {
         QFETCH(bool, sftp);
-        const QString a = testsupport::makeDataFile(src_ + "/zf/a.bin", 100);
-        const QString b = testsupport::makeDataFile(src_ + "/zf/b.bin", 100);
+        const QString a = pryx::test::makeDataFile(src_ + "/zf/a.bin", 100);
+        const QString b = pryx::test::makeDataFile(src_ + "/zf/b.bin", 100);
         QDir(pryx::tmpPath()).removeRecursively();
         QVERIFY(pryx::platform::ensurePrivateDir(pryx::dataPath()));
         {
@@ -491,7 +491,7 @@ private slots:
         QFETCH(bool, sftp);
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler("mailto", &catcher, "open");
-        const QString file = testsupport::makeDataFile(src_ + "/share/s.png", 100);
+        const QString file = pryx::test::makeDataFile(src_ + "/share/s.png", 100);
         const QString folder = remoteFolder(sftp, "share");
         UploadJobProbe job(sftp);
         int urlsAtComplete = -1;
@@ -531,7 +531,7 @@ private slots:
         auto old = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &m) {
             lines << m;
         });
-        const QString file = testsupport::makeDataFile(src_ + "/dbg/d.bin", 70000);
+        const QString file = pryx::test::makeDataFile(src_ + "/dbg/d.bin", 70000);
         const QString folder = remoteFolder(sftp, "dbg");
         UploadJobProbe job(sftp);
         job.upload({file}, user_, password_, "127.0.0.1", folder, portOf(sftp), QString(), false);
@@ -556,7 +556,7 @@ private slots:
     // A stored port below 1 means the protocol's default port.
     void defaultPortIsUsed()
     {
-        const QString file = testsupport::makeDataFile(src_ + "/port/p.bin", 10);
+        const QString file = pryx::test::makeDataFile(src_ + "/port/p.bin", 10);
         for (bool sftp : {false, true}) {
             UploadJobProbe job(sftp);
             job.upload({file}, "tester", "secret", "127.0.0.1", "", 0, QString(), false);

@@ -24,8 +24,8 @@
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
 
-using testsupport::StandIn;
-using testsupport::StandInRequest;
+using pryx::test::StandIn;
+using pryx::test::StandInRequest;
 
 class UrlCatcher : public QObject
 {
@@ -110,10 +110,10 @@ private slots:
         QVERIFY2(standIn.start(), qPrintable(standIn.error()));
         model = new UploadModel(this);
         pryx::setServiceHostOverride(pryx::Service::Api, standIn.host());
-        pryxnet::services().appTitle = [] { return QStringLiteral("Pryx 3.0.48"); };
-        pryxnet::services().isAuth = [] { return true; };
-        pryxnet::services().token = [] { return QStringLiteral("tok-1"); };
-        pryxnet::services().uploadModel = [this] { return model; };
+        pryx::net::services().appTitle = [] { return QStringLiteral("Pryx 3.0.48"); };
+        pryx::net::services().isAuth = [] { return true; };
+        pryx::net::services().token = [] { return QStringLiteral("tok-1"); };
+        pryx::net::services().uploadModel = [this] { return model; };
         QDesktopServices::setUrlHandler("https", &catcher, "open");
         QDesktopServices::setUrlHandler("mailto", &catcher, "open");
         dir = QDir::tempPath() + "/up";
@@ -124,7 +124,7 @@ private slots:
         standIn.setScript({});
         standIn.clearLog();
         catcher.urls.clear();
-        pryxnet::services().transferTimeoutMs = 60000;
+        pryx::net::services().transferTimeoutMs = 60000;
         Setting::instance()->setValue("useProxy", "false");
         Setting::instance()->setValue("shortLink", "false");
         Setting::instance()->setValue("type_upload", "pryx");
@@ -373,7 +373,7 @@ private slots:
         QFETCH(int, type);
         QFETCH(QString, text);
         QFETCH(bool, linked);
-        pryxnet::services().transferTimeoutMs = 700;
+        pryx::net::services().transferTimeoutMs = 700;
         standIn.setScript(QJsonArray{rule});
         const QString path = makeFile("f.png", 1000);
         NetworkExchange ex;

@@ -13,8 +13,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-using testsupport::StandIn;
-using testsupport::TinyProxy;
+using pryx::test::StandIn;
+using pryx::test::TinyProxy;
 
 class TestNetworkAccessManager : public QObject
 {
@@ -50,9 +50,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(standIn.start(), qPrintable(standIn.error()));
-        pryxnet::services().appTitle = [] { return QStringLiteral("Pryx 3.0.48"); };
-        pryxnet::services().isAuth = [this] { return !token.isEmpty(); };
-        pryxnet::services().token = [this] { return token; };
+        pryx::net::services().appTitle = [] { return QStringLiteral("Pryx 3.0.48"); };
+        pryx::net::services().isAuth = [this] { return !token.isEmpty(); };
+        pryx::net::services().token = [this] { return token; };
     }
     void init()
     {

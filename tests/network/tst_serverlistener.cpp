@@ -69,21 +69,21 @@ public:
 // Runs one child mode of this program in a network namespace of its own, so
 // that the login ports of tests running beside it do not count; without the
 // namespace tool it runs in this namespace.
-testsupport::ChildResult runListenChild(const QString &mode, int timeoutMs)
+pryx::test::ChildResult runListenChild(const QString &mode, int timeoutMs)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PRYX_LISTEN_CHILD"), mode);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     const QString self = QCoreApplication::applicationFilePath();
-    const testsupport::ChildResult probe =
-        testsupport::runChild(QStringLiteral("unshare"), {"-n", "true"}, 5000, env);
+    const pryx::test::ChildResult probe =
+        pryx::test::runChild(QStringLiteral("unshare"), {"-n", "true"}, 5000, env);
     if (probe.exitCode == 0) {
-        return testsupport::runChild(
+        return pryx::test::runChild(
             QStringLiteral("unshare"),
             {"-n", "sh", "-c", "ip link set lo up && exec \"$0\" \"$@\"", self, "childListen"},
             timeoutMs, env);
     }
-    return testsupport::runChild(self, {"childListen"}, timeoutMs, env);
+    return pryx::test::runChild(self, {"childListen"}, timeoutMs, env);
 }
 
 // What one client got back: the bytes, and whether the listener closed.
@@ -269,7 +269,7 @@ private slots:
     // social-login address carries that port.
     void portFallback()
     {
-        const testsupport::ChildResult r = runListenChild(QStringLiteral("fallback"), 30000);
+        const pryx::test::ChildResult r = runListenChild(QStringLiteral("fallback"), 30000);
         QVERIFY2(!r.timedOut && !r.crashed && r.exitCode == 0, (r.out + r.err).constData());
         QVERIFY2(r.out.contains("port=63000\n"), (r.out + r.err).constData());
         QVERIFY2(r.out.contains("redirect=http://localhost:63000\n"), (r.out + r.err).constData());
@@ -280,7 +280,7 @@ private slots:
     {
         QElapsedTimer clock;
         clock.start();
-        const testsupport::ChildResult r = runListenChild(QStringLiteral("none"), 40000);
+        const pryx::test::ChildResult r = runListenChild(QStringLiteral("none"), 40000);
         QVERIFY2(!r.timedOut && !r.crashed && r.exitCode == 0, (r.out + r.err).constData());
         QVERIFY2(r.out.contains("dialog=Error start socket\n"), (r.out + r.err).constData());
         QVERIFY2(r.out.contains("port=0\n"), (r.out + r.err).constData());

@@ -15,20 +15,20 @@ class TestSftpHostKey : public QObject
 private slots:
     void changedKeyIsRefused()
     {
-        const QString root = testsupport::testRoot();
-        const QString file = testsupport::makeDataFile(root + "/src/k.bin", 5000);
+        const QString root = pryx::test::testRoot();
+        const QString file = pryx::test::makeDataFile(root + "/src/k.bin", 5000);
         QFile::remove(pryx::knownHostsPath());
-        testsupport::SftpServerOptions o;
+        pryx::test::SftpServerOptions o;
         o.root = root + "/sroot";
         o.hostKey = root + "/key-a";
         QString err;
         int port = 0;
         {
-            testsupport::ScriptServer server;
-            QVERIFY2(testsupport::startSftpServer(server, o, &err), qPrintable(err));
+            pryx::test::ScriptServer server;
+            QVERIFY2(pryx::test::startSftpServer(server, o, &err), qPrintable(err));
             port = server.port();
             for (int i = 0; i < 2; ++i) {   // first use adds the key, the second matches it
-                testsupport::UploadJobProbe job(true);
+                pryx::test::UploadJobProbe job(true);
                 job.upload({file}, o.user, o.password, "127.0.0.1", "", port, QString(), false);
                 QVERIFY(job.waitEnded());
                 QCOMPARE(job.errors, QStringList());
@@ -42,9 +42,9 @@ private slots:
         // The same address with another key.
         o.hostKey = root + "/key-b";
         o.port = port;
-        testsupport::ScriptServer impostor;
-        QVERIFY2(testsupport::startSftpServer(impostor, o, &err), qPrintable(err));
-        testsupport::UploadJobProbe job(true);
+        pryx::test::ScriptServer impostor;
+        QVERIFY2(pryx::test::startSftpServer(impostor, o, &err), qPrintable(err));
+        pryx::test::UploadJobProbe job(true);
         job.upload({file}, o.user, o.password, "127.0.0.1", "", impostor.port(), QString(), false);
         QVERIFY(job.waitEnded());
         QCOMPARE(job.completes, 0);

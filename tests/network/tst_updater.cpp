@@ -118,7 +118,7 @@ QString md5Of(const QByteArray &body)
     return QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Md5).toHex());
 }
 
-QString feedDir() { return testsupport::testRoot() + "/feed"; }
+QString feedDir() { return pryx::test::testRoot() + "/feed"; }
 
 // Puts the feed reply and an archive where the stand-in's update routes read them.
 void serve(const QByteArray &xml, const QByteArray &archive = QByteArray())
@@ -132,10 +132,10 @@ void serve(const QByteArray &xml, const QByteArray &archive = QByteArray())
     zip.write(archive);
 }
 
-QByteArrayList paths(const testsupport::StandIn &standIn)
+QByteArrayList paths(const pryx::test::StandIn &standIn)
 {
     QByteArrayList list;
-    for (const testsupport::StandInRequest &r : standIn.requests())
+    for (const pryx::test::StandInRequest &r : standIn.requests())
         list << r.path;
     return list;
 }
@@ -173,11 +173,11 @@ class TestUpdater : public QObject
 {
     Q_OBJECT
 
-    QString work() const { return testsupport::testRoot() + "/work"; }
+    QString work() const { return pryx::test::testRoot() + "/work"; }
     QString zipPath(const QString &name) const { return work() + "/" + name + ".zip"; }
     QString link() const { return "https://" + standIn_.host() + "/files/u.zip"; }
 
-    testsupport::StandIn standIn_;
+    pryx::test::StandIn standIn_;
 
     // Prepares an update as the version reply would (link and md5 stored).
     void expectArchive(Updater &updater, const QByteArray &body, bool critical = false)
@@ -193,7 +193,7 @@ private slots:
         QCoreApplication::setApplicationVersion("1.9.9");
         QVERIFY(QDir().mkpath(feedDir()));
         qputenv("PRYX_UPDATE_ROUTES_DIR", feedDir().toLocal8Bit());
-        standIn_.addRouteFile(testsupport::supportDir() + "/updateroutes.py");
+        standIn_.addRouteFile(pryx::test::supportDir() + "/updateroutes.py");
         QVERIFY2(standIn_.start(), qPrintable(standIn_.error()));
         qputenv("PRYX_UPDATE_HOST", standIn_.host().toLatin1());
     }
@@ -591,7 +591,7 @@ private slots:
         const QString mark = work() + "/updater-ran";
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("PRYX_UPDATER_MARK", mark);
-        const testsupport::ChildResult r = testsupport::runChild(
+        const pryx::test::ChildResult r = pryx::test::runChild(
             QCoreApplication::applicationFilePath(), {"--critical-child", updaterZip}, 20000, env);
         QVERIFY(!r.timedOut && !r.crashed);
         QCOMPARE(paths(standIn_), (QByteArrayList{kFeedPath, "/files/u.zip"}));

@@ -23,9 +23,9 @@
 class TestUploadDispatch : public QObject
 {
     Q_OBJECT
-    testsupport::ScriptServer ftp_;
-    testsupport::ScriptServer sftp_;
-    testsupport::StandIn service_;
+    pryx::test::ScriptServer ftp_;
+    pryx::test::ScriptServer sftp_;
+    pryx::test::StandIn service_;
     QString ftpRoot_, sftpRoot_, src_;
     UploadModel *model_ = nullptr;
     QStringList shownErrors_;
@@ -39,26 +39,26 @@ class TestUploadDispatch : public QObject
 private slots:
     void initTestCase()
     {
-        const QString root = testsupport::testRoot();
+        const QString root = pryx::test::testRoot();
         ftpRoot_ = root + "/ftproot";
         sftpRoot_ = root + "/sftproot";
         src_ = root + "/src";
         QDir().mkpath(src_);
         QString err;
-        testsupport::FtpServerOptions fo;
+        pryx::test::FtpServerOptions fo;
         fo.root = ftpRoot_;
-        QVERIFY2(testsupport::startFtpServer(ftp_, fo, &err), qPrintable(err));
-        testsupport::SftpServerOptions so;
+        QVERIFY2(pryx::test::startFtpServer(ftp_, fo, &err), qPrintable(err));
+        pryx::test::SftpServerOptions so;
         so.root = sftpRoot_;
         so.hostKey = root + "/sftp_host_key";
-        QVERIFY2(testsupport::startSftpServer(sftp_, so, &err), qPrintable(err));
+        QVERIFY2(pryx::test::startSftpServer(sftp_, so, &err), qPrintable(err));
         QVERIFY2(service_.start(), qPrintable(service_.error()));
-        pryxnet::services().isAuth = [] { return true; };
-        pryxnet::services().token = [] { return QStringLiteral("tok-1"); };
+        pryx::net::services().isAuth = [] { return true; };
+        pryx::net::services().token = [] { return QStringLiteral("tok-1"); };
         model_ = new UploadModel(this);
-        pryxnet::services().uploadModel = [this] { return model_; };
-        pryxnet::services().showError = [this](const QString &t) { shownErrors_ << t; };
-        pryxnet::services().appTitle = [] { return QStringLiteral("Pryx test"); };
+        pryx::net::services().uploadModel = [this] { return model_; };
+        pryx::net::services().showError = [this](const QString &t) { shownErrors_ << t; };
+        pryx::net::services().appTitle = [] { return QStringLiteral("Pryx test"); };
         pryx::setServiceHostOverride(pryx::Service::Api, QStringLiteral("127.0.0.1:1"));
         Setting *s = Setting::instance();
         s->setValue("token", "tok");   // the key of the encrypted logins
@@ -131,8 +131,8 @@ private slots:
         QFETCH(QString, text);
         const QString d = src_ + "/sized";
         QDir(d).removeRecursively();
-        testsupport::makeDataFile(d + "/a.bin", 1000);
-        testsupport::makeDataFile(d + "/sub/b.bin", 2000);
+        pryx::test::makeDataFile(d + "/a.bin", 1000);
+        pryx::test::makeDataFile(d + "/sub/b.bin", 2000);
         QFile::link(d, d + "/sub/loop");
         Setting::instance()->setValue("max_post_size", limit);
         NetworkExchange ex;
@@ -143,7 +143,7 @@ private slots:
     void sizeMessageWholeMegabytes()
     {
         Setting::instance()->setValue("max_post_size", "1572864");
-        const QString f = testsupport::makeDataFile(src_ + "/two.bin", 2 * 1048576);
+        const QString f = pryx::test::makeDataFile(src_ + "/two.bin", 2 * 1048576);
         NetworkExchange ex;
         QSignalSpy errors(&ex, &NetworkExchange::error);
         ex.uploadFiles({f});
@@ -186,7 +186,7 @@ private slots:
         const QString folder = QStringLiteral("in%1%2").arg(sftp).arg(zip);
         QDir(root).mkpath(folder);
         Setting::instance()->setValue(sftp ? "sftp_path" : "ftp_path", folder);
-        const QString file = testsupport::makeDataFile(src_ + "/job/shot one.png", 70000, 7);
+        const QString file = pryx::test::makeDataFile(src_ + "/job/shot one.png", 70000, 7);
         NetworkExchange ex;
         QSignalSpy links(&ex, &NetworkExchange::readyLink);
         QSignalSpy errors(&ex, &NetworkExchange::error);
@@ -232,7 +232,7 @@ private slots:
         NetworkExchange ex;
         QSignalSpy errors(&ex, &NetworkExchange::error);
         QSignalSpy complete(model_, &UploadModel::uploadComplete);
-        ex.uploadFiles({testsupport::makeDataFile(src_ + "/e.bin", 10)});
+        ex.uploadFiles({pryx::test::makeDataFile(src_ + "/e.bin", 10)});
         QVERIFY(errors.wait(30000));
         QTest::qWait(200);
         Setting::instance()->setValue("ftp_password", "secret", true);
@@ -263,7 +263,7 @@ private slots:
         Setting::instance()->setValue("is_ftp_error_upload_pryx", fallback ? "true" : "false");
         pryx::setServiceHostOverride(pryx::Service::Api, service_.host());
         service_.clearLog();
-        const QString file = testsupport::makeDataFile(src_ + "/fallback.bin", 5000, 9);
+        const QString file = pryx::test::makeDataFile(src_ + "/fallback.bin", 5000, 9);
         NetworkExchange ex;
         QSignalSpy errors(&ex, &NetworkExchange::error);
         QSignalSpy links(&ex, &NetworkExchange::readyLink);
@@ -313,7 +313,7 @@ private slots:
         NetworkExchange ex;
         QSignalSpy links(&ex, &NetworkExchange::readyLink);
         QSignalSpy errors(&ex, &NetworkExchange::error);
-        ex.uploadDataZip({testsupport::makeDataFile(src_ + "/big.bin", 30 << 20)});
+        ex.uploadDataZip({pryx::test::makeDataFile(src_ + "/big.bin", 30 << 20)});
         QPointer<HandlerUpload> job = ex.jobs().first();
         QSignalSpy stopped(job.data(), SIGNAL(uploadStoped(HandlerUpload*)));
         QVERIFY(links.wait(10000));
@@ -341,7 +341,7 @@ private slots:
         QSignalSpy errors(&ex, &NetworkExchange::error);
         QSignalSpy links(&ex, &NetworkExchange::readyLink);
         QSignalSpy complete(model_, &UploadModel::uploadComplete);
-        ex.uploadFiles({testsupport::makeDataFile(src_ + "/d.bin", 10)});
+        ex.uploadFiles({pryx::test::makeDataFile(src_ + "/d.bin", 10)});
         QTRY_VERIFY(errors.count() >= 1);
         QCOMPARE(errors[0][0].toString(), QStringLiteral("Dropbox account is not auth"));
         if (fallback) {
@@ -403,8 +403,8 @@ private slots:
     {
         const QString tmp = src_ + "/tmpzip";
         const QString shots = src_ + "/Shots";
-        const QString f = testsupport::makeDataFile(shots + "/report.final.txt", 10);
-        const QString g = testsupport::makeDataFile(shots + "/other.txt", 10);
+        const QString f = pryx::test::makeDataFile(shots + "/report.final.txt", 10);
+        const QString g = pryx::test::makeDataFile(shots + "/other.txt", 10);
         const QDateTime t(QDate(2024, 3, 5), QTime(14, 7, 9));
         QCOMPARE(archiveFileNameIn({f}, tmp, t), tmp + "/report.final 2024-03-05 at 14.07.09.zip");
         QCOMPARE(archiveFileNameIn({f}, tmp, t), tmp + "/Shots_1 2024-03-05 at 14.07.09.zip");
@@ -416,7 +416,7 @@ private slots:
     void zipWriter()
     {
         const QString d = src_ + "/Back";
-        testsupport::makeDataFile(d + "/a\\b.txt", 20);
+        pryx::test::makeDataFile(d + "/a\\b.txt", 20);
         const QString zip = src_ + "/w.zip";
         QString err;
         QVERIFY2(writeZipArchive(zip, {d}, {}, {}, &err), qPrintable(err));

@@ -8,8 +8,8 @@
 #include <X11/keysymdef.h>
 #include <xcb/xcb.h>
 
-using testsupport::XKeyClient;
-using testsupport::settleEvents;
+using pryx::test::XKeyClient;
+using pryx::test::settleEvents;
 
 class TestGlobalShortcut : public QObject
 {

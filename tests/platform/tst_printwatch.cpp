@@ -6,7 +6,7 @@
 #define XK_MISCELLANY
 #include <X11/keysymdef.h>
 
-using testsupport::XKeyClient;
+using pryx::test::XKeyClient;
 
 class TestPrintWatch : public QObject
 {
@@ -40,7 +40,7 @@ private slots:
         QTest::qWait(900); // held past the auto-repeat delay
         x.releaseCode(code);
         QTRY_COMPARE(releases, 1);
-        testsupport::settleEvents(x);
+        pryx::test::settleEvents(x);
         QCOMPARE(presses, 1);
     }
 
@@ -55,7 +55,7 @@ private slots:
             QTRY_COMPARE(count, 2);
         }
         x.chord({XK_Print});
-        testsupport::settleEvents(x);
+        pryx::test::settleEvents(x);
         QCOMPARE(count, 2);
     }
 };

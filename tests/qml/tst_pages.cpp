@@ -108,7 +108,7 @@ private slots:
     void loadsWithoutWarnings()
     {
         QFETCH(QString, url);
-        testsupport::WarningCollector warnings;
+        pryx::test::WarningCollector warnings;
         {
             PageWindow w(url);
             QCOMPARE(w.status(), QQuickView::Ready);

@@ -172,7 +172,7 @@ private slots:
     // it is released.
     void hootKeyInput()
     {
-        testsupport::WarningCollector warnings;
+        pryx::test::WarningCollector warnings;
         QQuickView view;
         view.rootContext()->setContextProperty(QStringLiteral("core"), &core_);
         view.rootContext()->setContextProperty(QStringLiteral("settings"), Setting::instance());

@@ -14,7 +14,7 @@
 #include <QTimer>
 #include <QUrl>
 
-namespace testsupport {
+namespace pryx::test {
 
 namespace {
 bool openssl(const QStringList &args, const QString &dir, QString *error)
@@ -172,4 +172,4 @@ QByteArray followAuthorizeUrl(const QUrl &url, int *status)
     return second->readAll();
 }
 
-} // namespace testsupport
+} // namespace pryx::test

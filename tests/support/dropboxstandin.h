@@ -9,7 +9,7 @@
 #include <QProcess>
 #include <QString>
 
-namespace testsupport {
+namespace pryx::test {
 
 class DropboxStandin
 {
@@ -44,4 +44,4 @@ private:
 // redirect, then the loopback listener. Returns the listener's body.
 QByteArray followAuthorizeUrl(const QUrl &url, int *status = nullptr);
 
-} // namespace testsupport
+} // namespace pryx::test

@@ -7,7 +7,7 @@
 #include "editor/abstractgraphitem.h"
 #include "editor/ppainterarea.h"
 
-namespace editortest {
+namespace pryx::test {
 
 QColor FakeEnvironment::colorFromX(int x) const
 {
@@ -117,4 +117,4 @@ int maxChannelDiff(const QImage &a, const QImage &b)
     return worst;
 }
 
-} // namespace editortest
+} // namespace pryx::test

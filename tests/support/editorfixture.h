@@ -15,7 +15,7 @@
 class AbstractGraphItem;
 class PPainterArea;
 
-namespace editortest {
+namespace pryx::test {
 
 class FakeEnvironment : public pryx::editor::Environment
 {
@@ -66,4 +66,4 @@ public:
 // (-1 when the sizes differ).
 int maxChannelDiff(const QImage &a, const QImage &b);
 
-} // namespace editortest
+} // namespace pryx::test

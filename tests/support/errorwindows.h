@@ -7,7 +7,7 @@
 
 #include "windows/errorwidget.h"
 
-namespace testsupport {
+namespace pryx::test {
 
 // Texts of the error windows on screen.
 inline QStringList errorTexts()
@@ -27,4 +27,4 @@ inline void closeErrorWindows()
             w->close();
 }
 
-} // namespace testsupport
+} // namespace pryx::test

@@ -7,7 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace testsupport {
+namespace pryx::test {
 
 PrivateDisplay::~PrivateDisplay()
 {
@@ -50,4 +50,4 @@ bool PrivateDisplay::start(const char *screen)
     return true;
 }
 
-} // namespace testsupport
+} // namespace pryx::test

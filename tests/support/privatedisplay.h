@@ -5,7 +5,7 @@
 #include <QString>
 #include <sys/types.h>
 
-namespace testsupport {
+namespace pryx::test {
 
 class PrivateDisplay
 {
@@ -24,4 +24,4 @@ private:
     QString display_;
 };
 
-} // namespace testsupport
+} // namespace pryx::test

@@ -2,7 +2,7 @@
 
 #include <QElapsedTimer>
 
-namespace testsupport {
+namespace pryx::test {
 
 RunningChild::~RunningChild() { stop(); }
 
@@ -52,4 +52,4 @@ void RunningChild::stop()
     output();
 }
 
-} // namespace testsupport
+} // namespace pryx::test

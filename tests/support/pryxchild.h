@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace testsupport {
+namespace pryx::test {
 
 class RunningChild
 {
@@ -35,4 +35,4 @@ private:
     QByteArray output_;
 };
 
-} // namespace testsupport
+} // namespace pryx::test

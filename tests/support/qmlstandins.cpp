@@ -20,7 +20,7 @@ void collect(QtMsgType type, const QMessageLogContext &context, const QString &m
 }
 } // namespace
 
-namespace testsupport {
+namespace pryx::test {
 WarningCollector::WarningCollector() { g_previous = qInstallMessageHandler(collect); }
 WarningCollector::~WarningCollector() { qInstallMessageHandler(g_previous); }
 QStringList WarningCollector::take()
@@ -30,4 +30,4 @@ QStringList WarningCollector::take()
     g_warnings.clear();
     return out;
 }
-} // namespace testsupport
+} // namespace pryx::test

@@ -51,7 +51,7 @@ signals:
     void lastLinkChanged(QString link);
 };
 
-namespace testsupport {
+namespace pryx::test {
 // Collects warnings, criticals and fatals (and lets debug lines pass) while
 // an instance lives.
 class WarningCollector
@@ -61,4 +61,4 @@ public:
     ~WarningCollector();
     QStringList take();
 };
-} // namespace testsupport
+} // namespace pryx::test

@@ -10,7 +10,7 @@
 
 #include <cstdio>
 
-namespace testsupport {
+namespace pryx::test {
 
 QImage scrollContent(int width, int height)
 {
@@ -127,4 +127,4 @@ void ScrollWindowProcess::stop()
     proc_.waitForFinished(3000);
 }
 
-} // namespace testsupport
+} // namespace pryx::test

@@ -7,7 +7,7 @@
 #include <QProcess>
 #include <QRect>
 
-namespace testsupport {
+namespace pryx::test {
 
 // The picture: black and white noise, every row distinct.
 QImage scrollContent(int width, int height);
@@ -31,14 +31,14 @@ private:
     int pos_ = -1;
 };
 
-} // namespace testsupport
+} // namespace pryx::test
 
 // main() of a test that may also run as the scroll window.
 #define PRYX_SCROLL_TEST_MAIN(TestObject)                                              \
     int main(int argc, char **argv)                                                    \
     {                                                                                  \
         if (argc > 1 && qstrcmp(argv[1], "--scroll-window") == 0)                      \
-            return testsupport::runScrollWindow(argc, argv);                           \
+            return pryx::test::runScrollWindow(argc, argv);                           \
         QApplication app(argc, argv);                                                  \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                       \
         TestObject tc;                                                                 \

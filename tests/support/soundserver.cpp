@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QTest>
 
-namespace testsupport {
+namespace pryx::test {
 
 bool SoundServer::start()
 {
@@ -39,4 +39,4 @@ void SoundServer::stop()
     process_.waitForFinished(1000);
 }
 
-} // namespace testsupport
+} // namespace pryx::test

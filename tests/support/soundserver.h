@@ -4,7 +4,7 @@
 
 #include <QProcess>
 
-namespace testsupport {
+namespace pryx::test {
 
 class SoundServer
 {
@@ -23,4 +23,4 @@ private:
     QProcess process_;
 };
 
-} // namespace testsupport
+} // namespace pryx::test

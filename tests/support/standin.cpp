@@ -12,7 +12,7 @@
 #include <QTcpSocket>
 #include <QTest>
 
-namespace testsupport {
+namespace pryx::test {
 
 QByteArray StandInRequest::header(const QByteArray &name) const
 {
@@ -237,4 +237,4 @@ QString TinyProxy::logText() const
     return QString::fromUtf8(f.readAll());
 }
 
-} // namespace testsupport
+} // namespace pryx::test

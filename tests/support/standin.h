@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 #include <QVector>
 
-namespace testsupport {
+namespace pryx::test {
 
 struct StandInRequest {
     int seq = 0;
@@ -91,4 +91,4 @@ private:
 // The openssl tool, for certificates; returns false with the output on failure.
 bool runOpenssl(const QStringList &args, const QString &workDir, QString *out);
 
-} // namespace testsupport
+} // namespace pryx::test

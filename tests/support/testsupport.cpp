@@ -4,7 +4,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-namespace testsupport {
+namespace pryx::test {
 
 ChildResult runChild(const QString &program, const QStringList &args, int timeoutMs,
                      const QProcessEnvironment &env, const QByteArray &stdinData)
@@ -44,4 +44,4 @@ QString testRoot()
     return dir.path();
 }
 
-} // namespace testsupport
+} // namespace pryx::test

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace testsupport {
+namespace pryx::test {
 
 struct ChildResult {
     int exitCode = -1;
@@ -32,4 +32,4 @@ QString supportDir();
 // This test's private root (made by isolate.sh), or a fresh temporary folder.
 QString testRoot();
 
-} // namespace testsupport
+} // namespace pryx::test

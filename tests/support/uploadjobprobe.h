@@ -12,7 +12,7 @@
 
 #include <memory>
 
-namespace testsupport {
+namespace pryx::test {
 
 struct UploadJobProbe : QObject {
     bool sftp = false;
@@ -95,4 +95,4 @@ private:
     }
 };
 
-} // namespace testsupport
+} // namespace pryx::test

@@ -8,7 +8,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-namespace testsupport {
+namespace pryx::test {
 
 ScriptServer::~ScriptServer() { kill(); }
 
@@ -93,4 +93,4 @@ QString makeDataFile(const QString &path, qint64 size, quint32 seed)
     return path;
 }
 
-} // namespace testsupport
+} // namespace pryx::test

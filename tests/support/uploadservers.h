@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace testsupport {
+namespace pryx::test {
 
 class ScriptServer
 {
@@ -48,4 +48,4 @@ bool startSftpServer(ScriptServer &server, const SftpServerOptions &o, QString *
 // Writes a file of n pseudo-random bytes (seeded) and returns its path.
 QString makeDataFile(const QString &path, qint64 size, quint32 seed = 1);
 
-} // namespace testsupport
+} // namespace pryx::test

@@ -11,7 +11,7 @@
 
 #include <cstdlib>
 
-namespace testsupport {
+namespace pryx::test {
 
 XKeyClient::XKeyClient()
 {
@@ -200,4 +200,4 @@ void settleEvents(XKeyClient &client, int ms)
     QCoreApplication::processEvents();
 }
 
-} // namespace testsupport
+} // namespace pryx::test

@@ -9,7 +9,7 @@
 struct xcb_connection_t;
 struct _XDisplay;
 
-namespace testsupport {
+namespace pryx::test {
 
 class XKeyClient
 {
@@ -59,4 +59,4 @@ private:
 // Lets the test's event loop take what the server delivered so far.
 void settleEvents(XKeyClient &client, int ms = 60);
 
-} // namespace testsupport
+} // namespace pryx::test

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QThread>
 
-namespace testsupport {
+namespace pryx::test {
 
 TrayDisplay::~TrayDisplay() { stop(); }
 
@@ -134,4 +134,4 @@ bool TrayDisplay::click(const QPoint &pos, int button, int repeat) const
     return p.waitForFinished(5000) && p.exitCode() == 0;
 }
 
-} // namespace testsupport
+} // namespace pryx::test

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QVector>
 
-namespace testsupport {
+namespace pryx::test {
 
 class TrayDisplay
 {
@@ -44,4 +44,4 @@ private:
     QString error_;
 };
 
-} // namespace testsupport
+} // namespace pryx::test

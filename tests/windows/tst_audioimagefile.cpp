@@ -99,7 +99,7 @@ private slots:
 
 private:
     QString dir_;
-    testsupport::SoundServer sound_;
+    pryx::test::SoundServer sound_;
     bool haveSound_ = false;
 };
 

@@ -61,7 +61,7 @@ class TestAudioImagePlayer : public QObject
     Q_OBJECT
     CoreStandIn core_;
     QString dir_;
-    testsupport::SoundServer sound_;
+    pryx::test::SoundServer sound_;
     bool haveSound_ = false;
 
     QString makeFile(const QString &name, int ms)
@@ -232,7 +232,7 @@ private slots:
             QSKIP("needs the X display");
         const QString path = makeFile("cli.pia", 100);
         QProcess child;
-        child.start(testsupport::programPath(), {"-o", path});
+        child.start(pryx::test::programPath(), {"-o", path});
         QVERIFY(child.waitForStarted());
         QString id;
         QElapsedTimer t;

@@ -271,7 +271,7 @@ private slots:
     // the build folder's screenshots for a look.
     void componentGallery()
     {
-        testsupport::WarningCollector warnings;
+        pryx::test::WarningCollector warnings;
         TestWindow w(QStringLiteral("qrc:/test/Gallery.qml"));
         QCOMPARE(w.status(), QQuickView::Ready);
         w.show();

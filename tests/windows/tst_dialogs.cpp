@@ -26,7 +26,7 @@ class TstDialogs : public QObject
 {
     Q_OBJECT
     CoreStandIn core_;
-    testsupport::WarningCollector warnings_;
+    pryx::test::WarningCollector warnings_;
 
     static QQuickItem *item(QQuickView &v, const char *name)
     {

@@ -19,7 +19,7 @@ class TstLogin : public QObject
     PageCore core_;
     PageAccount &account_ = core_.account_;
     QScopedPointer<AutorizationWidget> w_;
-    testsupport::WarningCollector warnings_;
+    pryx::test::WarningCollector warnings_;
 
     // Repeater rows are children of their row as items only.
     static QQuickItem *findItem(QQuickItem *parent, const QString &name)

@@ -16,7 +16,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-using testsupport::StandIn;
+using pryx::test::StandIn;
 
 namespace {
 QQuickItem *findItem(QQuickItem *parent, const QString &name)
@@ -129,7 +129,7 @@ class TstLoginService : public QObject
 private slots:
     void initTestCase()
     {
-        standIn_.addRouteFile(testsupport::supportDir() + "/authroutes.py");
+        standIn_.addRouteFile(pryx::test::supportDir() + "/authroutes.py");
         QVERIFY2(standIn_.start(), qPrintable(standIn_.error()));
         const QByteArray host = standIn_.host().toLatin1();
         qputenv("PRYX_AUTH_HOST", host);

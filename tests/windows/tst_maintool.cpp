@@ -17,7 +17,7 @@ class TstMainTool : public QObject
     Q_OBJECT
     PageCore core_;
     QScopedPointer<MainToolWidget> w_;
-    testsupport::WarningCollector warnings_;
+    pryx::test::WarningCollector warnings_;
 
     QQuickItem *item(const char *name)
     {

@@ -26,9 +26,9 @@ public slots:
 class TstSettingDropbox : public QObject
 {
     Q_OBJECT
-    testsupport::DropboxStandin standin_;
+    pryx::test::DropboxStandin standin_;
     UrlRecorder browser_;
-    testsupport::WarningCollector warnings_;
+    pryx::test::WarningCollector warnings_;
     QScopedPointer<SettingWidget> w_;
 
     Setting *st() { return Setting::instance(); }
@@ -86,7 +86,7 @@ private slots:
 
         click("dropboxAuthLink");
         QTRY_COMPARE(browser_.urls.size(), 1);
-        QCOMPARE(testsupport::followAuthorizeUrl(browser_.urls.first()), QByteArray("drpbox auth complete"));
+        QCOMPARE(pryx::test::followAuthorizeUrl(browser_.urls.first()), QByteArray("drpbox auth complete"));
 
         DropboxAuth *dropbox = Core::instance()->account()->dropBoxAuth();
         QTRY_VERIFY_WITH_TIMEOUT(dropbox->isAuth() && dropbox->total() > 0, 10000);

@@ -51,10 +51,10 @@ class TstSettingPage : public QObject
     Q_OBJECT
     SettingsCore *core_ = nullptr;
     AccountStandIn2 account_;
-    testsupport::ScriptServer ftp_, sftp_;
+    pryx::test::ScriptServer ftp_, sftp_;
     QScopedPointer<SettingWidget> w_;
-    QScopedPointer<testsupport::XKeyClient> x_;
-    testsupport::WarningCollector warnings_;
+    QScopedPointer<pryx::test::XKeyClient> x_;
+    pryx::test::WarningCollector warnings_;
     QList<int> fired_;
 
     QQuickItem *item(const char *name)
@@ -142,7 +142,7 @@ class TstSettingPage : public QObject
     {
         fired_.clear();
         x_->chord(keys);
-        testsupport::settleEvents(*x_, 150);
+        pryx::test::settleEvents(*x_, 150);
         return fired_;
     }
 
@@ -156,7 +156,7 @@ private slots:
         core_ = new SettingsCore(this);
         core_->setAccount(&account_);
         BasicWindow::setCoreObject(core_);
-        x_.reset(new testsupport::XKeyClient);
+        x_.reset(new pryx::test::XKeyClient);
         QVERIFY(x_->isOpen());
         st()->setValue("language", "en");
         st()->setValue("token", "test-token");
@@ -511,18 +511,18 @@ private slots:
         QFETCH(bool, right);
         QFETCH(QString, title);
         QFETCH(QString, message);
-        const QString root = testsupport::testRoot();
+        const QString root = pryx::test::testRoot();
         QString err;
         if (!ftp_.isRunning()) {
             QDir().mkpath(root + "/froot/up");
-            testsupport::FtpServerOptions fo;
+            pryx::test::FtpServerOptions fo;
             fo.root = root + "/froot";
-            QVERIFY2(testsupport::startFtpServer(ftp_, fo, &err), qPrintable(err));
+            QVERIFY2(pryx::test::startFtpServer(ftp_, fo, &err), qPrintable(err));
             QDir().mkpath(root + "/sroot/up");
-            testsupport::SftpServerOptions so;
+            pryx::test::SftpServerOptions so;
             so.root = root + "/sroot";
             so.hostKey = root + "/hostkey";
-            QVERIFY2(testsupport::startSftpServer(sftp_, so, &err), qPrintable(err));
+            QVERIFY2(pryx::test::startSftpServer(sftp_, so, &err), qPrintable(err));
         }
         st()->setValue("type_upload", "ftp");
         st()->setValue("is_sftp", sftp);
@@ -644,9 +644,9 @@ private slots:
         clickOn(w_.data(), itemIn("fullRow", "changeLink"));
         for (uint32_t k : typed)
             x_->press(k);
-        testsupport::settleEvents(*x_, 120);
+        pryx::test::settleEvents(*x_, 120);
         x_->releaseAll();
-        testsupport::settleEvents(*x_, 60);
+        pryx::test::settleEvents(*x_, 60);
         QCOMPARE(item("fullRow")->property("hotkey").toString(), QStringLiteral("Ctrl + Shift + F8"));
         QVERIFY(itemIn("fullRow", "hotkeyInput")->isVisible());
         // Escape closes the input, not the window.
@@ -682,16 +682,16 @@ private slots:
         chordFires({kCtrl});
         for (uint32_t k : held)
             x_->press(k);
-        testsupport::settleEvents(*x_, 80);
+        pryx::test::settleEvents(*x_, 80);
         if (realKey) {
             x_->press(kPrint);
             x_->release(kPrint);
-            testsupport::settleEvents(*x_, 150);
+            pryx::test::settleEvents(*x_, 150);
         } else {
             emit Core::instance()->printModifiers(true);
         }
         x_->releaseAll();
-        testsupport::settleEvents(*x_, 50);
+        pryx::test::settleEvents(*x_, 50);
         QCOMPARE(item("quickRow")->property("hotkey").toString(), expected);
     }
 

@@ -46,7 +46,7 @@ class TstUpload : public QObject
 {
     Q_OBJECT
     PageCore core_;
-    testsupport::WarningCollector warnings_;
+    pryx::test::WarningCollector warnings_;
 
     template <class W> W *open()
     {

@@ -23,7 +23,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-using testsupport::StandIn;
+using pryx::test::StandIn;
 
 namespace {
 void allItems(QQuickItem *parent, const QString &name, QList<QQuickItem *> &out)
@@ -84,7 +84,7 @@ class TstUploadService : public QObject
     }
     QString makeFile(const QString &name, int size)
     {
-        const QString path = testsupport::testRoot() + '/' + name;
+        const QString path = pryx::test::testRoot() + '/' + name;
         QFile f(path);
         f.open(QIODevice::WriteOnly);
         f.write(QByteArray(size, 'p'));

@@ -84,14 +84,14 @@ private:
     int dirs_ = 0;
 
     // A data folder of its own for one child scenario.
-    QString freshDataHome() { return testsupport::testRoot() + QString("/child%1").arg(++dirs_); }
+    QString freshDataHome() { return pryx::test::testRoot() + QString("/child%1").arg(++dirs_); }
 
-    static testsupport::ChildResult driver(const QString &dataHome, const QStringList &commands)
+    static pryx::test::ChildResult driver(const QString &dataHome, const QStringList &commands)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_DATA_HOME", dataHome);
         env.insert("XDG_CONFIG_HOME", dataHome + "/config");
-        return testsupport::runChild(QCoreApplication::applicationFilePath(),
+        return pryx::test::runChild(QCoreApplication::applicationFilePath(),
                                      QStringList{"--driver"} + commands, 30000, env);
     }
     static QString dbFile(const QString &dataHome) { return dataHome + "/Pryx/setting"; }
@@ -513,10 +513,10 @@ private slots:
         QString answer = QStringLiteral("/tmp/games folder");
         QString title;
         int asked = 0;
-        platform::setDialogAnswerer([&](platform::DialogKind kind, const QString &t, const QString &, const QString &) {
+        pryx::platform::setDialogAnswerer([&](pryx::platform::DialogKind kind, const QString &t, const QString &, const QString &) {
             ++asked;
             title = t;
-            return kind == platform::DialogKind::Folder ? answer : QString();
+            return kind == pryx::platform::DialogKind::Folder ? answer : QString();
         });
         QSignalSpy changed(s(), &Setting::valueChanged);
         s()->changeSaveGamePath();
@@ -532,7 +532,7 @@ private slots:
         // A cancelled dialog changes nothing.
         answer.clear();
         s()->changeSaveGamePath();
-        platform::setDialogAnswerer({});
+        pryx::platform::setDialogAnswerer({});
         QCOMPARE(asked, 2);
         QCOMPARE(changed.count(), 1);
         QCOMPARE(s()->saveGamePath().toString(), QString("/tmp/games folder"));

@@ -58,7 +58,7 @@ private:
 private slots:
     void initTestCase()
     {
-        path_ = testsupport::testRoot() + "/db/setting";
+        path_ = pryx::test::testRoot() + "/db/setting";
         db_ = new SqlDatabase();   // lives as long as the process, like the program's
         QVERIFY(db_->connectToDatabase(path_));
     }
