@@ -2,6 +2,7 @@
 
 #include "platform/desktopgrab.h"
 #include "platform/wheelinput.h"
+#include "capture/capturelog.h"
 
 #include <QCursor>
 #include <QDebug>
@@ -119,7 +120,7 @@ void Ponoram::shotTimer()
     const QImage strip = shot.copy(0, 0, shot.width(), qMin(kStripHeight, shot.height()));
     const int d = findOffset(accumulated_.toImage(), strip);
     if (d == -1) {
-        qDebug() << "errorGlueImage";
+        qCDebug(pryx::lcCapture) << "errorGlueImage";
         stopPonoram();
         emit errorGlueImage();
         return;

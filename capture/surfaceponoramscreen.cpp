@@ -6,6 +6,7 @@
 #include "core/core.h"
 #include "platform/desktopgrab.h"
 #include "platform/wheelinput.h"
+#include "capture/capturelog.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -94,14 +95,14 @@ SurfacePonoramScreen::SurfacePonoramScreen(QWindow *parent)
     setColor(Qt::transparent);
     setSource(QUrl(QString::fromLatin1(kPageUrl)));
     for (const QQmlError &err : errors())
-        qDebug() << "=== SurfacePonoramScreen: QML ERROR:" << err.toString();
+        qCDebug(pryx::lcCapture) << "=== SurfacePonoramScreen: QML ERROR:" << err.toString();
     if (QQuickItem *root = rootObject())
         selector_ = root->findChild<SurfaceSelector *>(QStringLiteral("SurfaceSelector"));
 }
 
 SurfacePonoramScreen::~SurfacePonoramScreen()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCapture) << Q_FUNC_INFO;
     delete input_;
 }
 
@@ -122,7 +123,7 @@ void SurfacePonoramScreen::setInput(PonoramInput *input)
 void SurfacePonoramScreen::show()
 {
     setGeometry(desktop_);
-    qDebug() << Q_FUNC_INFO << desktop_;
+    qCDebug(pryx::lcCapture) << Q_FUNC_INFO << desktop_;
     showFullScreen();
     raise();
     requestActivate();
@@ -168,7 +169,7 @@ QRect SurfacePonoramScreen::toolbarScreen(int x, int y, int width, int height)
 
 void SurfacePonoramScreen::uploadScreen()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCapture) << Q_FUNC_INFO;
     emit uploadedScreen();
 }
 
@@ -176,7 +177,7 @@ void SurfacePonoramScreen::setPaintArea(PPainterArea *area) { paintArea_ = area;
 
 QPixmap SurfacePonoramScreen::renderRubberRect()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCapture) << Q_FUNC_INFO;
     if (!paintArea_)
         return ponoramPixmap_;
     paintArea_->clearSelection();
@@ -238,7 +239,7 @@ void SurfacePonoramScreen::scrollWindow(const QRect &s)
 {
     if (s.width() < 3 || s.height() < 8) {
         // Its inside and lower half would be empty grabs.
-        qDebug() << Q_FUNC_INFO << "window too small to grab" << s;
+        qCDebug(pryx::lcCapture) << Q_FUNC_INFO << "window too small to grab" << s;
         emit errorGlueImage();
         return;
     }
@@ -248,7 +249,7 @@ void SurfacePonoramScreen::scrollWindow(const QRect &s)
         selector_->lockSelection();
     const QPoint centre = QPoint(s.left() + s.width() / 2, s.top() + s.height() / 2) + desktop_.topLeft();
     const pryx::platform::WindowAt target = pryx::platform::scrollWindowAt(centre);
-    qDebug() << Q_FUNC_INFO << "window" << target.id << target.rect;
+    qCDebug(pryx::lcCapture) << Q_FUNC_INFO << "window" << target.id << target.rect;
     setMaskRegion(QRegion(0, 0, width(), height()).xored(QRegion(s)));
     input_->pressLeft(centre);
     update();
@@ -298,7 +299,7 @@ void SurfacePonoramScreen::scrollWindow(const QRect &s)
     input_->releaseLeft();
     scrolling_ = false;
     if (failed) {
-        qDebug() << "errorGlueImage";
+        qCDebug(pryx::lcCapture) << "errorGlueImage";
         setMaskRegion(QRegion());
         emit errorGlueImage();
         return;
@@ -310,7 +311,7 @@ void SurfacePonoramScreen::scrollWindow(const QRect &s)
 
 void SurfacePonoramScreen::stopPonoram(QPixmap p)
 {
-    qDebug() << Q_FUNC_INFO << (selector_ ? selector_->firstDraw() : false);
+    qCDebug(pryx::lcCapture) << Q_FUNC_INFO << (selector_ ? selector_->firstDraw() : false);
     ponoramPixmap_ = p;
     if (paintArea_)
         paintArea_->setBackground(p.toImage());

@@ -13,6 +13,7 @@
 #include "network/analyticsevent.h"
 #include "platform/desktopgrab.h"
 #include "platform/privatedir.h"
+#include "capture/capturelog.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -85,7 +86,7 @@ SurfaceWidget::SurfaceWidget(QWindow *parent, QObject *core)
 
 SurfaceWidget::~SurfaceWidget()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCapture) << Q_FUNC_INFO;
 }
 
 QObject *SurfaceWidget::core() const
@@ -121,9 +122,9 @@ void SurfaceWidget::init()
     pryx::platform::setStayOnTopFlags(this);
     setResizeMode(QQuickView::SizeRootObjectToView);
     setSource(QUrl(QString::fromLatin1(kPageUrl)));
-    qDebug() << "=== init_win32: page status" << status();
+    qCDebug(pryx::lcCapture) << "=== init_win32: page status" << status();
     for (const QQmlError &err : errors())
-        qDebug() << "=== init_win32: QML ERROR:" << err.toString();
+        qCDebug(pryx::lcCapture) << "=== init_win32: QML ERROR:" << err.toString();
     if (QQuickItem *root = rootObject()) {
         selector_ = root->findChild<SurfaceSelector *>(QStringLiteral("SurfaceSelector"));
         paintArea_ = root->findChild<QQuickItem *>(QStringLiteral("PPainterArea"));
@@ -144,15 +145,15 @@ QPixmap SurfaceWidget::createBackground(int index)
     } else if (index < screens.size()) {
         rect = screens.at(index)->geometry();
     }
-    qDebug() << "=== createBackground: index" << index << "rect" << rect;
+    qCDebug(pryx::lcCapture) << "=== createBackground: index" << index << "rect" << rect;
     if (!QGuiApplication::primaryScreen()) {
-        qDebug() << "=== createBackground: NO PRIMARY SCREEN! ===";
+        qCDebug(pryx::lcCapture) << "=== createBackground: NO PRIMARY SCREEN! ===";
         return QPixmap();
     }
     QImage img = pryx::platform::grabDesktop(rect);
     QPixmap pm = QPixmap::fromImage(std::move(img));
     pm.setDevicePixelRatio(qApp->devicePixelRatio());
-    qDebug() << "=== createBackground: grabbed" << pm.size();
+    qCDebug(pryx::lcCapture) << "=== createBackground: grabbed" << pm.size();
     return pm;
 }
 
@@ -225,7 +226,7 @@ bool SurfaceWidget::selectionUsable(const char *action) const
     const QRect r = selectRect();
     if (selector_ && selector_->hasSelection() && r.width() > 0 && r.height() > 0)
         return true;
-    qDebug() << "=== surface: no area selected, ignoring" << action;
+    qCDebug(pryx::lcCapture) << "=== surface: no area selected, ignoring" << action;
     return false;
 }
 
@@ -279,12 +280,12 @@ bool SurfaceWidget::callCore(const char *method, QGenericArgument a0, QGenericAr
 {
     QObject *c = core();
     if (!c) {
-        qDebug() << "=== surface: no Core for" << method;
+        qCDebug(pryx::lcCapture) << "=== surface: no Core for" << method;
         return false;
     }
     const bool ok = QMetaObject::invokeMethod(c, method, Qt::DirectConnection, a0, a1, a2);
     if (!ok)
-        qDebug() << "=== surface: Core has no" << method;
+        qCDebug(pryx::lcCapture) << "=== surface: Core has no" << method;
     return ok;
 }
 

@@ -1,5 +1,6 @@
 #include "core/core.h"
 #include "editor/environment.h"
+#include "core/corelog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -86,7 +87,7 @@ Core::Core() : QObject(nullptr)
     pryx::platform::ensurePrivateDir(pryx::dataPath());
 
     if (!pryx::installCrashHandler(pryx::dumpFilePath()))
-        qDebug() << Q_FUNC_INFO << "crash handler not installed";
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "crash handler not installed";
 
     account_ = new Autorization(this);
     account_->listen();
@@ -148,9 +149,9 @@ Core::Core() : QObject(nullptr)
     if (takeInstanceLock())
         clearTempPath();
     else
-        qDebug() << Q_FUNC_INFO << "another instance runs, temporary folder kept";
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "another instance runs, temporary folder kept";
     QTimer::singleShot(500, this, SLOT(showMainWindow()));
-    qDebug() << Q_FUNC_INFO << pryx::logFilePath();
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << pryx::logFilePath();
 }
 
 bool Core::takeInstanceLock()
@@ -171,21 +172,21 @@ bool Core::handOverUpdate()
     const QString source = pryx::updatePath() + name;
     if (!QFileInfo::exists(source))
         return false;
-    qDebug() << Q_FUNC_INFO << "newer program found:" << source;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << "newer program found:" << source;
 
     const QString target = pryx::copyToPrivateFolder(source);
     if (target.isEmpty()) {
-        qDebug() << Q_FUNC_INFO << "copy of the new program failed, starting normally";
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "copy of the new program failed, starting normally";
         return false;
     }
     QFile::remove(source);
     removeDir(pryx::updatePath());
     if (!QProcess::startDetached(target, {})) {
-        qDebug() << Q_FUNC_INFO << "start of the new program failed, starting normally";
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "start of the new program failed, starting normally";
         removeDir(QFileInfo(target).absolutePath());
         return false;
     }
-    qDebug() << Q_FUNC_INFO << "handed over to" << target;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << "handed over to" << target;
     return true;
 }
 
@@ -196,12 +197,12 @@ QString Core::authHost() const { return pryx::serviceHost(pryx::Service::Auth); 
 QString Core::apiHost() const { return pryx::serviceHost(pryx::Service::Api); }
 void Core::setAuthHost(const QString &host)
 {
-    qDebug() << Q_FUNC_INFO << host;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << host;
     pryx::setServiceHostOverride(pryx::Service::Auth, host);
 }
 void Core::setApiHost(const QString &host)
 {
-    qDebug() << Q_FUNC_INFO << host;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << host;
     pryx::setServiceHostOverride(pryx::Service::Api, host);
 }
 QString Core::filesApiUrl() const { return pryx::filesApiUrl(); }
@@ -223,7 +224,7 @@ QColor Core::getColorFromX(int x)
 // Last link and clipboard.
 void Core::setLastLink(QString link)
 {
-    qDebug() << Q_FUNC_INFO << link;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << link;
     if (link != lastLink_) {
         lastLink_ = link;
         emit lastLinkChanged(lastLink_);
@@ -250,7 +251,7 @@ bool Core::checkAutorization()
 void Core::checkFtpConnecrion(QString username, QString password, QString host, QString path,
                               int port)
 {
-    qDebug() << Q_FUNC_INFO << host << port;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << host << port;
     auto *check = new HandleFTPUpload(this);
     connect(check, SIGNAL(checkConnectFinished()), this, SIGNAL(checkConnectionFinished()));
     connect(check, SIGNAL(checkConnectFinished()), check, SLOT(deleteLater()));
@@ -259,7 +260,7 @@ void Core::checkFtpConnecrion(QString username, QString password, QString host, 
 void Core::checkSFTPConnecrion(QString username, QString password, QString host, QString path,
                                int port)
 {
-    qDebug() << Q_FUNC_INFO << host << port;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << host << port;
     auto *check = new HandleSFTPUpload(this);
     connect(check, SIGNAL(checkConnectFinished()), this, SIGNAL(checkConnectionFinished()));
     connect(check, SIGNAL(checkConnectFinished()), check, SLOT(deleteLater()));
@@ -333,7 +334,7 @@ void Core::createTrayIcon()
 }
 void Core::exitApp()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     // No queued settings write may be lost: the process ends without
     // running any destructor.
     Setting::instance()->flush();
@@ -345,10 +346,10 @@ void Core::exitApp()
         if (auto removeHook = reinterpret_cast<RemoveHookFn>(dlsym(lib, "RemoveHook")))
             removeHook();
         else
-            qDebug() << Q_FUNC_INFO << "RemoveHook not found in hooklib";
+            qCDebug(pryx::lcCore) << Q_FUNC_INFO << "RemoveHook not found in hooklib";
         dlclose(lib);
     } else {
-        qDebug() << Q_FUNC_INFO << "hooklib not found";
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "hooklib not found";
     }
     HookKeybord::instance()->stopHook();
     delete trayIcon_;

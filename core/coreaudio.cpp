@@ -2,6 +2,7 @@
 // finished recording and a capture into one image-with-audio file.
 
 #include "core/core.h"
+#include "core/corelog.h"
 
 #include <QAudioEncoderSettings>
 #include <QAudioRecorder>
@@ -48,11 +49,11 @@ void chooseRecordingFormat(const QAudioRecorder &recorder, QString *codec, QStri
     *codec = firstOffered(recorder.supportedAudioCodecs(), {"audio/pcm", "audio/x-raw"});
     *container = firstOffered(recorder.supportedContainers(), {"audio/x-wav", "audio/wav", "wav"});
     if (codec->isEmpty()) {
-        qWarning() << Q_FUNC_INFO << "no PCM codec offered:" << recorder.supportedAudioCodecs();
+        qCWarning(pryx::lcCore) << Q_FUNC_INFO << "no PCM codec offered:" << recorder.supportedAudioCodecs();
         *codec = QStringLiteral("audio/pcm");
     }
     if (container->isEmpty())
-        qWarning() << Q_FUNC_INFO << "no WAV container offered:" << recorder.supportedContainers();
+        qCWarning(pryx::lcCore) << Q_FUNC_INFO << "no WAV container offered:" << recorder.supportedContainers();
 }
 
 } // namespace
@@ -83,7 +84,7 @@ void Core::recordAudio()
                          + QString::number(QDateTime::currentMSecsSinceEpoch()) + ".wav";
     audioRecorder_->setOutputLocation(QUrl::fromLocalFile(file));
     audioRecorder_->record();
-    qDebug() << Q_FUNC_INFO << file << codec << container << audioRecorder_->error()
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << file << codec << container << audioRecorder_->error()
              << audioRecorder_->errorString();
 }
 
@@ -123,7 +124,7 @@ QString Core::stopRecordAudio()
         timeout.start(5000);
         loop.exec();
     }
-    qDebug() << Q_FUNC_INFO << audioImageSource_;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << audioImageSource_;
 
     const QByteArray image = readWholeFile(audioImageSource_);
     const QByteArray audio = readWholeFile(getAudioFile());
@@ -166,7 +167,7 @@ void Core::clearAudioFile()
 
 void Core::openAudioImage(QString fileName)
 {
-    qDebug() << Q_FUNC_INFO << fileName;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << fileName;
     auto *player = new AudioImagePlayer();
     player->setFile(fileName);
     connect(player, &BasicWindow::closed, player, &QObject::deleteLater);

@@ -4,6 +4,7 @@
 #include "core/core.h"
 
 #include "network/networkexchange.h"
+#include "core/corelog.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -124,13 +125,13 @@ bool writeFile(const QString &name, const QByteArray &bytes, QString *error)
     QFile file(name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         *error = file.errorString();
-        qDebug() << "capture file not opened:" << name << int(file.error()) << file.errorString();
+        qCDebug(pryx::lcCore) << "capture file not opened:" << name << int(file.error()) << file.errorString();
         return false;
     }
     const bool ok = file.write(bytes) == bytes.size() && file.flush();
     if (!ok) {
         *error = file.errorString();
-        qDebug() << "capture file not written:" << name << int(file.error()) << file.errorString();
+        qCDebug(pryx::lcCore) << "capture file not written:" << name << int(file.error()) << file.errorString();
         file.close();
         file.remove();
     }
@@ -148,7 +149,7 @@ bool refusedDuringPanorama(const SurfacePonoramScreen *panorama, const char *com
 {
     if (!panorama || !panorama->isScrolling())
         return false;
-    qDebug() << command << "refused: a panorama capture is running";
+    qCDebug(pryx::lcCore) << command << "refused: a panorama capture is running";
     return true;
 }
 
@@ -175,9 +176,9 @@ void Core::showLoginWindow()
 
 void Core::callUploadFrontEnd(UploadCall call, const QStringList &files, const QString &title, int type)
 {
-    qDebug() << Q_FUNC_INFO << int(call) << files << title << type;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << int(call) << files << title << type;
     if (!networkExchange_) {
-        qDebug() << Q_FUNC_INFO << "upload front end not available";
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "upload front end not available";
         return;
     }
     switch (call) {
@@ -245,7 +246,7 @@ void Core::quickScreen()
 
 void Core::screen(bool fullscreen, bool quick)
 {
-    qDebug() << Q_FUNC_INFO << fullscreen << quick;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << fullscreen << quick;
     if (refusedDuringPanorama(panoramaScreen_, Q_FUNC_INFO))
         return;
     clearAudioFile();
@@ -265,7 +266,7 @@ void Core::screen(bool fullscreen, bool quick)
 
 void Core::screenUpload(int type, bool quick, QPixmap pxm)
 {
-    qDebug() << Q_FUNC_INFO << type << quick;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << type << quick;
     // Only an existing surface is asked: none is made to read a selection.
     const QRect selection = surface_ ? surface_->selectRect() : QRect();
     QString name = pryx::tmpPath() + msStamp();
@@ -283,7 +284,7 @@ void Core::screenUpload(int type, bool quick, QPixmap pxm)
         fromSurface = true;
     }
     if (image.isNull() || image.width() <= 0 || image.height() <= 0) {
-        qDebug() << Q_FUNC_INFO << "empty capture, nothing uploaded";
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "empty capture, nothing uploaded";
         showErrorWidget(tr("The capture is empty and was not uploaded"));
         return;
     }
@@ -312,14 +313,14 @@ void Core::screenUpload(int type, bool quick, QPixmap pxm)
     if (Setting::instance()->flag(QStringLiteral("useSaveScreen"))) {
         const QString folder = saveFolder();
         if (folder.isEmpty()) {
-            qDebug() << Q_FUNC_INFO << "no save folder, no copy kept";
+            qCDebug(pryx::lcCore) << Q_FUNC_INFO << "no save folder, no copy kept";
         } else {
             const QString copy = freeName(
                 folder, QDateTime::currentDateTime().toString(QStringLiteral("dd-MM-yyyy hh-mm-ss")),
                 f.extension);
-            qDebug() << "copy file to " << copy;
+            qCDebug(pryx::lcCore) << "copy file to " << copy;
             if (!QFile::copy(name, copy))
-                qDebug() << Q_FUNC_INFO << "copy failed:" << copy;
+                qCDebug(pryx::lcCore) << Q_FUNC_INFO << "copy failed:" << copy;
         }
     }
     image = QImage();
@@ -353,7 +354,7 @@ void Core::screenPostMail(QPixmap pxm) { screenUpload(5, false, pxm); }
 
 void Core::screenSaveToDisk(QPixmap pxm)
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     QRect selection = surface_ ? surface_->selectRect() : QRect();
     if (surface_)
         selection.translate(surface_->desktopRect().topLeft());
@@ -366,7 +367,7 @@ void Core::screenSaveToDisk(QPixmap pxm)
 
     if (pxm.isNull()) {
         if (!surface_) {
-            qDebug() << Q_FUNC_INFO << "no capture to save";
+            qCDebug(pryx::lcCore) << Q_FUNC_INFO << "no capture to save";
             return;
         }
         capturePixmap_ = surface_->grabResult();
@@ -439,7 +440,7 @@ void Core::saveDialogFileChange(QString fileName)
 
 void Core::screenSaveToClipboard()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     if (clipboard_ && surface_) {
         clipboard_->clear();
         const QRect sel = surface_->selectRect();
@@ -451,7 +452,7 @@ void Core::screenSaveToClipboard()
         if (!shot.isNull())
             clipboard_->setImage(shot);
         else
-            qDebug() << Q_FUNC_INFO << "nothing copied";
+            qCDebug(pryx::lcCore) << Q_FUNC_INFO << "nothing copied";
     }
     if (Setting::instance()->flag(QStringLiteral("useSaveScreen"))) {
         const QPixmap result = surface_ ? surface_->grabResult() : QPixmap();
@@ -462,13 +463,13 @@ void Core::screenSaveToClipboard()
         QByteArray bytes;
         QString error;
         if (folder.isEmpty()) {
-            qDebug() << Q_FUNC_INFO << "no save folder, no copy kept";
+            qCDebug(pryx::lcCore) << Q_FUNC_INFO << "no save folder, no copy kept";
         } else if (encode(result.toImage(), f, &bytes)) {
             const QString name = freeName(
                 folder, QDateTime::currentDateTime().toString(QStringLiteral("dd-MM-yyyy hh-mm-ss")),
                 f.extension);
             if (!writeFile(name, bytes, &error))
-                qDebug() << Q_FUNC_INFO << "copy not written:" << name << error;
+                qCDebug(pryx::lcCore) << Q_FUNC_INFO << "copy not written:" << name << error;
         }
     }
     if (surface_)
@@ -500,17 +501,17 @@ QStringList usablePaths(Core *core, const QStringList &files, const char *prefix
     QStringList kept;
     for (const QString &path : files) {
         if (path.isEmpty()) {
-            qDebug() << prefix << "Skipping empty file path";
+            qCDebug(pryx::lcCore) << prefix << "Skipping empty file path";
             continue;
         }
         const bool screencapture = path.contains(QLatin1String("screencaptureui"));
         if (screencapture && (path.contains("/TemporaryItems/") || path.contains("/var/folders/"))) {
-            qDebug() << prefix << "Filtering out macOS temporary screenshot:" << path;
+            qCDebug(pryx::lcCore) << prefix << "Filtering out macOS temporary screenshot:" << path;
             continue;
         }
         const QFileInfo info(path);
         if (!info.exists() || !info.isReadable()) {
-            qDebug() << prefix << "File does not exist or not readable:" << path;
+            qCDebug(pryx::lcCore) << prefix << "File does not exist or not readable:" << path;
             if (!screencapture)
                 core->showErrorWidget(Core::tr("File not found"));
             continue;
@@ -523,14 +524,14 @@ QStringList usablePaths(Core *core, const QStringList &files, const char *prefix
 
 void Core::uploadData(QStringList files)
 {
-    qDebug() << Q_FUNC_INFO << files;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << files;
     if (!coreLoginStored(this)) {
         showLoginWindow();
         return;
     }
     const QStringList kept = usablePaths(this, files, "Core::uploadData:");
     if (kept.isEmpty()) {
-        qDebug() << "Core::uploadData: No valid files to upload after filtering";
+        qCDebug(pryx::lcCore) << "Core::uploadData: No valid files to upload after filtering";
         return;
     }
     uploadModel();
@@ -539,14 +540,14 @@ void Core::uploadData(QStringList files)
 
 void Core::uploadDataZip(QStringList files)
 {
-    qDebug() << Q_FUNC_INFO << files;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << files;
     if (!coreLoginStored(this)) {
         showLoginWindow();
         return;
     }
     const QStringList kept = usablePaths(this, files, "Core::uploadDataZip:");
     if (kept.isEmpty()) {
-        qDebug() << "Core::uploadDataZip: No valid files to upload after filtering";
+        qCDebug(pryx::lcCore) << "Core::uploadDataZip: No valid files to upload after filtering";
         return;
     }
     uploadModel();

@@ -1,6 +1,7 @@
 // Last link, clipboard and browser commands of Core.
 
 #include "core/core.h"
+#include "core/corelog.h"
 
 #include <QClipboard>
 #include <QCryptographicHash>
@@ -20,7 +21,7 @@ void Core::copyLastLink()
 
 void Core::openLastLink()
 {
-    qDebug() << Q_FUNC_INFO << lastLink_;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << lastLink_;
     QDesktopServices::openUrl(QUrl(lastLink_, QUrl::TolerantMode));
 }
 

@@ -2,6 +2,7 @@
 // editor and the upload of their results.
 #include "core/core.h"
 #include "core/keptwindow.h"
+#include "core/corelog.h"
 
 #include "capture/surfaceponoramscreen.h"
 #include "capture/surfacewidget.h"
@@ -130,7 +131,7 @@ void Core::ponoramEdit(QPixmap pxm)
 
 void Core::deleteEditPonoram()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     if (!editPonoramWidget_)
         return;
     editPonoramWidget_->hide();

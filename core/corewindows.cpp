@@ -3,6 +3,7 @@
 // a missing network.
 #include "core/core.h"
 #include "core/keptwindow.h"
+#include "core/corelog.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -69,7 +70,7 @@ bool moveReplacing(const QString &source, const QString &target)
 
 void Core::showMainWindow()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     pryx::ensureWindow(mainToolWidget_);
     mainToolWidget_->show();
     mainToolWidget_->raise();
@@ -77,7 +78,7 @@ void Core::showMainWindow()
 
 void Core::showSetting()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     if (pryx::ensureWindow(settingWidget_))
         connect(settingWidget_, SIGNAL(closed()), this, SLOT(deleteSettingWindow()));
     settingWidget_->show();
@@ -93,7 +94,7 @@ void Core::deleteSettingWindow()
 
 void Core::showUploadPage()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     s_uploadsCancelled = false;
     pryx::ensureWindow(mainToolWidget_);
     mainToolWidget_->hide();
@@ -105,7 +106,7 @@ void Core::showUploadPage()
 
 void Core::showLastUploadPage()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     pryx::ensureWindow(uploadWidget_);
     uploadWidget_->hide();
     pryx::ensureWindow(mainToolWidget_);
@@ -123,7 +124,7 @@ void Core::showLastUploadPage()
 
 void Core::cancelUpload()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     pryx::ensureWindow(uploadWidget_);
     uploadWidget_->hide();
     s_uploadsCancelled = true;
@@ -133,7 +134,7 @@ void Core::cancelUpload()
 
 void Core::showProxyWidget()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     if (pryx::ensureWindow(proxyWidget_))
         connect(proxyWidget_, SIGNAL(closed()), this, SIGNAL(closeProxyWindow()));
     proxyWidget_->show();
@@ -141,7 +142,7 @@ void Core::showProxyWidget()
 
 void Core::showErrorWidget(QString text)
 {
-    qDebug() << Q_FUNC_INFO << text;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << text;
     auto *error = new ErrorWidget(QString());
     error->setErrorText(text);
     connect(error, SIGNAL(closed()), error, SLOT(deleteLater()));
@@ -151,7 +152,7 @@ void Core::showErrorWidget(QString text)
 
 void Core::registrationWidgetDestroy()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     if (!autorizationWidget_)
         return;
     autorizationWidget_->close();
@@ -161,11 +162,11 @@ void Core::registrationWidgetDestroy()
 
 void Core::internetNotAvailable(QString captureFile)
 {
-    qDebug() << Q_FUNC_INFO << "show message dialog" << captureFile;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << "show message dialog" << captureFile;
     // Only a capture upload has a file of its own to save; a failed files
     // upload leaves the user's files where they are.
     if (captureFile.isEmpty() || !QFileInfo::exists(captureFile)) {
-        qDebug() << Q_FUNC_INFO << "no capture file to save";
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "no capture file to save";
         showErrorWidget(tr("Internet is not available"));
         return;
     }
@@ -184,7 +185,7 @@ void Core::internetNotAvailableResult(int result)
         return;
     const QString source = sender() ? sender()->property(kCaptureFileProperty).toString() : QString();
     if (source.isEmpty()) {
-        qDebug() << Q_FUNC_INFO << "not answered by a save question";
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "not answered by a save question";
         return;
     }
     if (!QFileInfo::exists(source)) {
@@ -205,7 +206,7 @@ void Core::internetNotAvailableResult(int result)
                                 : tr("Cannot save the file %1").arg(target));
         return;
     }
-    qDebug() << Q_FUNC_INFO << "moved" << source << "to" << target;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << "moved" << source << "to" << target;
 }
 
 void Core::showReminderMessage()
@@ -219,7 +220,7 @@ void Core::showReminderMessage()
     }
     if (last.addDays(10) >= now || !trayIcon_)
         return;
-    qDebug() << Q_FUNC_INFO << "reminder since" << last;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << "reminder since" << last;
     showTrayMessage(QStringLiteral("Pryx - best screenshoter"),
                     tr("Hey! I Pryx. The faster program to create screenshots and transfer files "
                        "over a network. Are you forgot for me ? Let`s do screenshot!"));
@@ -227,7 +228,7 @@ void Core::showReminderMessage()
 
 void Core::openHelp()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     QMessageBox box;
     box.setWindowTitle(tr("Support"));
     box.setText(tr("Support and Help"));

@@ -1,4 +1,5 @@
 #include "core/handover.h"
+#include "core/corelog.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
@@ -29,17 +30,17 @@ QString copyToPrivateFolder(const QString &source)
 {
     const QFileInfo info(source);
     if (!info.isFile()) {
-        qDebug() << Q_FUNC_INFO << "not a file:" << source;
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "not a file:" << source;
         return QString();
     }
     const QString base = QDir::tempPath();
     if (base.isEmpty() || base == "/" || !QFileInfo(base).isDir()) {
-        qDebug() << Q_FUNC_INFO << "no usable temporary folder:" << base;
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "no usable temporary folder:" << base;
         return QString();
     }
     QByteArray templ = QFile::encodeName(base + "/pryx-update-XXXXXX");
     if (!mkdtemp(templ.data())) {
-        qDebug() << Q_FUNC_INFO << "cannot create a private folder in" << QDir::tempPath();
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "cannot create a private folder in" << QDir::tempPath();
         return QString();
     }
     const QString folder = QFile::decodeName(templ);
@@ -48,7 +49,7 @@ QString copyToPrivateFolder(const QString &source)
     const QByteArray sourceHash = sha256(source);
     if (sourceHash.isEmpty() || !QFile::copy(source, target)
         || QFileInfo(target).size() != info.size() || sha256(target) != sourceHash) {
-        qDebug() << Q_FUNC_INFO << "copy failed or differs:" << source << "->" << target;
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "copy failed or differs:" << source << "->" << target;
         removeTree(folder);
         return QString();
     }

@@ -3,6 +3,7 @@
 #include "core/base/setting.h"
 #include "platform/globalshortcut.h"
 #include "platform/printwatch.h"
+#include "core/corelog.h"
 
 #include <QDebug>
 #include <QKeySequence>
@@ -72,7 +73,7 @@ void HookKeybord::registerShortcuts()
 
 void HookKeybord::stopHook()
 {
-    qInfo().noquote() << "void __cdecl HookKeybord::stopHook(void)";
+    qCInfo(pryx::lcCore).noquote() << "void __cdecl HookKeybord::stopHook(void)";
     clearShortcuts();
 }
 

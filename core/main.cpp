@@ -7,6 +7,7 @@
 #include "core/core.h"
 #include "core/startup.h"
 #include "platform/debugoutput.h"
+#include "core/corelog.h"
 
 namespace {
 void printLines(const QStringList &lines)
@@ -28,7 +29,7 @@ int main(int argc, char **argv)
     }
     pryx::installMessageHandler(debugMode);
     if (debugMode)
-        qDebug() << "=== PRYX DEBUG MODE ENABLED ===";
+        qCDebug(pryx::lcCore) << "=== PRYX DEBUG MODE ENABLED ===";
 
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     auto *app = new QApplication(argc, argv);
@@ -37,12 +38,12 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationVersion(PRYX_VERSION);
     QApplication::setApplicationName("Pryx");
-    qDebug() << "SingleApplication disabled for debugging...";
+    qCDebug(pryx::lcCore) << "SingleApplication disabled for debugging...";
 
     const QStringList args = QApplication::arguments();
     const pryx::CommandLine cl = pryx::parseCommandLine(args);
     if (args.size() > 1) {
-        qDebug() << "indexOf help" << args.indexOf("-help");
+        qCDebug(pryx::lcCore) << "indexOf help" << args.indexOf("-help");
         if (cl.help) {
             printLines(pryx::helpLines());
             delete app;
@@ -62,40 +63,40 @@ int main(int argc, char **argv)
         }
     }
 
-    qDebug() << "Calling Core::instance()->updateHook()...";
+    qCDebug(pryx::lcCore) << "Calling Core::instance()->updateHook()...";
     Core::instance()->updateHook();
 
-    qDebug() << "Setting up signal/slot connections...";
-    qDebug() << "Processing command line arguments...";
+    qCDebug(pryx::lcCore) << "Setting up signal/slot connections...";
+    qCDebug(pryx::lcCore) << "Processing command line arguments...";
     if (args.size() > 1 && !cl.updcomp) {
         if (cl.open) {
-            qDebug() << "Opening image with audio:" << cl.openFile;
+            qCDebug(pryx::lcCore) << "Opening image with audio:" << cl.openFile;
             if (!cl.openFile.isEmpty())
                 Core::instance()->openAudioImage(cl.openFile);
         } else if (!cl.zip) {
             for (const QString &path : cl.skipped)
-                qDebug() << "Ignoring macOS temporary screenshot:" << path;
-            qDebug() << "Arguments:" << args;
-            qDebug() << "Files to upload:" << cl.files;
+                qCDebug(pryx::lcCore) << "Ignoring macOS temporary screenshot:" << path;
+            qCDebug(pryx::lcCore) << "Arguments:" << args;
+            qCDebug(pryx::lcCore) << "Files to upload:" << cl.files;
             if (!cl.files.isEmpty())
                 Core::instance()->uploadData(cl.files);
         } else {
-            qDebug() << "Files to upload in zip:" << cl.files;
+            qCDebug(pryx::lcCore) << "Files to upload in zip:" << cl.files;
             Core::instance()->uploadDataZip(cl.files);
         }
     }
 
-    qDebug() << "Calling checkLanguage()...";
+    qCDebug(pryx::lcCore) << "Calling checkLanguage()...";
     checkLanguage();
 
-    qDebug() << "About to call checkAutorization()";
+    qCDebug(pryx::lcCore) << "About to call checkAutorization()";
     Core::instance()->checkAutorization();
 
-    qDebug() << "About to start main event loop with gApp.exec()";
+    qCDebug(pryx::lcCore) << "About to start main event loop with gApp.exec()";
     if (QApplication::instance()) {
-        qDebug() << "QApplication is valid, starting event loop...";
+        qCDebug(pryx::lcCore) << "QApplication is valid, starting event loop...";
         return QApplication::exec();
     }
-    qDebug() << "ERROR: QApplication instance is null!";
+    qCDebug(pryx::lcCore) << "ERROR: QApplication instance is null!";
     return -1;
 }

@@ -1,4 +1,5 @@
 #include "core/startup.h"
+#include "core/corelog.h"
 
 #include <QDebug>
 #include <QDir>
@@ -20,7 +21,7 @@ void installFont()
     const QStringList entries = QDir(folder).entryList(QDir::NoFilter, QDir::Unsorted);
     for (const QString &entry : entries) {
         if (QFontDatabase::addApplicationFont(folder + entry) == -1)
-            qDebug() << "can`t add " << entry;
+            qCDebug(pryx::lcCore) << "can`t add " << entry;
     }
 }
 

@@ -1,4 +1,5 @@
 #include "editor/ppainterarea.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 #include <QGuiApplication>
@@ -52,7 +53,7 @@ PPainterArea::PPainterArea(QQuickItem *parent) : QQuickItem(parent)
     setAcceptedMouseButtons(Qt::AllButtons);
 }
 
-PPainterArea::~PPainterArea() { qDebug() << Q_FUNC_INFO << objectName(); }
+PPainterArea::~PPainterArea() { qCDebug(pryx::lcEditor) << Q_FUNC_INFO << objectName(); }
 
 void PPainterArea::createModules()
 {
@@ -86,7 +87,7 @@ QString PPainterArea::currentModuleName() const { return currentModule_ ? curren
 
 void PPainterArea::setBackground(const QImage &image)
 {
-    qDebug() << Q_FUNC_INFO << "null:" << image.isNull();
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << "null:" << image.isNull();
     if (background_ == image)
         return;
     background_ = image;
@@ -112,7 +113,7 @@ void PPainterArea::setCurrentColorX(int x)
 
 void PPainterArea::setCurrentLineWidth(int width)
 {
-    qDebug() << Q_FUNC_INFO << width;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << width;
     if (currentLineWidth_ == width)
         return;
     currentLineWidth_ = width;
@@ -176,7 +177,7 @@ void PPainterArea::clearSelection()
 
 void PPainterArea::selectLastModule()
 {
-    qDebug() << Q_FUNC_INFO << currentModuleName();
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << currentModuleName();
     if (!isCurrentModule(kMove))
         setCurrentModule(kMove);
     else
@@ -214,7 +215,7 @@ QString PPainterArea::widthKey(const QString &toolName)
 
 void PPainterArea::setCurrentModule(QString name)
 {
-    qDebug() << Q_FUNC_INFO << name;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << name;
     Environment *env = Environment::current();
     env->sendEvent(QStringLiteral("tool"), QStringLiteral("click"), name);
 
@@ -298,7 +299,6 @@ void PPainterArea::mousePressEvent(QMouseEvent *event)
 
 void PPainterArea::mouseMoveEvent(QMouseEvent *event)
 {
-    qDebug() << Q_FUNC_INFO << event->pos();
     if (!currentModule_)
         return;
     if (pressed_) {
@@ -326,7 +326,7 @@ void PPainterArea::mouseReleaseEvent(QMouseEvent *event)
 
 void PPainterArea::setCurrentItem(AbstractGraphItem *item)
 {
-    qDebug() << Q_FUNC_INFO << item;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << item;
     if (!item || item == currentItem_ || !item->isVisible())
         return;
     adoptCurrentItem(item);
@@ -352,7 +352,7 @@ void PPainterArea::setCurrentItemColorX(int x)
 
 void PPainterArea::setCurrentItemWidth(int width)
 {
-    qDebug() << Q_FUNC_INFO << width;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << width;
     if (!currentItem_)
         return;
     if (widthItem_ != currentItem_) {
@@ -390,7 +390,7 @@ void PPainterArea::makeCommandItemCurrent()
 
 void PPainterArea::checkUndo()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO;
     widthItem_ = nullptr;
     if (undoStack_->canUndo()) {
         undoStack_->undo();
@@ -403,7 +403,7 @@ void PPainterArea::checkUndo()
 
 void PPainterArea::checkRedo()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO;
     widthItem_ = nullptr;
     if (undoStack_->canRedo())
         undoStack_->redo();
@@ -418,14 +418,14 @@ void PPainterArea::pushColorChange(int xValue, int oldXValue)
     Environment *env = Environment::current();
     env->sendEvent(QStringLiteral("color"), QStringLiteral("change"), env->colorFromX(xValue).name());
     if (currentItem_) {
-        qDebug() << Q_FUNC_INFO << xValue << oldXValue;
+        qCDebug(pryx::lcEditor) << Q_FUNC_INFO << xValue << oldXValue;
         undoStack_->push(new ColorChange(currentItem_, xValue, oldXValue));
     }
 }
 
 void PPainterArea::pushLineWidthChange(int value, int oldVallue)
 {
-    qDebug() << Q_FUNC_INFO << value << oldVallue;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << value << oldVallue;
     Environment *env = Environment::current();
     // The width belongs to the tool of the item it was given to.
     if (currentItem_)
@@ -475,7 +475,7 @@ void PPainterArea::geometryChanged(const QRectF &newGeometry, const QRectF &oldG
 
 void PPainterArea::rescaleItems(double ratio)
 {
-    qDebug() << Q_FUNC_INFO << "move item" << ratio;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << "move item" << ratio;
     for (QQuickItem *child : childItems())
         if (auto *item = qobject_cast<AbstractGraphItem *>(child))
             item->rescale(ratio);

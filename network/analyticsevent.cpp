@@ -1,4 +1,5 @@
 #include "network/analyticsevent.h"
+#include "network/networklog.h"
 
 #include <QDebug>
 #include <QNetworkAccessManager>
@@ -72,7 +73,7 @@ void AnalyticsEvent::send()
 
 void AnalyticsEvent::finished(QNetworkReply *reply)
 {
-    qDebug() << Q_FUNC_INFO << reply->error() << reply->readAll();
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << reply->error() << reply->readAll();
     reply->deleteLater();
     deleteLater();
 }

@@ -1,5 +1,6 @@
 #include "network/autorization.h"
 #include "network/dropboxauth.h"
+#include "network/networklog.h"
 
 #include <QAuthenticator>
 #include <QDebug>
@@ -192,12 +193,12 @@ void Autorization::listen()
     for (quint16 port : ServerListener::redirectPorts()) {
         if (listener_->listen(QHostAddress::LocalHost, port)) {
             redirectPort_ = port;
-            qDebug() << Q_FUNC_INFO << "login listener on port" << port;
+            qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "login listener on port" << port;
             return;
         }
         error = listener_->errorString();
     }
-    qDebug() << Q_FUNC_INFO << "no login port free:" << error;
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "no login port free:" << error;
     auto *dialog = new MessageDialog();
     connect(dialog, SIGNAL(closed()), dialog, SLOT(deleteLater()));
     dialog->showInformation(tr("Error start socket"), error);
@@ -310,7 +311,7 @@ bool Autorization::checkInternetAccess()
     QNetworkReply *reply = pinger.get(request);
     loop.exec();
     const QByteArray body = reply->readAll();
-    qDebug() << Q_FUNC_INFO << reply->error() << body.size();
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << reply->error() << body.size();
     delete reply;
 
     setStatus(NoneAuth, false);
@@ -344,7 +345,7 @@ void Autorization::openSocialLogin(const QString &networkPath)
     if (listener_)
         listener_->setExpectingCode(true);
     const QUrl url = socialLoginUrl(networkPath);
-    qDebug() << Q_FUNC_INFO << url;
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << url;
     QDesktopServices::openUrl(url);
 }
 
@@ -524,7 +525,7 @@ void Autorization::internetError()
 void Autorization::finished(QNetworkReply *reply)
 {
     reply->deleteLater();
-    qDebug() << Q_FUNC_INFO << reply->error();
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << reply->error();
     bool known = false;
     const auto kind = RequestKind(reply->property(kKindProperty).toInt(&known));
     if (!known)
@@ -606,7 +607,7 @@ void Autorization::takeToken(RequestKind kind, QNetworkReply *reply, const QByte
     const QJsonObject json = QJsonDocument::fromJson(body).object();
     const QString token = json.value(QStringLiteral("access_token")).toString();
     if (token.isEmpty()) {
-        qDebug() << Q_FUNC_INFO << "reply without an access token";
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "reply without an access token";
         writeReport(reply, body);
         setStatus(InternetError, false);
         emit authError(QStringLiteral("internet"), tr("The service sent no access token"));
@@ -626,9 +627,9 @@ void Autorization::takeToken(RequestKind kind, QNetworkReply *reply, const QByte
 
 void Autorization::takeUserInfo(QNetworkReply *reply, const QByteArray &body)
 {
-    qDebug() << Q_FUNC_INFO << body;
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << body;
     if (reply->property(kTokenProperty).toString() != token() || token().isEmpty()) {
-        qDebug() << Q_FUNC_INFO << "user info of an earlier login dropped";
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "user info of an earlier login dropped";
         return;
     }
     if (!QJsonDocument::fromJson(body).isObject()) {

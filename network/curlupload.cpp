@@ -3,6 +3,7 @@
 #include "core/base/paths.h"
 #include "network/uploadarchive.h"
 #include "platform/privatedir.h"
+#include "network/networklog.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -44,7 +45,7 @@ const char *contextOf(CurlProtocol protocol)
 
 void trace(const QByteArray &line)
 {
-    qDebug().noquote() << QString::fromUtf8(line);
+    qCDebug(pryx::lcNetwork).noquote() << QString::fromUtf8(line);
 }
 
 int debugCallback(CURL *, curl_infotype type, char *data, size_t size, void *)

@@ -2,6 +2,7 @@
 
 #include "core/base/servicehosts.h"
 #include "network/networkaccessmanager.h"
+#include "network/networklog.h"
 
 #include <QDebug>
 #include <QDesktopServices>
@@ -219,7 +220,7 @@ void QDropboxAuthSocket::clientReady()
         if (!code.isEmpty() && state == state_)
             emit codeComplete(code);
         else if (!code.isEmpty())
-            qDebug() << Q_FUNC_INFO << "redirect with a wrong state ignored";
+            qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "redirect with a wrong state ignored";
     }
 
     QByteArray answer;
@@ -320,7 +321,7 @@ void QDropboxAuth::auth()
                         + appKey_ + "&redirect_uri=http://127.0.0.1:" + QString::number(port_)
                         + "&response_type=code&state=" + state_;
     const bool opened = QDesktopServices::openUrl(QUrl(url));
-    qDebug() << Q_FUNC_INFO << "browser opened:" << opened;
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "browser opened:" << opened;
     // The listener keeps waiting: the address can still be opened by hand.
     if (!opened)
         emit error(tr("No web browser could be started. Open this address to authorise Pryx: %1").arg(url));
@@ -500,7 +501,7 @@ QDropboxInfo::QDropboxInfo(QDropboxAuth *auth, QObject *parent)
     connect(this, &QDropboxInfo::infoUpdated, this, &QDropboxInfo::updateSpace);
 }
 
-QDropboxInfo::~QDropboxInfo() { qDebug() << Q_FUNC_INFO; }
+QDropboxInfo::~QDropboxInfo() { qCDebug(pryx::lcNetwork) << Q_FUNC_INFO; }
 
 void QDropboxInfo::releaseManager()
 {

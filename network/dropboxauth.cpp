@@ -2,6 +2,7 @@
 
 #include "core/base/setting.h"
 #include "network/dropboxapi.h"
+#include "network/networklog.h"
 
 #include <QDebug>
 
@@ -38,7 +39,7 @@ void DropboxAuth::createClient()
     connect(client_, &QDropbox::authComplete, this, &DropboxAuth::isAuthChanged);
     connect(client_, &QDropbox::loadAllInfo, this, &DropboxAuth::infoUpdate);
     connect(client_, &QDropbox::error, this, [this](const QString &text) {
-        qDebug() << Q_FUNC_INFO << text;
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << text;
         emit error(text);
     });
 }
@@ -91,4 +92,4 @@ void DropboxAuth::logout()
     emit isAuthChanged();
 }
 
-void DropboxAuth::sharedLinkReceived(QString link) { qDebug() << Q_FUNC_INFO << link; }
+void DropboxAuth::sharedLinkReceived(QString link) { qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << link; }

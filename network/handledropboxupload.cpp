@@ -3,6 +3,7 @@
 #include "network/dropboxapi.h"
 #include "network/dropboxauth.h"
 #include "network/uploadworkersupport.h"
+#include "network/networklog.h"
 
 #include "core/core.h"
 #include "network/autorization.h"
@@ -41,7 +42,7 @@ HandleDropboxUpload::~HandleDropboxUpload()
 {
     cancel();
     wait();
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO;
 }
 
 void HandleDropboxUpload::upload(QStringList files, bool archive, int afterAction)
@@ -74,10 +75,10 @@ void HandleDropboxUpload::uploadProg(qlonglong upload, qlonglong total)
     maxSent_ = qMax<qint64>(maxSent_, upload);
     emit uploadProgress(maxSent_, maxTotal_);
     if (maxTotal_ > 0 && maxSent_ == maxTotal_)
-        qDebug() << Q_FUNC_INFO << "emit complete()";
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "emit complete()";
 }
 
-void HandleDropboxUpload::sharedLinkReceived(QString link) { qDebug() << Q_FUNC_INFO << link; }
+void HandleDropboxUpload::sharedLinkReceived(QString link) { qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << link; }
 
 void HandleDropboxUpload::run()
 {
@@ -103,7 +104,7 @@ void HandleDropboxUpload::run()
             [this] { return cancel_.load(); }, &zipError);
         emit archiveChange(false);
         if (!ok) {
-            qDebug() << Q_FUNC_INFO << "zip error" << zipError;
+            qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "zip error" << zipError;
             if (!cancel_)
                 emit error(tr("Could not build the archive: %1").arg(zipError));
             return;

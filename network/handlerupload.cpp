@@ -10,6 +10,7 @@
 #include "network/uploadarchive.h"
 #include "network/uploadmodel.h"
 #include "network/uploadservices.h"
+#include "network/networklog.h"
 
 #include <QDebug>
 #include <QDesktopServices>
@@ -223,7 +224,7 @@ void HandlerUpload::initPryxUpload()
     NetworkAccessManager::getAuthRequest(request);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
     const QByteArray body = createBody(description_, files_.size(), archive_, typeUpload_);
-    qDebug() << Q_FUNC_INFO << url << body;
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << url << body;
     QNetworkReply *reply = m->post(request, body);
     running_.insert(reply);
     watch(reply);
@@ -237,7 +238,7 @@ void HandlerUpload::initFinished(QNetworkReply *reply)
         return;
     const int code = replyError(reply);
     if (code != QNetworkReply::NoError) {
-        qDebug() << Q_FUNC_INFO << code << reply->errorString() << reply->readAll();
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << code << reply->errorString() << reply->readAll();
         if (code == QNetworkReply::RemoteHostClosedError || code == QNetworkReply::HostNotFoundError
             || code == QNetworkReply::TimeoutError
             || (code == QNetworkReply::UnknownNetworkError && typeUpload_ == UploadScreen))
@@ -319,7 +320,7 @@ void HandlerUpload::archiveEnded()
     if (ended_ || stopped_)
         return;
     if (!ok) {
-        qDebug() << Q_FUNC_INFO << archiveTask_->error;
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << archiveTask_->error;
         setArchiveChange(false);
         QFile::remove(files_.value(0));
         fail(tr("Could not create the archive"));
@@ -409,7 +410,7 @@ void HandlerUpload::uploadFinished(QNetworkReply *reply)
         return;
     const int code = replyError(reply);
     if (code != QNetworkReply::NoError) {
-        qDebug() << Q_FUNC_INFO << code << reply->errorString() << reply->readAll()
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << code << reply->errorString() << reply->readAll()
                  << reply->rawHeaderPairs();
         if (code == QNetworkReply::RemoteHostClosedError || code == QNetworkReply::HostNotFoundError
             || code == QNetworkReply::TimeoutError || code == QNetworkReply::UnknownNetworkError)
@@ -420,7 +421,7 @@ void HandlerUpload::uploadFinished(QNetworkReply *reply)
     }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status < 200 || status > 299) {
-        qDebug() << Q_FUNC_INFO << "status" << status << reply->rawHeaderPairs();
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "status" << status << reply->rawHeaderPairs();
         fail(tr("The server sent an invalid reply"));
         return;
     }
@@ -469,7 +470,7 @@ void HandlerUpload::setArchiveChange(bool archiving) { archiving_ = archiving; }
 void HandlerUpload::checkFeaturesError()
 {
     Setting *s = Setting::instance();
-    qDebug() << Q_FUNC_INFO << s->getValue(QStringLiteral("is_ftp_error_upload_pryx"));
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << s->getValue(QStringLiteral("is_ftp_error_upload_pryx"));
     if ((target_ == TargetFtp && s->flag(QStringLiteral("is_ftp_error_upload_pryx")))
         || (target_ == TargetDropbox && s->flag(QStringLiteral("is_dropbox_error_upload_pryx"))))
         initPryxUpload();

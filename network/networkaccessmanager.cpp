@@ -5,6 +5,7 @@
 #include "core/base/settingdefaults.h"
 #include "network/uploadservices.h"
 #include "platform/privatedir.h"
+#include "network/networklog.h"
 
 #include <QAuthenticator>
 #include <QDebug>
@@ -19,7 +20,7 @@ NetworkAccessManager::NetworkAccessManager(QObject *parent) : QNetworkAccessMana
     const QString port = s->getValue(QStringLiteral("proxy_port")).toString();
     const QString host = s->getValue(QStringLiteral("proxy_host")).toString();
     const QVariant use = s->getValue(QStringLiteral("useProxy"));
-    qDebug() << Q_FUNC_INFO << "proxy" << use << host << port;
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "proxy" << use << host << port;
 
     bool portOk = false;
     const qlonglong portNumber = port.trimmed().toLongLong(&portOk);
@@ -52,7 +53,7 @@ NetworkAccessManager::NetworkAccessManager(QObject *parent) : QNetworkAccessMana
 
 void NetworkAccessManager::proxyAuth(const QNetworkProxy &proxy, QAuthenticator *authenticator)
 {
-    qDebug() << Q_FUNC_INFO << proxy.hostName() << authenticator->realm();
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << proxy.hostName() << authenticator->realm();
     Setting *s = Setting::instance();
     if (s->flag(QStringLiteral("useProxy"))) {
         authenticator->setUser(s->getValue(QStringLiteral("proxy_user")).toString());
@@ -74,7 +75,7 @@ QSslConfiguration NetworkAccessManager::sslConfiguration()
         if (path != cachedPath) {
             cachedCerts = QSslCertificate::fromPath(path, QSsl::Pem);
             if (cachedCerts.isEmpty())
-                qWarning() << Q_FUNC_INFO << "no certificate in" << path;
+                qCWarning(pryx::lcNetwork) << Q_FUNC_INFO << "no certificate in" << path;
             cachedPath = path;
         }
         if (!cachedCerts.isEmpty()) {
@@ -88,7 +89,7 @@ QSslConfiguration NetworkAccessManager::sslConfiguration()
 
 QNetworkRequest &NetworkAccessManager::getAuthRequest(QNetworkRequest &request)
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO;
     const pryx::net::UploadServices &svc = pryx::net::services();
     request.setRawHeader("User-agent", svc.appTitle().toUtf8());
     if (svc.isAuth())

@@ -3,6 +3,7 @@
 #include "core/base/setting.h"
 #include "network/uploadarchive.h"
 #include "network/uploadservices.h"
+#include "network/networklog.h"
 
 #include <QDebug>
 
@@ -12,7 +13,7 @@ HandlerUpload::TargetUpload NetworkExchange::typeUpload()
 {
     Setting *s = Setting::instance();
     const QString type = s->getValue(QStringLiteral("type_upload")).toString();
-    qDebug() << Q_FUNC_INFO << type;
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << type;
     if (type == QLatin1String("pryx"))
         return HandlerUpload::TargetService;
     if (type == QLatin1String("ftp")) {
@@ -96,4 +97,4 @@ void NetworkExchange::removeUpload()
     job->deleteLater();
 }
 
-void NetworkExchange::testReadYLink(QString link) { qDebug() << Q_FUNC_INFO << link; }
+void NetworkExchange::testReadYLink(QString link) { qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << link; }

@@ -2,6 +2,7 @@
 
 #include "core/base/setting.h"
 #include "network/session.h"
+#include "network/networklog.h"
 
 #include <QDebug>
 #include <QJsonArray>
@@ -53,7 +54,7 @@ QMap<QString, QString> NetworkReadReply::readInit(const QByteArray &body)
     map.insert(QStringLiteral("alternateLink"), str(o.value(QLatin1String("alternateLink"))));
     map.insert(QStringLiteral("selfLink"), str(o.value(QLatin1String("selfLink"))));
     map.insert(QStringLiteral("id"), str(o.value(QLatin1String("id"))));
-    qDebug() << Q_FUNC_INFO << body << map;
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << body << map;
     return map;
 }
 
@@ -143,7 +144,7 @@ void NetworkReadReply::readUpdate()
         }
         if (!xml_.isStartElement())
             continue;
-        qDebug() << Q_FUNC_INFO << xml_.name() << xml_.isStartElement();
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << xml_.name() << xml_.isStartElement();
         if (xml_.name() == QLatin1String("version")) {
             critical = flagText(xml_.attributes().value(QLatin1String("critical")).toString());
             license = flagText(xml_.attributes().value(QLatin1String("license")).toString());
@@ -164,7 +165,7 @@ void NetworkReadReply::readResponse()
     while (!xml_.atEnd()) {
         xml_.readNext();
         if (xml_.isEndElement()) {
-            qDebug() << Q_FUNC_INFO << "isEndElement";
+            qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "isEndElement";
             return;
         }
         if (!xml_.isStartElement())
@@ -178,7 +179,7 @@ void NetworkReadReply::readResponse()
             s->setValue(QStringLiteral("max_post_size"), a.value(QLatin1String("max_post_size")).toULongLong());
             xml_.skipCurrentElement();
         } else {
-            qDebug() << Q_FUNC_INFO << "unknown name " + xml_.name().toString();
+            qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "unknown name " + xml_.name().toString();
             xml_.skipCurrentElement();
         }
     }

@@ -1,6 +1,7 @@
 #include "network/serverlistener.h"
 
 #include "core/base/servicehosts.h"
+#include "network/networklog.h"
 
 #include <QDebug>
 #include <QTcpSocket>
@@ -89,7 +90,7 @@ void ServerListener::newClient()
         connect(socket, SIGNAL(readyRead()), this, SLOT(clientReady()));
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         QTimer::singleShot(clientTimeoutMs_, socket, [socket] {
-            qDebug() << "ServerListener: client sent no request in time";
+            qCDebug(pryx::lcNetwork) << "ServerListener: client sent no request in time";
             socket->abort();
             socket->deleteLater();
         });
@@ -103,7 +104,7 @@ void ServerListener::clientReady()
         return;
 
     QByteArray head = socket->property(kBufferProperty).toByteArray() + socket->readAll();
-    qDebug() << Q_FUNC_INFO << QString::fromUtf8(head);
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << QString::fromUtf8(head);
     const int end = head.indexOf("\r\n\r\n");
     if (end < 0 && head.size() <= kMaxHeadSize) {
         socket->setProperty(kBufferProperty, head);   // wait for the rest of the head
@@ -114,11 +115,11 @@ void ServerListener::clientReady()
     const QString code = end < 0 ? QString() : codeFromRequest(head.left(end));
     if (code.isEmpty() || !expectingCode_) {
         if (!code.isEmpty())
-            qDebug() << Q_FUNC_INFO << "code refused: no social login is waiting";
+            qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "code refused: no social login is waiting";
         answer(socket, badRequestReply());
         return;
     }
-    qDebug() << Q_FUNC_INFO << "code received";
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "code received";
     expectingCode_ = false;
     answer(socket, redirectReply(pryx::serviceHost(pryx::Service::Auth)));
     emit checkCode(socket, code);

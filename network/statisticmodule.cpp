@@ -1,4 +1,5 @@
 #include "network/statisticmodule.h"
+#include "network/networklog.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -82,6 +83,6 @@ void StatisticModule::sendStatistic()
 
 void StatisticModule::finishStat(QNetworkReply *reply)
 {
-    qDebug() << Q_FUNC_INFO << reply->error() << reply->errorString();
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << reply->error() << reply->errorString();
     reply->deleteLater();
 }

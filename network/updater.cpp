@@ -1,4 +1,5 @@
 #include "network/updater.h"
+#include "network/networklog.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -103,7 +104,7 @@ bool unpackInto(QuaZip &zip, const QString &root)
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
         QuaZipFileInfo64 info;
         if (!zip.getCurrentFileInfo(&info)) {
-            qWarning("testRead(): getCurrentFileInfo(): %d", zip.getZipError());
+            qCWarning(pryx::lcNetwork, "testRead(): getCurrentFileInfo(): %d", zip.getZipError());
             return false;
         }
         const QString name = confinedName(info.name);
@@ -112,29 +113,29 @@ bool unpackInto(QuaZip &zip, const QString &root)
                 && QString(info.name).remove(QLatin1Char('.')).remove(QLatin1Char('/')).isEmpty()
                 && !info.name.contains(QLatin1String("..")))
                 continue;   // "./": nothing to make
-            qWarning() << "extract: entry leaves the folder, archive refused:" << info.name;
+            qCWarning(pryx::lcNetwork) << "extract: entry leaves the folder, archive refused:" << info.name;
             return false;
         }
         if (passesLink(root, name)) {
-            qWarning() << "extract: entry passes through a link, archive refused:" << info.name;
+            qCWarning(pryx::lcNetwork) << "extract: entry passes through a link, archive refused:" << info.name;
             return false;
         }
         const QString path = root + QLatin1Char('/') + name;
         if (info.name.endsWith(QLatin1Char('/')) || info.name.endsWith(QLatin1Char('\\'))) {
             if (!QDir().mkpath(path)) {
-                qWarning() << "extract: cannot make folder" << path;
+                qCWarning(pryx::lcNetwork) << "extract: cannot make folder" << path;
                 return false;
             }
             continue;
         }
         if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-            qWarning() << "extract: cannot make folder for" << path;
+            qCWarning(pryx::lcNetwork) << "extract: cannot make folder for" << path;
             return false;
         }
 
         QuaZipFile file(&zip);
         if (!file.open(QIODevice::ReadOnly)) {
-            qWarning("testRead(): file.open(): %d", file.getZipError());
+            qCWarning(pryx::lcNetwork, "testRead(): file.open(): %d", file.getZipError());
             return false;
         }
         removeEntry(path);   // a later entry of the same name wins
@@ -142,18 +143,18 @@ bool unpackInto(QuaZip &zip, const QString &root)
             const QString target = QString::fromUtf8(file.readAll());
             file.close();
             if (file.getZipError() != UNZ_OK) {
-                qWarning("testRead(): file.close(): %d", file.getZipError());
+                qCWarning(pryx::lcNetwork, "testRead(): file.close(): %d", file.getZipError());
                 return false;
             }
             const QString resolved = QDir::cleanPath(QFileInfo(path).absolutePath()
                                                      + QLatin1Char('/') + target);
             if (target.isEmpty() || QDir::isAbsolutePath(target) || !isInside(resolved, root)) {
-                qWarning() << "extract: link leads out of the folder, archive refused:"
+                qCWarning(pryx::lcNetwork) << "extract: link leads out of the folder, archive refused:"
                            << info.name << "->" << target;
                 return false;
             }
             if (!QFile::link(target, path)) {
-                qWarning() << "extract: cannot make link" << path;
+                qCWarning(pryx::lcNetwork) << "extract: cannot make link" << path;
                 return false;
             }
             links.append(path);
@@ -162,33 +163,33 @@ bool unpackInto(QuaZip &zip, const QString &root)
 
         QFile out(path);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            qWarning() << "extract: cannot write" << path << out.errorString();
+            qCWarning(pryx::lcNetwork) << "extract: cannot write" << path << out.errorString();
             return false;
         }
         char buffer[65536];
         qint64 n = 0;
         while ((n = file.read(buffer, sizeof buffer)) > 0) {
             if (out.write(buffer, n) != n) {
-                qWarning() << "extract: write failed" << path << out.errorString();
+                qCWarning(pryx::lcNetwork) << "extract: write failed" << path << out.errorString();
                 return false;
             }
         }
         if (n < 0 || file.getZipError() != UNZ_OK) {
-            qWarning("testRead(): file.getFileName(): %d", file.getZipError());
+            qCWarning(pryx::lcNetwork, "testRead(): file.getFileName(): %d", file.getZipError());
             return false;
         }
         if (!out.flush()) {
-            qWarning() << "extract: write failed" << path << out.errorString();
+            qCWarning(pryx::lcNetwork) << "extract: write failed" << path << out.errorString();
             return false;
         }
         out.close();
         if (!file.atEnd()) {
-            qWarning("testRead(): read all but not EOF");
+            qCWarning(pryx::lcNetwork, "testRead(): read all but not EOF");
             return false;
         }
         file.close();   // also checks the CRC
         if (file.getZipError() != UNZ_OK) {
-            qWarning("testRead(): file.close(): %d", file.getZipError());
+            qCWarning(pryx::lcNetwork, "testRead(): file.close(): %d", file.getZipError());
             return false;
         }
         // No Unix attributes (an archive made on Windows): rw-r--r--.
@@ -201,12 +202,12 @@ bool unpackInto(QuaZip &zip, const QString &root)
         if (permissions & (QFile::ExeOwner | QFile::ExeUser))
             permissions |= QFile::ExeOwner | QFile::ExeUser;
         if (!QFile::setPermissions(path, permissions)) {
-            qWarning() << "extract: cannot set permissions of" << path;
+            qCWarning(pryx::lcNetwork) << "extract: cannot set permissions of" << path;
             return false;
         }
     }
     if (zip.getZipError() != UNZ_OK) {
-        qWarning("testRead(): getCurrentFileInfo(): %d", zip.getZipError());
+        qCWarning(pryx::lcNetwork, "testRead(): getCurrentFileInfo(): %d", zip.getZipError());
         return false;
     }
 
@@ -215,7 +216,7 @@ bool unpackInto(QuaZip &zip, const QString &root)
     for (const QString &link : links) {
         const QString target = QFileInfo(link).canonicalFilePath();
         if (target.isEmpty() || !isInside(target, canonicalRoot)) {
-            qWarning() << "extract: link leads out of the folder, archive refused:" << link;
+            qCWarning(pryx::lcNetwork) << "extract: link leads out of the folder, archive refused:" << link;
             return false;
         }
     }
@@ -229,21 +230,21 @@ bool extract(const QString &archivePath, const QString &folder)
     const QString destination = QDir::cleanPath(QDir(folder).absolutePath());
     const QString parent = QFileInfo(destination).absolutePath();
     if (!QDir().mkpath(parent)) {
-        qWarning() << "extract: cannot make" << parent;
+        qCWarning(pryx::lcNetwork) << "extract: cannot make" << parent;
         return false;
     }
 
     QuaZip zip(archivePath);
     zip.setFileNameCodec("IBM866");
     if (!zip.open(QuaZip::mdUnzip)) {
-        qWarning("testRead(): zip.open(): %d", zip.getZipError());
+        qCWarning(pryx::lcNetwork, "testRead(): zip.open(): %d", zip.getZipError());
         return false;
     }
     // Staged on the same file system, so that moving into place is a rename.
     QTemporaryDir staging(parent + QLatin1Char('/') + QFileInfo(destination).fileName()
                           + QLatin1String(".part-XXXXXX"));
     if (!staging.isValid()) {
-        qWarning() << "extract: cannot make a staging folder in" << parent;
+        qCWarning(pryx::lcNetwork) << "extract: cannot make a staging folder in" << parent;
         zip.close();
         return false;
     }
@@ -258,11 +259,11 @@ bool extract(const QString &archivePath, const QString &folder)
             staging.setAutoRemove(false);
             return true;
         }
-        qWarning() << "extract: cannot move into" << destination;
+        qCWarning(pryx::lcNetwork) << "extract: cannot move into" << destination;
         return false;
     }
     if (!QFileInfo(destination).isDir() || QFileInfo(destination).isSymLink()) {
-        qWarning() << "extract: not a folder:" << destination;
+        qCWarning(pryx::lcNetwork) << "extract: not a folder:" << destination;
         return false;
     }
     const QStringList entries = QDir(root).entryList(
@@ -270,7 +271,7 @@ bool extract(const QString &archivePath, const QString &folder)
     for (const QString &entry : entries) {
         const QString target = destination + QLatin1Char('/') + entry;
         if (!removeEntry(target) || !QDir().rename(root + QLatin1Char('/') + entry, target)) {
-            qWarning() << "extract: cannot move into" << target;
+            qCWarning(pryx::lcNetwork) << "extract: cannot move into" << target;
             return false;
         }
     }
@@ -351,7 +352,7 @@ void Updater::requestVersion()
     }
     const QUrl url(QStringLiteral("https://") + pryx::serviceHost(pryx::Service::Update)
                    + QStringLiteral("/current_version_") + Setting::platformName());
-    qDebug() << Q_FUNC_INFO << url;
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << url;
     QNetworkRequest request(url);
     request.setAttribute(kKindAttribute, VersionReply);
     prepareRequest(request);
@@ -360,10 +361,10 @@ void Updater::requestVersion()
 
 void Updater::startDownloadUpdate(QString link)
 {
-    qDebug() << Q_FUNC_INFO << link;
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << link;
     const QUrl url(link);
     if (!manager_ || !url.isValid() || url.isRelative()) {
-        qWarning() << Q_FUNC_INFO << "no download address";
+        qCWarning(pryx::lcNetwork) << Q_FUNC_INFO << "no download address";
         emit error(tr("The update has no valid download address."));
         return;
     }
@@ -378,14 +379,14 @@ void Updater::startDownloadUpdate(QString link)
 void Updater::networkManagerFinished(QNetworkReply *reply)
 {
     reply->deleteLater();
-    qDebug() << Q_FUNC_INFO << reply->url() << reply->error();
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << reply->url() << reply->error();
     if (reply->error() != QNetworkReply::NoError) {
         emit error(reply->errorString());
         return;
     }
     const QByteArray body = reply->readAll();
     if (reply->request().attribute(kKindAttribute).toInt() == VersionReply) {
-        qDebug() << Q_FUNC_INFO << body;
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << body;
         readVersionReply(body);
         return;
     }
@@ -405,7 +406,7 @@ void Updater::checkUpdate(QString nVersion, bool critical, bool license, QString
     const QString local = QCoreApplication::applicationVersion();
     const bool newer = isNewerVersion(nVersion, local);
     critical_ = critical;
-    qDebug() << Q_FUNC_INFO << "remote" << nVersion << "local" << local << "newer" << newer
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "remote" << nVersion << "local" << local << "newer" << newer
              << "critical" << critical << "license" << license << link << md5;
     // The critical flag only decides how a newer version is installed.
     if (newer) {
@@ -425,7 +426,7 @@ void Updater::installArchive(const QByteArray &body)
     QFile archive(archivePath());
     if (!archive.open(QIODevice::WriteOnly | QIODevice::Truncate)
         || archive.write(body) != body.size() || !archive.flush()) {
-        qWarning() << Q_FUNC_INFO << "cannot write" << archive.fileName() << archive.errorString();
+        qCWarning(pryx::lcNetwork) << Q_FUNC_INFO << "cannot write" << archive.fileName() << archive.errorString();
         archive.close();
         removeDir(downloadDirPath());
         emit error(tr("The update cannot be saved."));
@@ -435,7 +436,7 @@ void Updater::installArchive(const QByteArray &body)
 
     const QString sum = QString::fromLatin1(
         QCryptographicHash::hash(body, QCryptographicHash::Md5).toHex());
-    qDebug() << "url md5 = " << md5_ << "file md5 " << sum;
+    qCDebug(pryx::lcNetwork) << "url md5 = " << md5_ << "file md5 " << sum;
     if (md5_.trimmed().compare(sum, Qt::CaseInsensitive) != 0) {
         removeDir(downloadDirPath());
         emit error(tr("The update is damaged."));
@@ -456,22 +457,22 @@ void Updater::installArchive(const QByteArray &body)
 
 void Updater::startCriticalUpdate()
 {
-    qDebug() << "start copy zip";
+    qCDebug(pryx::lcNetwork) << "start copy zip";
     const QString copy = updateDirPath() + QStringLiteral("pryxUpdater.zip");
     QFile::remove(copy);
     if (!QFile::copy(updaterArchive_, copy))
-        qWarning() << Q_FUNC_INFO << "no updater archive" << updaterArchive_;
+        qCWarning(pryx::lcNetwork) << Q_FUNC_INFO << "no updater archive" << updaterArchive_;
     extract(copy, updateDirPath());
     QFile::remove(copy);
 
     qint64 pid = 0;
     if (QProcess::startDetached(updaterProgramPath(), {}, updateDirPath(), &pid)) {
-        qDebug() << Q_FUNC_INFO << "updater started, pid" << pid;
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "updater started, pid" << pid;
         QCoreApplication::quit();
         return;
     }
     const QString message = tr("The update could not be installed: the updater did not start.");
-    qWarning() << Q_FUNC_INFO << message << updaterProgramPath();
+    qCWarning(pryx::lcNetwork) << Q_FUNC_INFO << message << updaterProgramPath();
     emit criticalUpdateFailed(message);
 }
 
@@ -482,7 +483,7 @@ void Updater::stateChanged(QProcess::ProcessState state)
         return;
     }
     auto *process = qobject_cast<QProcess *>(sender());
-    qDebug() << Q_FUNC_INFO << state << (process ? process->error() : QProcess::UnknownError);
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << state << (process ? process->error() : QProcess::UnknownError);
 }
 
 void Updater::dialogResult(int result)

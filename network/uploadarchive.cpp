@@ -1,6 +1,7 @@
 #include "network/uploadarchive.h"
 
 #include "core/base/paths.h"
+#include "network/networklog.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -249,7 +250,7 @@ bool writeZipArchive(const QString &zipPath, const QStringList &entries,
         ok = false;
     }
     if (!ok) {
-        qDebug() << "writeZipArchive" << *error;
+        qCDebug(pryx::lcNetwork) << "writeZipArchive" << *error;
         QFile::remove(zipPath);
         return false;
     }

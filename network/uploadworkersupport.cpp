@@ -2,6 +2,7 @@
 
 #include "network/uploadarchive.h"
 #include "windows/messagedialog.h"
+#include "network/networklog.h"
 
 #include <QDebug>
 #include <QDesktopServices>
@@ -18,7 +19,7 @@ void openShareUrl(const QString &link, int afterAction)
 
 void showCheckMessage(const QString &title, const QString &message)
 {
-    qDebug() << "connection check:" << title << message;
+    qCDebug(pryx::lcNetwork) << "connection check:" << title << message;
     auto *dialog = new MessageDialog();
     dialog->showInformation(title, message);
     QObject::connect(dialog, SIGNAL(closed()), dialog, SLOT(deleteLater()));

@@ -1,4 +1,5 @@
 #include "windows/audioimagefile.h"
+#include "windows/windowslog.h"
 
 #include <QAudioDeviceInfo>
 #include <QAudioOutput>
@@ -123,7 +124,7 @@ void AudioThreadPlay::run()
     QByteArray pcm;
     QString error;
     if (!decode(audio_, &format, &pcm, &error)) {
-        qWarning() << Q_FUNC_INFO << error;
+        qCWarning(pryx::lcWindows) << Q_FUNC_INFO << error;
         emit playError(error);
         emit playChange(0);
         return;
@@ -138,7 +139,7 @@ void AudioThreadPlay::run()
 
     const QAudioDeviceInfo device = QAudioDeviceInfo::defaultOutputDevice();
     if (device.isNull() || !device.isFormatSupported(format)) {
-        qWarning() << "Raw audio format not supported by backend, cannot play audio.";
+        qCWarning(pryx::lcWindows) << "Raw audio format not supported by backend, cannot play audio.";
         emit playError(QStringLiteral("Raw audio format not supported by backend, cannot play audio."));
         emit playChange(0);
         return;
@@ -173,7 +174,7 @@ void AudioThreadPlay::run()
 
 void AudioThreadPlay::stateChanged(QAudio::State state)
 {
-    qDebug() << Q_FUNC_INFO << state;
+    qCDebug(pryx::lcWindows) << Q_FUNC_INFO << state;
     if (state == QAudio::StoppedState || state == QAudio::IdleState) {
         emit playChange(0);
         quit();
@@ -213,7 +214,7 @@ bool AudioImageFile::readAll()
     auto readImage = reinterpret_cast<ReadFn>(lib.resolve("readImageData"));
     auto readAudio = reinterpret_cast<ReadFn>(lib.resolve("readAudioData"));
     if (!readImage || !readAudio) {
-        qDebug() << Q_FUNC_INFO << "audio library not available" << lib.errorString();
+        qCDebug(pryx::lcWindows) << Q_FUNC_INFO << "audio library not available" << lib.errorString();
         error_ = QStringLiteral("The audio library is not available.");
         return false;
     }
@@ -223,24 +224,24 @@ bool AudioImageFile::readAll()
     if (!data || length < 0) {
         error_ = QStringLiteral("Cannot open \"%1\": %2.")
                      .arg(path_, libraryError(lib, QStringLiteral("unreadable file")));
-        qWarning() << Q_FUNC_INFO << error_;
+        qCWarning(pryx::lcWindows) << Q_FUNC_INFO << error_;
         emit errorOccurred(error_);
         return false;
     }
     image_ = QByteArray(data, length);
-    qDebug() << "image size = " << length;
+    qCDebug(pryx::lcWindows) << "image size = " << length;
     length = -1;
     data = readAudio(name.constData(), &length);
     if (!data || length < 0) {
         image_.clear();
         error_ = QStringLiteral("Cannot open \"%1\": %2.")
                      .arg(path_, libraryError(lib, QStringLiteral("unreadable file")));
-        qWarning() << Q_FUNC_INFO << error_;
+        qCWarning(pryx::lcWindows) << Q_FUNC_INFO << error_;
         emit errorOccurred(error_);
         return false;
     }
     audio_ = QByteArray(data, length);
-    qDebug() << "audio size = " << length;
+    qCDebug(pryx::lcWindows) << "audio size = " << length;
     return true;
 }
 
@@ -250,7 +251,7 @@ bool AudioImageFile::write(const QByteArray &image, const QByteArray &audio)
     QLibrary lib(libraryPath());
     auto writeFn = reinterpret_cast<WriteFn>(lib.resolve("write"));
     if (!writeFn) {
-        qDebug() << Q_FUNC_INFO << "audio library not available" << lib.errorString();
+        qCDebug(pryx::lcWindows) << Q_FUNC_INFO << "audio library not available" << lib.errorString();
         error_ = QStringLiteral("The audio library is not available.");
         return false;
     }
@@ -259,7 +260,7 @@ bool AudioImageFile::write(const QByteArray &image, const QByteArray &audio)
         != 0) {
         error_ = QStringLiteral("Cannot write \"%1\": %2.")
                      .arg(path_, libraryError(lib, QStringLiteral("write failed")));
-        qWarning() << Q_FUNC_INFO << error_;
+        qCWarning(pryx::lcWindows) << Q_FUNC_INFO << error_;
         emit errorOccurred(error_);
         return false;
     }
@@ -292,7 +293,7 @@ void AudioImageFile::playError(QMediaPlayer::Error error)
 {
     const QMetaObject &meta = QMediaPlayer::staticMetaObject;
     const QMetaEnum e = meta.enumerator(meta.indexOfEnumerator("Error"));
-    qDebug() << Q_FUNC_INFO << (QStringLiteral("QMediaPlayer::") + QLatin1String(e.valueToKey(error)));
+    qCDebug(pryx::lcWindows) << Q_FUNC_INFO << (QStringLiteral("QMediaPlayer::") + QLatin1String(e.valueToKey(error)));
 }
 
 void AudioImageFile::playChange(int state)

@@ -2,6 +2,7 @@
 
 #include "windows/audioimagefile.h"
 #include "windows/windowflags.h"
+#include "windows/windowslog.h"
 
 #include <QDebug>
 #include <QFile>
@@ -59,7 +60,7 @@ AudioImagePlayer::AudioImagePlayer(QWindow *parent) : BasicWindow(parent)
 
 AudioImagePlayer::~AudioImagePlayer()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcWindows) << Q_FUNC_INFO;
     // Stop and join the playback thread while the page still exists.
     file_->stop();
     delete file_;
@@ -113,7 +114,7 @@ void AudioImagePlayer::stopAudio() { file_->stop(); }
 bool AudioImagePlayer::isPlay() const
 {
     const bool playing = file_ && file_->playing();
-    qDebug() << Q_FUNC_INFO << playing;
+    qCDebug(pryx::lcWindows) << Q_FUNC_INFO << playing;
     return playing;
 }
 

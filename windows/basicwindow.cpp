@@ -4,6 +4,7 @@
 #include "core/core.h"
 #include "network/analyticsevent.h"
 #include "windows/cursorshapearea.h"
+#include "windows/windowslog.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -93,7 +94,7 @@ QPoint BasicWindow::centerPosition(const QRect &area, int w, int h)
 
 void BasicWindow::updatePos()
 {
-    qDebug() << Q_FUNC_INFO << height();
+    qCDebug(pryx::lcWindows) << Q_FUNC_INFO << height();
     const QRect area = primaryAvailable();
     const QPoint p = posCenter_ ? centerPosition(area, width(), height())
                                 : cornerPosition(area, width(), height());
@@ -122,7 +123,7 @@ void BasicWindow::move(int x, int y)
 
 void BasicWindow::show()
 {
-    qDebug() << Q_FUNC_INFO << posCenter_;
+    qCDebug(pryx::lcWindows) << Q_FUNC_INFO << posCenter_;
     emit isTransparentSupportChanged();
     updatePos();
     emit geometryChanged();
@@ -146,7 +147,7 @@ void BasicWindow::close()
 
 void BasicWindow::setHeight(int h)
 {
-    qDebug() << Q_FUNC_INFO << height() << h << posCenter_;
+    qCDebug(pryx::lcWindows) << Q_FUNC_INFO << height() << h << posCenter_;
     if (height() != h) {
         setMinimumHeight(h);
         setMaximumHeight(h);
@@ -250,7 +251,7 @@ void BasicWindow::mousePressEvent(QMouseEvent *event)
         pressX_ = event->pos().x();
         pressY_ = y;
         pressed_ = true;
-        qDebug() << Q_FUNC_INFO;
+        qCDebug(pryx::lcWindows) << Q_FUNC_INFO;
     }
     QQuickView::mousePressEvent(event);
 }
@@ -267,7 +268,7 @@ void BasicWindow::mouseMoveEvent(QMouseEvent *event)
 
 void BasicWindow::mouseReleaseEvent(QMouseEvent *event)
 {
-    qDebug() << Q_FUNC_INFO << movable_ << pressed_;
+    qCDebug(pryx::lcWindows) << Q_FUNC_INFO << movable_ << pressed_;
     pressed_ = false;
     QQuickView::mouseReleaseEvent(event);
 }

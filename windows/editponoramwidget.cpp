@@ -6,6 +6,7 @@
 #include "core/core.h"
 #include "editor/ppainterarea.h"
 #include "network/analyticsevent.h"
+#include "windows/windowslog.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -38,7 +39,7 @@ EditPonoramWidget::EditPonoramWidget(QPixmap pxm, QWindow *parent, QObject *core
     setColor(Qt::transparent);
     setSource(QUrl(QString::fromLatin1(kPageUrl)));
     for (const QQmlError &err : errors())
-        qDebug() << "=== EditPonoramWidget: QML ERROR:" << err.toString();
+        qCDebug(pryx::lcWindows) << "=== EditPonoramWidget: QML ERROR:" << err.toString();
     setObjectName(QStringLiteral("EditPonoramWindow"));
     if (QQuickItem *root = rootObject()) {
         paintArea_ = root->findChild<PPainterArea *>(QStringLiteral("paintArea"));
@@ -64,7 +65,7 @@ void EditPonoramWidget::keepPlaced()
 
 EditPonoramWidget::~EditPonoramWidget()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcWindows) << Q_FUNC_INFO;
     engine()->removeImageProvider(QStringLiteral("screen"));
 }
 
@@ -75,7 +76,7 @@ QObject *EditPonoramWidget::core() const
 
 int EditPonoramWidget::maxWidth() const
 {
-    qDebug() << "maxWidth" << maxWidth_;
+    qCDebug(pryx::lcWindows) << "maxWidth" << maxWidth_;
     return maxWidth_;
 }
 
@@ -129,7 +130,7 @@ void EditPonoramWidget::callCore(const char *method, const QPixmap &pxm)
 {
     QObject *c = core();
     if (!c || !QMetaObject::invokeMethod(c, method, Qt::DirectConnection, Q_ARG(QPixmap, pxm)))
-        qDebug() << "=== EditPonoramWidget: Core has no" << method;
+        qCDebug(pryx::lcWindows) << "=== EditPonoramWidget: Core has no" << method;
 }
 
 void EditPonoramWidget::post(const char *method)
@@ -155,7 +156,7 @@ void EditPonoramWidget::uploadScreen()
     QObject *c = core();
     if (!c || !QMetaObject::invokeMethod(c, "screenUpload", Qt::DirectConnection, Q_ARG(int, 0),
                                          Q_ARG(bool, false), Q_ARG(QPixmap, pxm)))
-        qDebug() << "=== EditPonoramWidget: Core has no screenUpload";
+        qCDebug(pryx::lcWindows) << "=== EditPonoramWidget: Core has no screenUpload";
     finish();
 }
 

@@ -1,6 +1,7 @@
 #include "windows/messagedialog.h"
 
 #include "windows/windowflags.h"
+#include "windows/windowslog.h"
 
 #include <QDebug>
 #include <QQmlContext>
@@ -15,7 +16,7 @@ MessageDialog::MessageDialog(QWindow *parent) : BasicWindow(parent)
 
 MessageDialog::~MessageDialog()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcWindows) << Q_FUNC_INFO;
 }
 
 void MessageDialog::init()

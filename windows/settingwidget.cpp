@@ -2,6 +2,7 @@
 
 #include "windows/hotkeytools.h"
 #include "windows/windowflags.h"
+#include "windows/windowslog.h"
 
 #include <QDebug>
 #include <QGuiApplication>
@@ -26,7 +27,7 @@ void SettingWidget::init()
 
 void SettingWidget::setHeight(int arg)
 {
-    qDebug() << Q_FUNC_INFO << arg;
+    qCDebug(pryx::lcWindows) << Q_FUNC_INFO << arg;
     if (height() == arg)
         return;
     setMinimumHeight(arg);

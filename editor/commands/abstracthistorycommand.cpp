@@ -1,4 +1,5 @@
 #include "editor/commands/abstracthistorycommand.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 #include <QMetaObject>
@@ -13,6 +14,6 @@ bool AbstractHistoryCommand::invokeOnItem(const char *method, QGenericArgument a
         return false;
     const bool ok = QMetaObject::invokeMethod(item_.data(), method, Qt::DirectConnection, a, b);
     if (!ok)
-        qWarning() << Q_FUNC_INFO << "item" << item_->name() << "has no invokable" << method;
+        qCWarning(pryx::lcEditor) << Q_FUNC_INFO << "item" << item_->name() << "has no invokable" << method;
     return ok;
 }

@@ -1,4 +1,5 @@
 #include "editor/commands/addcommand.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 
@@ -6,7 +7,7 @@ AddCommand::AddCommand(AbstractGraphItem *item) : AbstractHistoryCommand(item) {
 
 void AddCommand::redo()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO;
     if (item_)
         item_->setVisible(true);
     setText(QStringLiteral("Add command"));
@@ -14,7 +15,7 @@ void AddCommand::redo()
 
 void AddCommand::undo()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO;
     if (item_)
         item_->setVisible(false);
 }

@@ -1,4 +1,5 @@
 #include "editor/commands/colorchange.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 
@@ -7,7 +8,7 @@
 ColorChange::ColorChange(AbstractGraphItem *item, int redoX, int undoX)
     : AbstractHistoryCommand(item), redoX_(redoX), undoX_(undoX)
 {
-    qDebug() << Q_FUNC_INFO << redoX << undoX;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << redoX << undoX;
 }
 
 void ColorChange::apply(int x)

@@ -1,4 +1,5 @@
 #include "editor/commands/deletecommand.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 
@@ -6,7 +7,7 @@ DeleteCommand::DeleteCommand(AbstractGraphItem *item) : AbstractHistoryCommand(i
 
 void DeleteCommand::redo()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO;
     if (item_)
         item_->setVisible(false);
     setText(QStringLiteral("Delete command"));
@@ -14,7 +15,7 @@ void DeleteCommand::redo()
 
 void DeleteCommand::undo()
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO;
     if (item_)
         item_->setVisible(true);
 }

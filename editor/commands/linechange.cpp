@@ -1,16 +1,17 @@
 #include "editor/commands/linechange.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 
 LineChange::LineChange(AbstractGraphItem *item, QLineF redoLine, QLineF undoLine)
     : AbstractHistoryCommand(item), redoLine_(redoLine), undoLine_(undoLine)
 {
-    qDebug() << Q_FUNC_INFO << redoLine << undoLine;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << redoLine << undoLine;
 }
 
 void LineChange::apply(const QLineF &line)
 {
-    qDebug() << Q_FUNC_INFO << line;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << line;
     if (!item_)
         return;
     invokeOnItem("resetLine");

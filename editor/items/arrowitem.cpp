@@ -1,4 +1,5 @@
 #include "editor/items/arrowitem.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 #include <QKeyEvent>
@@ -105,13 +106,13 @@ void ArrowItem::reapply(QPointF pointer)
 
 void ArrowItem::keyPressEvent(QKeyEvent *event)
 {
-    qDebug() << Q_FUNC_INFO << spaceHeld_;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << spaceHeld_;
     LineItem::keyPressEvent(event);
 }
 
 void ArrowItem::keyReleaseEvent(QKeyEvent *event)
 {
-    qDebug() << Q_FUNC_INFO << spaceHeld_;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << spaceHeld_;
     LineItem::keyReleaseEvent(event);
 }
 

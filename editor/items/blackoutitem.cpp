@@ -1,4 +1,5 @@
 #include "editor/items/blackoutitem.h"
+#include "editor/editorlog.h"
 
 #include <QCursor>
 #include <QDebug>
@@ -9,7 +10,7 @@
 
 BlackoutItem::BlackoutItem(QQuickItem *parent) : RectItem(QStringLiteral("Blackout"), parent)
 {
-    qDebug() << Q_FUNC_INFO;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO;
     setRaiseOnCheck(false);
     // Deleting or undoing hides the item: its hole closes at once.
     connect(this, &QQuickItem::visibleChanged, this, &BlackoutItem::updateBlackoutArea);
@@ -17,7 +18,6 @@ BlackoutItem::BlackoutItem(QQuickItem *parent) : RectItem(QStringLiteral("Blacko
 
 void BlackoutItem::resize(QRectF r)
 {
-    qDebug() << Q_FUNC_INFO << r;
     RectItem::resize(r);
     updateGeometry(m_rect);
     buildKeyPositions();
@@ -58,7 +58,7 @@ void BlackoutItem::resizeToCursor()
 
 void BlackoutItem::keyPressEvent(QKeyEvent *event)
 {
-    qDebug() << Q_FUNC_INFO << event->key();
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << event->key();
     EventModifierScope scope(area_, event->modifiers());
     resizeToCursor();
     AbstractGraphItem::keyPressEvent(event);

@@ -1,4 +1,5 @@
 #include "editor/items/bluritem.h"
+#include "editor/editorlog.h"
 
 #include <QCursor>
 #include <QDebug>
@@ -81,7 +82,6 @@ void BlurItem::radiusChange(int arg)
 
 void BlurItem::resize(QRectF r)
 {
-    qDebug() << "void __cdecl BlurItem::resize(class QRectF)" << r;
     RectItem::resize(r);
     updateGeometry(m_rect);
     buildKeyPositions();
@@ -107,7 +107,7 @@ void BlurItem::resizeToCursor()
 
 void BlurItem::keyPressEvent(QKeyEvent *event)
 {
-    qDebug() << Q_FUNC_INFO << event->key();
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << event->key();
     EventModifierScope scope(area_, event->modifiers());
     resizeToCursor();
     AbstractGraphItem::keyPressEvent(event);
@@ -146,7 +146,7 @@ void BlurItem::paint(QPainter *painter)
     const QRectF n = m_rect.normalized();
     const QRect source(int(n.x()), int(n.y()), int(n.width()), int(n.height()));
     const QImage below = area->renderImage(source, z(), false);
-    qDebug() << Q_FUNC_INFO << below.isNull() << source;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << below.isNull() << source;
     if (!below.isNull()) {
         const QImage blurred = pryx::editor::blurImage(below, below.rect(), radius_);
         // Drawn over exactly the pixels it was made from.

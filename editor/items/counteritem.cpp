@@ -1,4 +1,5 @@
 #include "editor/items/counteritem.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 #include <QFontMetrics>
@@ -109,7 +110,7 @@ QPainterPath CounterItem::circlePath() const
 void CounterItem::paint(QPainter *painter)
 {
     const QRectF n = m_rect.normalized();
-    qDebug() << "m_rect.normalized().width()" << n.width();
+    qCDebug(pryx::lcEditor) << "m_rect.normalized().width()" << n.width();
     preparePainter(painter);
     const int rw = int(n.width()), rh = int(n.height());
     const int m = kMargin;
@@ -143,7 +144,7 @@ void CounterItem::keyPressEvent(QKeyEvent *event) { RectItem::keyPressEvent(even
 
 void CounterItem::mousePressEvent(QMouseEvent *event)
 {
-    qDebug() << Q_FUNC_INFO << rectAtRelease_;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << rectAtRelease_;
     RectItem::mousePressEvent(event);
 }
 

@@ -1,4 +1,5 @@
 #include "editor/items/lineitem.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 #include <QKeyEvent>
@@ -49,7 +50,6 @@ void LineItem::applyLine(QPointF a, QPointF b, bool snap)
     setGeometryFromLine();
     itemLine_ = line_.translated(-x(), -y());
     rebuildKeyPosition();
-    qDebug() << "void __cdecl LineItem::setLine(class QPointF,class QPointF)";
     update();
     lastGlobalPos_ = QPoint(int(b.x()), int(b.y()));
 }
@@ -96,7 +96,7 @@ void LineItem::setRect(QRectF r)
         return;
     }
     const double ratio = n.width() / oldWidth;
-    qDebug() << Q_FUNC_INFO << ratio << (oldHeight > 0 ? n.height() / oldHeight : 0.0);
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << ratio << (oldHeight > 0 ? n.height() / oldHeight : 0.0);
     itemLine_ = QLineF(itemLine_.p1() * ratio, itemLine_.p2() * ratio);
     line_ = itemLine_.translated(n.topLeft());
     update();
@@ -107,7 +107,6 @@ void LineItem::checkLineWidth(int) {}
 
 void LineItem::move(double nx, double ny)
 {
-    qDebug() << "void __cdecl LineItem::move(double,double)" << nx << ny << x() << y() << spaceHeld_;
     if (nx == x() && ny == y())
         return;
     const QPointF delta(nx - x(), ny - y());
@@ -235,7 +234,6 @@ void LineItem::mouseMoveEvent(QMouseEvent *event)
         moved_ = true;
     }
     pointer_ = pointer;
-    qDebug() << Q_FUNC_INFO << x() << y();
     rebuildKeyPosition();
     lastGlobalPos_ = event->globalPos();
 }

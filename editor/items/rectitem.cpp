@@ -1,4 +1,5 @@
 #include "editor/items/rectitem.h"
+#include "editor/editorlog.h"
 
 #include <QCursor>
 #include <QDebug>
@@ -121,7 +122,6 @@ void RectItem::normalizeRect() { m_rect = m_rect.normalized(); }
 
 void RectItem::move(double nx, double ny)
 {
-    qDebug() << Q_FUNC_INFO << nx << ny;
     if (nx == x() && ny == y())
         return;
     const QPointF delta(nx - x(), ny - y());
@@ -147,7 +147,7 @@ void RectItem::rescale(double ratio)
 
 void RectItem::mousePressEvent(QMouseEvent *event)
 {
-    qDebug() << Q_FUNC_INFO << "*1";
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << "*1";
     AbstractGraphItem::mousePressEvent(event);
     anchor_ = QPointF(0, 0);
     rectAtPress_ = m_rect;
@@ -205,7 +205,7 @@ void RectItem::keyReleaseEvent(QKeyEvent *event)
 {
     EventModifierScope scope(area_, event->modifiers());
     AbstractGraphItem::keyReleaseEvent(event);
-    qDebug() << Q_FUNC_INFO << QGuiApplication::keyboardModifiers() << QGuiApplication::queryKeyboardModifiers()
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << QGuiApplication::keyboardModifiers() << QGuiApplication::queryKeyboardModifiers()
              << event->modifiers();
     if (isBeingDrawn()) {
         const QPointF cursor = area_->mapFromGlobal(QCursor::pos());

@@ -1,4 +1,5 @@
 #include "editor/items/textitem.h"
+#include "editor/editorlog.h"
 
 #include <QClipboard>
 #include <QDebug>
@@ -249,7 +250,7 @@ TextItem::KeyResult TextItem::editKey(QKeyEvent *event)
     if (key == Qt::Key_Enter || key == Qt::Key_Return) {
         clearTextSelection();
         const double lastY = itemRect_.y();
-        qDebug() << "lastY" << lastY << "lastY *2" << lastY * 2;
+        qCDebug(pryx::lcEditor) << "lastY" << lastY << "lastY *2" << lastY * 2;
         insertText(QStringLiteral("\n"));
         calcGeometry(false);
         // Enter grows the box downwards.
@@ -504,7 +505,6 @@ void TextItem::updateArrowItem()
 
 void TextItem::move(double nx, double ny)
 {
-    qDebug() << Q_FUNC_INFO << nx << ny;
     // (nx, ny) is the item's place; the text rectangle lies 5 px inside.
     setTextRect(QRectF(nx + 5, ny + 5, itemRect_.width(), itemRect_.height()));
     reanchorArrow();

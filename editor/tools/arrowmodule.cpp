@@ -1,4 +1,5 @@
 #include "editor/tools/arrowmodule.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 
@@ -9,7 +10,7 @@ ArrowModule::ArrowModule(QObject *parent) : GraphModule(QStringLiteral("Arrow"),
 
 void ArrowModule::beginPaintItem(PPainterArea *area, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     auto *item = new ArrowItem(area);
     item->setReversed(false);
     currentItem_ = item;
@@ -20,14 +21,13 @@ void ArrowModule::beginPaintItem(PPainterArea *area, QPoint p)
 
 void ArrowModule::paintItem(PPainterArea *, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
     if (auto *item = qobject_cast<ArrowItem *>(currentItem_.data()))
         item->dragLine(pressPoint_, p);
 }
 
 void ArrowModule::endPaintItem(PPainterArea *, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     auto *item = qobject_cast<ArrowItem *>(currentItem_.data());
     if (!item || p == pressPoint_)
         return;

@@ -1,4 +1,5 @@
 #include "editor/tools/blackoutmodule.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 
@@ -10,7 +11,7 @@ BlackoutModule::BlackoutModule(QObject *parent) : GraphModule(QStringLiteral("Bl
 
 void BlackoutModule::beginPaintItem(PPainterArea *area, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     auto *item = new BlackoutItem(area);
     currentItem_ = item;
     initItem(item, area);
@@ -28,7 +29,7 @@ void BlackoutModule::paintItem(PPainterArea *, QPoint p)
 
 void BlackoutModule::endPaintItem(PPainterArea *, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     auto *item = qobject_cast<BlackoutItem *>(currentItem_.data());
     if (!item)
         return;

@@ -1,4 +1,5 @@
 #include "editor/tools/blurmodule.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 
@@ -10,7 +11,7 @@ BlurModule::BlurModule(QObject *parent) : GraphModule(QStringLiteral("Blur"), pa
 
 void BlurModule::beginPaintItem(PPainterArea *area, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     auto *item = new BlurItem(area);
     item->radiusChange(15);
     connect(item, SIGNAL(lineWidthChanged(int)), item, SLOT(radiusChange(int)));
@@ -31,7 +32,7 @@ void BlurModule::paintItem(PPainterArea *, QPoint p)
 
 void BlurModule::endPaintItem(PPainterArea *, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     auto *item = qobject_cast<BlurItem *>(currentItem_.data());
     if (!item)
         return;

@@ -1,4 +1,5 @@
 #include "editor/tools/countermodule.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 
@@ -19,7 +20,7 @@ int CounterModule::nextNumber() const
 
 void CounterModule::beginPaintItem(PPainterArea *area, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     currentItem_ = nullptr;
     CounterItem *hit = nullptr;
     for (QQuickItem *child : area->childItems()) {
@@ -48,7 +49,7 @@ void CounterModule::paintItem(PPainterArea *, QPoint p)
 
 void CounterModule::endPaintItem(PPainterArea *area, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     auto *item = qobject_cast<CounterItem *>(currentItem_.data());
     if (!item)
         return;

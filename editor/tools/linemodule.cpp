@@ -1,4 +1,5 @@
 #include "editor/tools/linemodule.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 
@@ -9,7 +10,7 @@ LineModule::LineModule(QObject *parent) : GraphModule(QStringLiteral("Line"), pa
 
 void LineModule::beginPaintItem(PPainterArea *area, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     auto *item = new LineItem(area);
     connect(item, &AbstractGraphItem::lineWidthChanged, item, &LineItem::checkLineWidth);
     currentItem_ = item;
@@ -19,14 +20,13 @@ void LineModule::beginPaintItem(PPainterArea *area, QPoint p)
 
 void LineModule::paintItem(PPainterArea *, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
     if (auto *item = qobject_cast<LineItem *>(currentItem_.data()))
         item->dragLine(pressPoint_, p);
 }
 
 void LineModule::endPaintItem(PPainterArea *, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     auto *item = qobject_cast<LineItem *>(currentItem_.data());
     if (!item)
         return;

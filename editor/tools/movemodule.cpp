@@ -1,4 +1,5 @@
 #include "editor/tools/movemodule.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 
@@ -6,6 +7,6 @@ MoveModule::MoveModule(QObject *parent) : GraphModule(QStringLiteral("Move"), pa
 
 void MoveModule::beginPaintItem(PPainterArea *, QPoint) {}
 
-void MoveModule::paintItem(PPainterArea *, QPoint) { qDebug() << Q_FUNC_INFO; }
+void MoveModule::paintItem(PPainterArea *, QPoint) {}
 
-void MoveModule::endPaintItem(PPainterArea *, QPoint) { qDebug() << Q_FUNC_INFO; }
+void MoveModule::endPaintItem(PPainterArea *, QPoint) { qCDebug(pryx::lcEditor) << Q_FUNC_INFO; }

@@ -1,4 +1,5 @@
 #include "editor/tools/penmodule.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 
@@ -19,7 +20,7 @@ PenItem *PenModule::createItem(PPainterArea *area) { return new PenItem(area); }
 
 void PenModule::beginPaintItem(PPainterArea *area, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     PenItem *item = createItem(area);
     currentItem_ = item;
     initItem(item, area);
@@ -44,7 +45,7 @@ void PenModule::paintItem(PPainterArea *area, QPoint p)
 
 void PenModule::endPaintItem(PPainterArea *, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     auto *item = qobject_cast<PenItem *>(currentItem_.data());
     if (!item)
         return;

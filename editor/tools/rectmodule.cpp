@@ -1,4 +1,5 @@
 #include "editor/tools/rectmodule.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 
@@ -13,7 +14,7 @@ RectItem *RectModule::createItem(PPainterArea *area) { return new RectItem(area)
 
 void RectModule::beginPaintItem(PPainterArea *area, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     RectItem *item = createItem(area);
     currentItem_ = item;
     initItem(item, area);
@@ -31,7 +32,7 @@ void RectModule::paintItem(PPainterArea *area, QPoint p)
 
 void RectModule::endPaintItem(PPainterArea *, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     auto *item = qobject_cast<RectItem *>(currentItem_.data());
     if (!item)
         return;

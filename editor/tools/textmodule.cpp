@@ -1,4 +1,5 @@
 #include "editor/tools/textmodule.h"
+#include "editor/editorlog.h"
 
 #include <QDebug>
 
@@ -10,14 +11,13 @@ TextModule::TextModule(QObject *parent) : GraphModule(QStringLiteral("Text"), pa
 
 void TextModule::beginPaintItem(PPainterArea *, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     arrowStarted_ = false;
     pressPoint_ = p;
 }
 
 void TextModule::paintItem(PPainterArea *area, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
     if (p == pressPoint_)
         return;
     GraphModule *arrows = area->findModule(QStringLiteral("Arrow"));
@@ -40,7 +40,7 @@ void TextModule::paintItem(PPainterArea *area, QPoint p)
 
 void TextModule::endPaintItem(PPainterArea *area, QPoint p)
 {
-    qDebug() << Q_FUNC_INFO << p;
+    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << p;
     auto *item = new TextItem(area);
     currentItem_ = item;
     initItem(item, area);
