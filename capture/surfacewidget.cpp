@@ -10,6 +10,7 @@
 #include "editor/abstractgraphitem.h"
 #include "editor/blackoutarea.h"
 #include "editor/ppainterarea.h"
+#include "editor/tools/toolcatalog.h"
 #include "network/analyticsevent.h"
 #include "platform/desktopgrab.h"
 #include "platform/privatedir.h"
@@ -71,6 +72,7 @@ void SurfaceWidget::registerTypes()
     qmlRegisterType<PPainterArea>("PryxComponent", 1, 0, "PPainterArea");
     qmlRegisterType<BlackoutArea>("PryxComponent", 1, 0, "BlackoutArea");
     qmlRegisterType<PonoramPreview>("PryxComponent", 1, 0, "PonoramPreview");
+    pryx::editor::ToolCatalog::registerType();
     qmlRegisterUncreatableType<AbstractGraphItem>("PryxComponent", 1, 0, "AbstractGraphItem",
                                                   QStringLiteral("made by the annotation tools"));
 }

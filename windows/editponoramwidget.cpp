@@ -3,7 +3,6 @@
 #include "capture/surfaceselector.h"
 #include "capture/surfacewidget.h"
 #include "core/base/setting.h"
-#include "core/core.h"
 #include "editor/ppainterarea.h"
 #include "network/analyticsevent.h"
 #include "windows/windowslog.h"
@@ -32,7 +31,7 @@ EditPonoramWidget::EditPonoramWidget(QPixmap pxm, QWindow *parent,
     QQmlContext *ctx = rootContext();
     ctx->setContextProperty(QStringLiteral("window"), this);
     ctx->setContextProperty(QStringLiteral("surface"), this);
-    ctx->setContextProperty(QStringLiteral("core"), this->core());
+    ctx->setContextProperty(QStringLiteral("core"), core_.data());
     ctx->setContextProperty(QStringLiteral("settings"), Setting::instance());
     SurfaceWidget::registerTypes();
     setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -72,9 +71,9 @@ EditPonoramWidget::~EditPonoramWidget()
 
 pryx::capture::CaptureCommands *EditPonoramWidget::core() const
 {
-    if (core_)
-        return core_.data();
-    return Core::instance();
+    if (!core_)
+        qCDebug(pryx::lcWindows) << "=== EditPonoramWidget: no Core for the result";
+    return core_.data();
 }
 
 int EditPonoramWidget::maxWidth() const
@@ -131,7 +130,8 @@ QImage EditPonoramWidget::renderResult()
 
 void EditPonoramWidget::post(void (pryx::capture::CaptureCommands::*command)(QPixmap))
 {
-    (core()->*command)(QPixmap::fromImage(renderResult()));
+    if (auto *c = core())
+        (c->*command)(QPixmap::fromImage(renderResult()));
     finish();
 }
 
@@ -148,7 +148,8 @@ void EditPonoramWidget::finish()
 
 void EditPonoramWidget::uploadScreen()
 {
-    core()->screenUpload(0, false, QPixmap::fromImage(renderResult()));
+    if (auto *c = core())
+        c->screenUpload(0, false, QPixmap::fromImage(renderResult()));
     finish();
 }
 
@@ -169,7 +170,8 @@ void EditPonoramWidget::screenPostTwitter() { post(&pryx::capture::CaptureComman
 // The mail share keeps the window open.
 void EditPonoramWidget::screenPostMail()
 {
-    core()->screenPostMail(QPixmap::fromImage(renderResult()));
+    if (auto *c = core())
+        c->screenPostMail(QPixmap::fromImage(renderResult()));
 }
 
 void EditPonoramWidget::move(int x, int y)

@@ -21,7 +21,7 @@ class EditPonoramWidget : public QQuickView
     Q_PROPERTY(bool isTransparentSupport READ isTransparentSupport NOTIFY isTransparentSupportChanged)
 
 public:
-    // `core` receives the results; null means the Core singleton.
+    // `core` (Core) receives the results and serves the page as "core".
     explicit EditPonoramWidget(QPixmap pxm, QWindow *parent = nullptr,
                                pryx::capture::CaptureCommands *core = nullptr);
     ~EditPonoramWidget() override;
