@@ -738,6 +738,8 @@ private slots:
         QVERIFY(events_.isEmpty());
         QCOMPARE(account_->name(), "");
         QVERIFY(!account_->isAuth());
+        // The sign-out event must not reach the collector in the next case.
+        QTRY_COMPARE_WITH_TIMEOUT(collector_.bodies.size(), 1, 30000);
     }
 
     void logout()
@@ -770,7 +772,7 @@ private slots:
         QCOMPARE(Setting::instance()->getValueDB("ftp_host").toString(), "");
 
         // The sign-out event reaches the analytics collector.
-        QTRY_COMPARE(collector_.bodies.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(collector_.bodies.size(), 1, 30000);
         const QString body = QString::fromUtf8(collector_.bodies.at(0));
         QVERIFY2(body.contains("&ec=auth&ea=auth&"), qPrintable(body));
     }
