@@ -81,6 +81,14 @@ Setting::Setting() : QObject(nullptr)
     connect(database_->worker(), &SqlWorker::databaseFailed, this, [this](const QString &reason) {
         reportDatabaseError(tr("The settings could not be saved: %1").arg(reason));
     });
+    connect(database_, &SqlDatabase::stalled, this, [this] {
+        if (stallReported_)
+            return;
+        stallReported_ = true;
+        reportDatabaseError(tr("The settings database does not answer; settings are taken from memory "
+                               "and changes are kept until it answers again."));
+    });
+    connect(database_, &SqlDatabase::answeringAgain, this, &Setting::databaseAnswersAgain);
 
     qCDebug(lcSetting) << "bool __cdecl Setting::connectDatabase(void)" << QThread::currentThread();
     database_->connectToDatabase(pryx::databasePath());
@@ -93,11 +101,37 @@ Setting::Setting() : QObject(nullptr)
 
     connect(this, &Setting::valueChanged, this, &Setting::changeValue);
     loadTranslation();
+    writeStartValues();
+}
+
+void Setting::writeStartValues()
+{
+    startValuesPending_ = false;
     for (const pryx::settings::Default &entry : pryx::settings::kDefaults) {
         const QString key = QLatin1String(entry.key);
-        if (entry.atStart && getValue(key).isNull())
+        if (!entry.atStart || cache_.contains(key))
+            continue;
+        bool answered = false;
+        const QVariant stored = readDB(key, &answered);
+        if (!answered) {
+            // Not known yet: writing now could replace the user's choice.
+            startValuesPending_ = true;
+            continue;
+        }
+        if (stored.isNull())
             setValue(key, QString::fromLatin1(entry.atStart));
+        else
+            cache_.insert(key, stored);
     }
+}
+
+void Setting::databaseAnswersAgain()
+{
+    stallReported_ = false;
+    if (startValuesPending_)
+        writeStartValues();
+    // Values read meanwhile were defaults: every listener reads again.
+    emit valueChanged(QString(QLatin1String("")), QString(QLatin1String("")));
 }
 
 void Setting::reportDatabaseError(const QString &message)
@@ -121,7 +155,14 @@ QVariant Setting::getValue(QString name, bool is_encrypt)
 
     if (!is_encrypt && absent_.contains(name))
         return nullDefault(name);
-    QVariant value = getValueDB(name);
+    bool answered = false;
+    QVariant value = readDB(name, &answered);
+    if (!answered) {
+        // Nothing known and nothing remembered: the default, at once.
+        if (is_encrypt)
+            return QString(QLatin1String(""));
+        return fallbackValue(name);
+    }
     if (is_encrypt) {
         const QString token = getValue(QStringLiteral("token")).toString();
         const QString plain = decryptString(value.toString(), token);
@@ -145,6 +186,14 @@ QVariant Setting::nullDefault(const QString &name)
     if (entry && entry->falseWhenMissing)
         return false;
     return QVariant();
+}
+
+QVariant Setting::fallbackValue(const QString &name)
+{
+    const pryx::settings::Default *entry = pryx::settings::defaultOf(name);
+    if (entry && entry->newRow)
+        return pryx::settings::newRowValue(*entry);
+    return nullDefault(name);
 }
 
 bool Setting::flag(const QString &name) { return pryx::settings::isOn(getValue(name)); }
@@ -207,6 +256,8 @@ void Setting::changeSaveGamePath()
 }
 
 QVariant Setting::getValueDB(QString name) { return database_->getData(name); }
+
+QVariant Setting::readDB(const QString &name, bool *answered) { return database_->getData(name, answered); }
 
 void Setting::setValueDB(QString name, QVariant value)
 {

@@ -156,6 +156,12 @@ signals:
 
 private:
     static QVariant nullDefault(const QString &name);
+    // What a key reads as while the database cannot answer.
+    static QVariant fallbackValue(const QString &name);
+    QVariant readDB(const QString &name, bool *answered);
+    // Stores the values the store adds at start where the file has none.
+    void writeStartValues();
+    void databaseAnswersAgain();
     Setting();
     void reportDatabaseError(const QString &message);
 
@@ -165,4 +171,6 @@ private:
     QSet<QString> absent_;
     QTranslator *translator_ = nullptr;
     QString databaseError_;
+    bool startValuesPending_ = false;
+    bool stallReported_ = false;
 };

@@ -15,11 +15,23 @@
 
 #include <cstdio>
 
+#include <sys/stat.h>
+
 namespace {
 
 Q_LOGGING_CATEGORY(lcSql, "pryx.sql", QtInfoMsg)
 
 const QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
+
+// Takes group and other access away from a file the user already has; never
+// adds any (a file the user made read-only stays read-only).
+void tightenPermissions(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077))
+        ::chmod(native.constData(), st.st_mode & 0700);
+}
 
 } // namespace
 
@@ -52,8 +64,10 @@ void SqlWorker::connectToDatabase(QString name)
         QFile file(name);
         if (file.open(QIODevice::WriteOnly))
             file.close();
+        QFile::setPermissions(name, kOwnerOnly);
+    } else {
+        tightenPermissions(name);
     }
-    QFile::setPermissions(name, kOwnerOnly);
 
     db.setDatabaseName(name);
     if (!db.isOpen() && !db.open()) {

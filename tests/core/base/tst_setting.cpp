@@ -16,6 +16,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <QElapsedTimer>
+#include <QSemaphore>
+
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -267,6 +270,31 @@ private slots:
         QCOMPARE(stored(dbFile(home), "useProxy"), QString("1"));
     }
 
+    // The store tightens what it finds (group and other access go) and never
+    // widens it: a file the user made read-only stays read-only.
+    void permissionsAreOnlyTightened_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("after");
+        QTest::newRow("read-only") << 0400 << 0400;
+        QTest::newRow("read-only for all") << 0444 << 0400;
+        QTest::newRow("shared") << 0664 << 0600;
+        QTest::newRow("private") << 0600 << 0600;
+    }
+    void permissionsAreOnlyTightened()
+    {
+        QFETCH(int, before);
+        QFETCH(int, after);
+        const QString home = freshDataHome();
+        QCOMPARE(driver(home, {"set", "widthTextLine", "14", "exit"}).exitCode, 0);
+        QVERIFY(::chmod(QFile::encodeName(dbFile(home)).constData(), mode_t(before)) == 0);
+        const auto r = driver(home, {"get", "widthTextLine"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains("VALUE widthTextLine=14\n"), r.out.constData());
+        QCOMPARE(mode(dbFile(home)), after);
+        QVERIFY(QDir(home + "/Pryx").entryList({"setting.damaged-*"}).isEmpty());
+    }
+
     void missingTableIsCreated()
     {
         const QString home = freshDataHome();
@@ -459,6 +487,49 @@ private slots:
         QVERIFY(aliveAfterRead);
         QTRY_VERIFY(fired);
         QTRY_VERIFY(watch.isNull());
+    }
+
+    // A database thread that stops answering costs one read time-out; later
+    // reads give what is in memory (or the default) at once, writes stay
+    // queued, and the stall is reported once.
+    void stalledThreadCostsOneTimeout()
+    {
+        s()->setValueDB("stallA", "a");
+        s()->setValueDB("stallB", "b");
+        QVERIFY(s()->flush());
+        QSignalSpy errors(s(), &Setting::databaseError);
+        QSignalSpy changed(s(), &Setting::valueChanged);
+        auto gate = std::make_shared<QSemaphore>(0);
+        QMetaObject::invokeMethod(s()->database()->worker(), [gate] { gate->acquire(); }, Qt::QueuedConnection);
+
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(s()->getValue("stallA").isNull());
+        const qint64 first = clock.elapsed();
+        QVERIFY2(first >= 9000, qPrintable(QString::number(first)));
+        clock.restart();
+        QVERIFY(s()->getValue("stallB").isNull());
+        QCOMPARE(s()->getValue("keySendScreen").toString(), QString("Ctrl + Enter"));   // the default
+        QCOMPARE(s()->getValue("ftp_password").toString(), QString(""));
+        for (int i = 0; i < 20; ++i)
+            QVERIFY(s()->getValue(QString("stallMissing%1").arg(i)).isNull());
+        s()->setValue("stallWritten", "w");
+        QCOMPARE(s()->getValue("stallWritten").toString(), QString("w"));
+        const qint64 rest = clock.elapsed();
+        QVERIFY2(rest < 2000, qPrintable(QString::number(rest)));
+        QCOMPARE(errors.count(), 1);
+        QVERIFY(errors.first().first().toString().contains("does not answer"));
+
+        gate->release();
+        QTRY_VERIFY(!s()->database()->isStalled());
+        // Listeners are told to read again, and reads reach the file again:
+        // nothing read during the stall was remembered as missing.
+        QTRY_VERIFY(!changed.isEmpty() && changed.last().at(0).toString().isEmpty());
+        QCOMPARE(s()->getValue("stallA").toString(), QString("a"));
+        QCOMPARE(s()->getValue("stallB").toString(), QString("b"));
+        QVERIFY(s()->flush());
+        QCOMPARE(s()->getValueDB("stallWritten").toString(), QString("w"));
+        QCOMPARE(errors.count(), 1);
     }
 
     void widthColorLineWritesOnlyChanges()
