@@ -70,14 +70,24 @@ Setting::Setting() : QObject(nullptr)
 
     // The worker's reports arrive inside the connect wait below.
     connect(database_->worker(), &SqlWorker::databaseReplaced, this,
-            [this](const QString &keptAs, const QString &reason) {
-                reportDatabaseError(
-                    keptAs.isEmpty()
-                        ? tr("The settings file could not be read (%1) and could not be moved aside; "
-                             "settings are kept only until the program ends.").arg(reason)
-                        : tr("The settings file could not be read (%1). It was kept as \"%2\" and "
-                             "the settings were reset.").arg(reason, keptAs));
+            [this](const QString &keptAs, const QString &reason, int salvaged) {
+                if (keptAs.isEmpty())
+                    reportDatabaseError(tr("The settings file could not be read (%1) and could not be moved "
+                                           "aside; settings are kept only until the program ends.").arg(reason));
+                else if (salvaged == 0)
+                    reportDatabaseError(tr("The settings file could not be read (%1). It was kept as \"%2\"; "
+                                           "none of its values could be read, the settings were reset.")
+                                            .arg(reason, keptAs));
+                else
+                    reportDatabaseError(tr("The settings file could not be read (%1). It was kept as \"%2\"; "
+                                           "%3 of its values were read from it and kept, the others were reset.")
+                                            .arg(reason, keptAs).arg(salvaged));
             });
+    connect(database_->worker(), &SqlWorker::databaseBusy, this, [this](const QString &reason) {
+        reportDatabaseError(tr("The settings file is in use by another program (%1). Settings are taken from "
+                               "memory, and changes are saved as soon as the file is free.").arg(reason));
+    });
+    connect(database_->worker(), &SqlWorker::databaseFree, this, &Setting::databaseAnswersAgain);
     connect(database_->worker(), &SqlWorker::databaseFailed, this, [this](const QString &reason) {
         reportDatabaseError(tr("The settings could not be saved: %1").arg(reason));
     });
@@ -128,8 +138,11 @@ void Setting::writeStartValues()
 void Setting::databaseAnswersAgain()
 {
     stallReported_ = false;
-    if (startValuesPending_)
+    if (startValuesPending_) {
+        // The start ran on defaults: finish it with what the file holds.
         writeStartValues();
+        loadTranslation();
+    }
     // Values read meanwhile were defaults: every listener reads again.
     emit valueChanged(QString(QLatin1String("")), QString(QLatin1String("")));
 }

@@ -61,15 +61,17 @@ QVariant SqlDatabase::getData(QString name, bool *answered)
     {
         QSemaphore done;
         QVariant value;
+        bool answered = false;
     };
     const quint64 id = ++nextRequest_;
     auto pending = std::make_shared<Pending>();
     const QMetaObject::Connection c = connect(
         worker_, &SqlWorker::getDataFinished, worker_,
-        [pending, id](quint64 replyId, const QVariant &value) {
+        [pending, id](quint64 replyId, const QVariant &value, bool answered) {
             if (replyId != id)
                 return;
             pending->value = value;
+            pending->answered = answered;
             pending->done.release();
         },
         Qt::DirectConnection);
@@ -88,7 +90,7 @@ QVariant SqlDatabase::getData(QString name, bool *answered)
         return QVariant();
     }
     if (answered)
-        *answered = true;
+        *answered = pending->answered;
     return pending->value;
 }
 
@@ -133,6 +135,8 @@ bool SqlDatabase::flush(int timeoutMs)
     // Queued calls reach the worker in order: once this one runs, every
     // statement queued before it has run.
     auto sem = std::make_shared<QSemaphore>(0);
-    QMetaObject::invokeMethod(worker_, [sem] { sem->release(); }, Qt::QueuedConnection);
+    SqlWorker *worker = worker_;
+    QMetaObject::invokeMethod(worker_, [sem, worker] { worker->whenWritten([sem] { sem->release(); }); },
+                              Qt::QueuedConnection);
     return sem->tryAcquire(1, timeoutMs);
 }

@@ -21,8 +21,9 @@ public:
     // not answer in time (or is known to be stalled); the value is then null.
     QVariant getData(QString name, bool *answered = nullptr);
     void execute(QString query, QVariantList params);
-    // Returns once every statement queued before the call has run, or after
-    // timeoutMs; false on timeout.
+    // Returns once every statement queued before the call is in the file
+    // (a write that waits for another process's lock counts as queued), or
+    // after timeoutMs; false on timeout.
     bool flush(int timeoutMs = 5000);
 
     // Writes what is queued, closes the connection and ends the thread; the

@@ -11,6 +11,8 @@
 #include "platform/registry.h"
 #include "support/testsupport.h"
 
+#include <QRandomGenerator>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -27,7 +29,8 @@
 
 // This program is its own driver: "--driver <commands>" runs the settings
 // store in a child process, so restarts and the exit path are real.
-//   set K V | setenc K V | get K | getenc K | hold MS | many N | exit (flush, then end at once)
+//   set K V | setenc K V | get K | getenc K | hold MS | many N | flush MS
+//   exit (flush, then end at once)
 //   noflush-exit (end at once without flushing) | return (leave main, so the
 //   application object ends, without flushing first)
 static int runDriver(const QStringList &args)
@@ -63,6 +66,19 @@ static int runDriver(const QStringList &args)
             const int n = args.at(i + 1).toInt();
             for (int k = 0; k < n; ++k)
                 s->setValue(QString("many%1").arg(k), QString("value %1").arg(k));
+            i += 1;
+        } else if (cmd == "flush") {
+            // Waits (bounded) until every change is in the file, also through
+            // a lock, while the event loop runs as the program's would.
+            QElapsedTimer clock;
+            clock.start();
+            bool done = false;
+            while (!done && clock.elapsed() < args.at(i + 1).toInt()) {
+                QCoreApplication::processEvents();
+                done = s->flush(100);
+            }
+            QCoreApplication::processEvents();
+            std::printf("FLUSHED %d\n", done ? 1 : 0);
             i += 1;
         } else if (cmd == "exit") {
             std::fflush(stdout);
@@ -135,6 +151,64 @@ private:
     {
         struct stat st;
         return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+    }
+
+    // The driver as a process of its own that runs while the test goes on.
+    static void startDriver(QProcess &p, const QString &dataHome, const QStringList &commands)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", dataHome);
+        env.insert("XDG_CONFIG_HOME", dataHome + "/config");
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationFilePath(), QStringList{"--driver"} + commands);
+    }
+
+    // The sqlite3 command line holding the file in a transaction of its own.
+    static bool holdLock(QProcess &holder, const QString &file, const QByteArray &statements)
+    {
+        holder.start("sqlite3", {file});
+        if (!holder.waitForStarted(10000))
+            return false;
+        holder.write("BEGIN EXCLUSIVE;\n" + statements + ".print locked\n");
+        QByteArray out;
+        QElapsedTimer clock;
+        clock.start();
+        while (!out.contains("locked") && clock.elapsed() < 10000) {
+            holder.waitForReadyRead(1000);
+            out += holder.readAllStandardOutput();
+        }
+        return out.contains("locked");
+    }
+
+    // Row ids on a table leaf page of a database file (SQLite's file format:
+    // page header, cell pointers, then per cell the payload size and row id).
+    static QSet<qint64> rowidsOnLeaf(const QByteArray &file, int pageSize, int page)
+    {
+        QSet<qint64> ids;
+        const int base = (page - 1) * pageSize;
+        const int header = base + (page == 1 ? 100 : 0);
+        if (quint8(file.at(header)) != 13)
+            return ids;
+        auto be16 = [&](int at) { return (quint8(file.at(at)) << 8) | quint8(file.at(at + 1)); };
+        auto varint = [&](int &at) {
+            qint64 v = 0;
+            for (int n = 0; n < 9; ++n) {
+                const quint8 b = quint8(file.at(at++));
+                if (n == 8)
+                    return (v << 8) | b;
+                v = (v << 7) | (b & 0x7f);
+                if (!(b & 0x80))
+                    break;
+            }
+            return v;
+        };
+        const int cells = be16(header + 3);
+        for (int i = 0; i < cells; ++i) {
+            int at = base + be16(header + 8 + 2 * i);
+            varint(at);   // payload size
+            ids.insert(varint(at));
+        }
+        return ids;
     }
 
     Setting *s() { return Setting::instance(); }
@@ -253,6 +327,158 @@ private slots:
         r = driver(home, {"get", "widthTextLine"});
         QVERIFY(!r.out.contains("ERROR"));
         QVERIFY2(r.out.contains("VALUE widthTextLine=12\n"), r.out.constData());
+    }
+
+    // Another process (the sqlite3 command line) holds the file in an
+    // exclusive transaction with a live journal for 15 s while the program
+    // starts: nothing is moved aside, nothing lost, what was written during
+    // the lock is in the file afterwards, and the lock is reported once.
+    void lockedFileIsNotDamage()
+    {
+        const QString home = freshDataHome();
+        QCOMPARE(driver(home, {"set", "type_upload", "ftp", "set", "ftp_host", "files.example", "set",
+                               "widthTextLine", "14", "set", "token", "T", "exit"}).exitCode, 0);
+        QProcess holder;
+        QVERIFY(holdLock(holder, dbFile(home),
+                         "INSERT OR REPLACE INTO Settings (name,value) VALUES ('fromOther','x');\n"));
+        QVERIFY(QFileInfo::exists(dbFile(home) + "-journal"));
+        QElapsedTimer clock;
+        clock.start();
+        QProcess child;
+        startDriver(child, home, {"get", "widthTextLine", "set", "widthColorLine", "5", "set",
+                                  "ftp_password", "pw during lock", "flush", "40000", "get", "widthTextLine",
+                                  "get", "type_upload", "get", "fromOther", "get", "ftp_password", "exit"});
+        QVERIFY(child.waitForStarted(10000));
+        QTimer::singleShot(15000 - int(clock.elapsed()), &holder, [&] {
+            // The journal is still the other process's own.
+            QVERIFY(QFileInfo::exists(dbFile(home) + "-journal"));
+            holder.write("COMMIT;\n.quit\n");
+            holder.closeWriteChannel();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(child.state() == QProcess::NotRunning, 60000);
+        const QByteArray out = child.readAllStandardOutput();
+        const QByteArray err = child.readAllStandardError();
+        QVERIFY2(holder.state() == QProcess::NotRunning || holder.waitForFinished(10000), (out + err).constData());
+        QCOMPARE(child.exitCode(), 0);
+        QVERIFY2(clock.elapsed() >= 15000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(out.contains("FLUSHED 1\n"), out.constData());
+        QVERIFY2(!out.contains("ERROR-TEXT"), out.constData());
+        QVERIFY2(out.contains("VALUE widthTextLine=6\n"), out.constData());   // the default meanwhile
+        QVERIFY2(out.contains("VALUE widthTextLine=14\n"), out.constData());  // then the file's
+        QVERIFY2(out.contains("VALUE type_upload=ftp\n"), out.constData());
+        QVERIFY2(out.contains("VALUE fromOther=x\n"), out.constData());
+        QVERIFY2(out.contains("VALUE ftp_password=pw during lock\n"), out.constData());
+        QCOMPARE(err.count("is in use by another program"), 1);
+        QVERIFY(!err.contains("could not be read"));
+
+        QVERIFY(QDir(home + "/Pryx").entryList({"setting.damaged-*"}).isEmpty());
+        QCOMPARE(stored(dbFile(home), "widthColorLine"), QString("5"));
+        QCOMPARE(stored(dbFile(home), "widthTextLine"), QString("14"));
+        QCOMPARE(stored(dbFile(home), "type_upload"), QString("ftp"));
+        QCOMPARE(stored(dbFile(home), "ftp_host"), QString("files.example"));
+        QCOMPARE(stored(dbFile(home), "fromOther"), QString("x"));
+        QVERIFY(!stored(dbFile(home), "ftp_password").isEmpty());
+        QVERIFY(!fileBytes(dbFile(home)).contains("pw during lock"));
+    }
+
+    // Damaged copies of a real settings file of several pages: every row
+    // that still reads is kept in the fresh file, the damaged one is kept
+    // aside, the one error says how many values were kept, and the store
+    // works afterwards.
+    void damagedFileIsSalvaged_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("random page over the key index") << QString("index");
+        QTest::newRow("random page over a data page") << QString("data");
+        QTest::newRow("truncated") << QString("truncated");
+        QTest::newRow("random bytes") << QString("random");
+    }
+    void damagedFileIsSalvaged()
+    {
+        QFETCH(QString, damage);
+        const QString home = freshDataHome();
+        QCOMPARE(driver(home, {"set", "qualityImage", "2", "many", "400", "exit"}).exitCode, 0);
+        const QString file = dbFile(home);
+        QMap<qint64, QPair<QString, QString>> rows;
+        for (const QString &line : inspect(file, "SELECT rowid, name, value FROM Settings")) {
+            const QStringList f = line.split('|');
+            rows.insert(f.at(0).toLongLong(), {f.at(1), f.at(2)});
+        }
+        QCOMPARE(rows.size(), 424);
+        const int pageSize = inspect(file, "PRAGMA page_size").first().toInt();
+        const QStringList leaves = inspect(file, "SELECT pageno FROM dbstat WHERE name = 'Settings' AND pagetype = 'leaf' ORDER BY pageno");
+        const QStringList indexPages = inspect(file, "SELECT pageno FROM dbstat WHERE name = 'sqlite_autoindex_Settings_1' ORDER BY pageno");
+        QVERIFY(leaves.size() >= 3);
+        QVERIFY(!indexPages.isEmpty());
+
+        QByteArray bytes = fileBytes(file);
+        QRandomGenerator random(7);
+        auto randomPage = [&](int page) {
+            for (int i = 0; i < pageSize; ++i)
+                bytes[(page - 1) * pageSize + i] = char(random.bounded(256));
+        };
+        QSet<qint64> lost;
+        if (damage == "index") {
+            randomPage(indexPages.first().toInt());
+        } else if (damage == "data") {
+            const int page = leaves.at(leaves.size() / 2).toInt();
+            lost = rowidsOnLeaf(bytes, pageSize, page);
+            QVERIFY(!lost.isEmpty());
+            randomPage(page);
+        } else if (damage == "truncated") {
+            // Cut after the middle leaf: the leaves behind the cut are gone.
+            const int cut = leaves.at(leaves.size() / 2).toInt();
+            for (const QString &leaf : leaves) {
+                if (leaf.toInt() > cut)
+                    lost += rowidsOnLeaf(bytes, pageSize, leaf.toInt());
+            }
+            QVERIFY(!lost.isEmpty());
+            bytes.truncate(cut * pageSize);
+        } else {
+            for (char &c : bytes)
+                c = char(random.bounded(256));
+            lost = QSet<qint64>(rows.keyBegin(), rows.keyEnd());
+        }
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(bytes);
+        }
+        auto r = driver(home, {"set", "widthBlureLine", "21", "exit"});
+        QCOMPARE(r.exitCode, 0);
+        const int kept = rows.size() - lost.size();
+        QCOMPARE(r.out.count("ERROR-TEXT: "), 1);
+        if (kept > 0)
+            QVERIFY2(r.out.contains(QString("%1 of its values were read from it and kept").arg(kept).toUtf8()),
+                     r.out.constData());
+        else
+            QVERIFY2(r.out.contains("none of its values could be read"), r.out.constData());
+        const QStringList aside = QDir(home + "/Pryx").entryList({"setting.damaged-*"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(fileBytes(home + "/Pryx/" + aside.first()), bytes);
+
+        // Every row that reads is there with its value; the lost ones are
+        // back at their defaults or missing.
+        QMap<QString, QString> now;
+        for (const QString &line : inspect(file, "SELECT name, value FROM Settings")) {
+            const int bar = line.indexOf('|');
+            now.insert(line.left(bar), line.mid(bar + 1));
+        }
+        for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
+            if (it.value().first == "widthBlureLine")
+                continue;
+            if (!lost.contains(it.key()))
+                QCOMPARE(now.value(it.value().first, "<missing>"), it.value().second);
+            else if (it.value().first.startsWith("many"))
+                QVERIFY(!now.contains(it.value().first));
+        }
+        QCOMPARE(now.value("widthBlureLine"), QString("21"));
+        QCOMPARE(now.value("keySendScreen"), QString("Ctrl + Enter"));
+
+        r = driver(home, {"get", "widthBlureLine", "get", "qualityImage"});
+        QVERIFY2(!r.out.contains("ERROR"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE widthBlureLine=21\n"), r.out.constData());
+        QCOMPARE(r.out.contains("VALUE qualityImage=2\n"), damage != "random");
     }
 
     void unopenableFileIsMovedAside()
