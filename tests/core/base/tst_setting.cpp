@@ -257,7 +257,94 @@ private slots:
         const QByteArray bytes = fileBytes(dbFile(home));
         QVERIFY(!bytes.contains("dropbox secret"));
         QVERIFY(!bytes.contains("ftp pw"));
-        QCOMPARE(decryptString(stored(dbFile(home), "ftp_password"), "T0K"), QString("ftp pw"));
+        QCOMPARE(pryx::decryptWithKey(stored(dbFile(home), "ftp_password"), fileBytes(home + "/Pryx/setting.key")),
+                 QString("ftp pw"));
+    }
+
+    // Logins typed without a service login are kept (under the key of this
+    // installation, in its own 0600 file) and read back after a restart,
+    // also after a login with a token and another one after it.
+    void credentialsWithoutLoginSurvive()
+    {
+        const QString home = freshDataHome();
+        auto r = driver(home, {"set", "ftp_user", "alice", "set", "ftp_password", "s3cret pw", "set",
+                               "proxy_password", "proxy pw", "setenc", "drop_box_token_apiv2", "dbx-token", "exit"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(!r.err.contains("not kept"), r.err.constData());
+        const QString keyFile = home + "/Pryx/setting.key";
+        QCOMPARE(mode(keyFile), 0600);
+        QCOMPARE(fileBytes(keyFile).size(), 32);
+        for (const QString &token : {QString(), QString("first-token"), QString("second-token")}) {
+            QStringList commands;
+            if (!token.isEmpty())
+                commands << "set" << "token" << token;
+            commands << "get" << "ftp_user" << "get" << "ftp_password" << "get" << "proxy_password"
+                     << "get" << "drop_box_token_apiv2" << "exit";
+            r = driver(home, commands);
+            QCOMPARE(r.exitCode, 0);
+            QVERIFY2(r.out.contains("VALUE ftp_user=alice\n"), r.out.constData());
+            QVERIFY2(r.out.contains("VALUE ftp_password=s3cret pw\n"), r.out.constData());
+            QVERIFY2(r.out.contains("VALUE proxy_password=proxy pw\n"), r.out.constData());
+            QVERIFY2(r.out.contains("VALUE drop_box_token_apiv2=dbx-token\n"), r.out.constData());
+        }
+        const QByteArray bytes = fileBytes(dbFile(home));
+        for (const char *secret : {"alice", "s3cret pw", "proxy pw", "dbx-token"})
+            QVERIFY2(!bytes.contains(secret), secret);
+        QCOMPARE(pryx::decryptWithKey(stored(dbFile(home), "proxy_password"), fileBytes(keyFile)), QString("proxy pw"));
+        QCOMPARE(mode(keyFile), 0600);
+    }
+
+    // Values of an older version: encrypted under the account token's key,
+    // and the proxy password in plain text. Each reads once as it was and is
+    // then stored under the installation key.
+    void olderStoredFormsAreMigrated()
+    {
+        const QString home = freshDataHome();
+        QCOMPARE(driver(home, {"set", "token", "OLD-TOKEN", "exit"}).exitCode, 0);
+        QVERIFY(!QFileInfo::exists(home + "/Pryx/setting.key"));
+        {
+            QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "older");
+            c.setDatabaseName(dbFile(home));
+            QVERIFY(c.open());
+            QSqlQuery q(c);
+            QVERIFY(q.prepare("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)"));
+            const QList<QPair<QString, QString>> rows = {
+                {"ftp_password", encryptString("ftp old pw", "OLD-TOKEN")},
+                {"sftp_user", encryptString("bob", "OLD-TOKEN")},
+                {"drop_box_token_apiv2", encryptString("old dropbox token", "OLD-TOKEN")},
+                {"proxy_password", "plain proxy pw"}};
+            for (const auto &row : rows) {
+                q.bindValue(0, row.first);
+                q.bindValue(1, row.second);
+                QVERIFY(q.exec());
+            }
+            c.close();
+        }
+        QSqlDatabase::removeDatabase("older");
+
+        auto r = driver(home, {"get", "ftp_password", "get", "sftp_user", "getenc", "drop_box_token_apiv2",
+                               "get", "proxy_password", "exit"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains("VALUE ftp_password=ftp old pw\n"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE sftp_user=bob\n"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE drop_box_token_apiv2=old dropbox token\n"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE proxy_password=plain proxy pw\n"), r.out.constData());
+
+        const QByteArray key = fileBytes(home + "/Pryx/setting.key");
+        QCOMPARE(key.size(), 32);
+        QCOMPARE(mode(home + "/Pryx/setting.key"), 0600);
+        QCOMPARE(pryx::decryptWithKey(stored(dbFile(home), "ftp_password"), key), QString("ftp old pw"));
+        QCOMPARE(decryptString(stored(dbFile(home), "ftp_password"), "OLD-TOKEN"), QString());
+        QCOMPARE(pryx::decryptWithKey(stored(dbFile(home), "drop_box_token_apiv2"), key), QString("old dropbox token"));
+        QCOMPARE(pryx::decryptWithKey(stored(dbFile(home), "proxy_password"), key), QString("plain proxy pw"));
+        QVERIFY(!fileBytes(dbFile(home)).contains("plain proxy pw"));
+
+        // After a new login the migrated values still read.
+        r = driver(home, {"set", "token", "NEW-TOKEN", "get", "ftp_password", "get", "sftp_user", "get",
+                          "proxy_password", "exit"});
+        QVERIFY2(r.out.contains("VALUE ftp_password=ftp old pw\n"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE sftp_user=bob\n"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE proxy_password=plain proxy pw\n"), r.out.constData());
     }
 
     void queuedWritesSurviveTheExitPath()
@@ -397,8 +484,25 @@ private slots:
     {
         QFETCH(QString, damage);
         const QString home = freshDataHome();
-        QCOMPARE(driver(home, {"set", "qualityImage", "2", "many", "400", "exit"}).exitCode, 0);
+        QCOMPARE(driver(home, {"set", "qualityImage", "2", "exit"}).exitCode, 0);
         const QString file = dbFile(home);
+        {
+            // Rows enough for several pages, in one transaction.
+            QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "grow");
+            c.setDatabaseName(file);
+            QVERIFY(c.open());
+            QVERIFY(c.transaction());
+            QSqlQuery q(c);
+            QVERIFY(q.prepare("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)"));
+            for (int k = 0; k < 400; ++k) {
+                q.bindValue(0, QString("many%1").arg(k));
+                q.bindValue(1, QString("value %1").arg(k));
+                QVERIFY(q.exec());
+            }
+            QVERIFY(c.commit());
+            c.close();
+        }
+        QSqlDatabase::removeDatabase("grow");
         QMap<qint64, QPair<QString, QString>> rows;
         for (const QString &line : inspect(file, "SELECT rowid, name, value FROM Settings")) {
             const QStringList f = line.split('|');
@@ -653,31 +757,36 @@ private slots:
         const QString cipher = s()->getValueDB("ftp_user").toString();
         QVERIFY(!cipher.isEmpty());
         QVERIFY(cipher != "alice");
-        QCOMPARE(decryptString(cipher, "account-token"), QString("alice"));
+        QCOMPARE(pryx::decryptWithKey(cipher, fileBytes(pryx::valueKeyPath())), QString("alice"));
+        QCOMPARE(decryptString(cipher, "account-token"), QString());
         QCOMPARE(s()->getValue("ftp_user", false).toString(), QString("alice"));
         QCOMPARE(fileBytes(pryx::databasePath()).count("alice"), 0);
     }
 
-    void tokenChangeHidesEncryptedValues()
+    // The key of the encrypted values is the installation's, not the
+    // account token: a new login or a logout leaves them readable.
+    void tokenChangeKeepsEncryptedValues()
     {
         s()->setValue("token", "token-one");
         s()->setValue("sftp_password", "pw-one");
         QCOMPARE(s()->getValue("sftp_password").toString(), QString("pw-one"));
         s()->setValue("token", "token-two");
-        QCOMPARE(s()->getValue("sftp_password"), QVariant(QString("")));
-        s()->setValue("sftp_password", "pw-two");
-        QCOMPARE(s()->getValue("sftp_password").toString(), QString("pw-two"));
+        QCOMPARE(s()->getValue("sftp_password").toString(), QString("pw-one"));
+        s()->setValue("token", "");
+        QCOMPARE(s()->getValue("sftp_password").toString(), QString("pw-one"));
+        QVERIFY(s()->flush());
+        QCOMPARE(pryx::decryptWithKey(s()->getValueDB("sftp_password").toString(), fileBytes(pryx::valueKeyPath())),
+                 QString("pw-one"));
     }
 
     void encryptedKeyIsAlwaysWritten()
     {
-        // After a logout (no token) the cache holds "" for the key; clearing it
-        // must still replace the old ciphertext in the file.
-        s()->setValue("token", "tok");
+        // The cache holds a fresh ciphertext, never equal to the value given:
+        // clearing the key must replace the old ciphertext in the file.
         s()->setValue("ftp_password", "old secret");
         QVERIFY(s()->flush());
         QVERIFY(!s()->getValueDB("ftp_password").toString().isEmpty());
-        s()->setValue("token", "");
+        s()->setValue("ftp_password", "");
         QCOMPARE(s()->getValue("ftp_password"), QVariant(QString("")));
         QVERIFY(s()->flush());
         const quint64 before = statements();
