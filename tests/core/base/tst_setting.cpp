@@ -436,7 +436,7 @@ private slots:
                                   "ftp_password", "pw during lock", "flush", "40000", "get", "widthTextLine",
                                   "get", "type_upload", "get", "fromOther", "get", "ftp_password", "exit"});
         QVERIFY(child.waitForStarted(10000));
-        QTimer::singleShot(15000 - int(clock.elapsed()), &holder, [&] {
+        QTimer::singleShot(15000 - int(clock.elapsed()), Qt::PreciseTimer, &holder, [&] {
             // The journal is still the other process's own.
             QVERIFY(QFileInfo::exists(dbFile(home) + "-journal"));
             holder.write("COMMIT;\n.quit\n");
