@@ -133,10 +133,12 @@ bool SqlDatabase::flush(int timeoutMs)
     if (QThread::currentThread() == this)
         return true;
     // Queued calls reach the worker in order: once this one runs, every
-    // statement queued before it has run.
+    // statement queued before it has run; it commits them.
     auto sem = std::make_shared<QSemaphore>(0);
     SqlWorker *worker = worker_;
-    QMetaObject::invokeMethod(worker_, [sem, worker] { worker->whenWritten([sem] { sem->release(); }); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(worker_, [sem, worker] {
+        worker->commitWrites();
+        worker->whenWritten([sem] { sem->release(); });
+    }, Qt::QueuedConnection);
     return sem->tryAcquire(1, timeoutMs);
 }

@@ -383,17 +383,8 @@ void SqlWorker::retry()
         if (free)
             checkPending_ = false;
     }
-    while (free && !pending_.isEmpty()) {
-        QString reason;
-        const Outcome o = runWrite(pending_.first(), &reason);
-        if (o == Outcome::Busy) {
-            busyReason_ = reason;
-            free = false;
-        } else {
-            reportWrite(o, pending_.first().query, reason);
-            pending_.removeFirst();
-        }
-    }
+    if (free)
+        free = writeWaiting();
     if (free) {
         // Reads too: an exclusive lock shuts them out as well.
         QSqlQuery probe(connection());
@@ -422,9 +413,56 @@ void SqlWorker::retry()
     emit databaseFree();
 }
 
+bool SqlWorker::writeWaiting()
+{
+    while (!pending_.isEmpty()) {
+        QString reason;
+        const Outcome o = runWrite(pending_.first(), &reason);
+        if (o == Outcome::Busy) {
+            busyReason_ = reason;
+            return false;
+        }
+        reportWrite(o, pending_.first().query, reason);
+        pending_.removeFirst();
+    }
+    return commitLocked() != Outcome::Busy;
+}
+
+void SqlWorker::commitWrites()
+{
+    QMutexLocker lock(&statementLock_);
+    if (stopped_ || !inTransaction_)
+        return;
+    if (commitLocked() == Outcome::Busy)
+        startWaiting(busyReason_);
+}
+
+SqlWorker::Outcome SqlWorker::commitLocked()
+{
+    if (!inTransaction_)
+        return Outcome::Ok;
+    QSqlDatabase db = connection();
+    if (db.commit()) {
+        inTransaction_ = false;
+        return Outcome::Ok;
+    }
+    const QString error = db.lastError().text();
+    const Outcome o = classify(db.lastError());
+    if (o == Outcome::Busy) {
+        // Another process reads the file: the transaction stays open, with
+        // its writes, until the commit goes through.
+        busyReason_ = error;
+        return o;
+    }
+    inTransaction_ = false;
+    db.rollback();
+    reportWrite(o, QStringLiteral("COMMIT"), error);
+    return o;
+}
+
 void SqlWorker::whenWritten(std::function<void()> done)
 {
-    if (waiting_ && (checkPending_ || !pending_.isEmpty()))
+    if (waiting_ && (checkPending_ || !pending_.isEmpty() || inTransaction_))
         written_.push_back(std::move(done));
     else
         done();
@@ -442,19 +480,16 @@ bool SqlWorker::close()
     if (stopped_)
         return false;
     stopped_ = true;
-    if (!pending_.isEmpty() && !checkPending_) {
+    if (waiting_ && !checkPending_) {
         // One last, longer wait for the lock before the writes are given up.
         setBusyTimeout(10000);
-        while (!pending_.isEmpty()) {
-            QString reason;
-            const Outcome o = runWrite(pending_.first(), &reason);
-            if (o == Outcome::Busy)
-                break;
-            pending_.removeFirst();
-        }
-    }
-    if (!pending_.isEmpty())
+        if (!writeWaiting())
+            qWarning("settings file still locked: %d changes were not saved", int(pending_.size()) + 1);
+    } else if (!checkPending_) {
+        commitLocked();
+    } else if (!pending_.isEmpty()) {
         qWarning("settings file still locked: %d changes were not saved", int(pending_.size()));
+    }
     {
         QSqlDatabase db = connection();
         db.close();
@@ -465,7 +500,14 @@ bool SqlWorker::close()
 
 SqlWorker::Outcome SqlWorker::runWrite(const Statement &statement, QString *reason)
 {
-    QSqlQuery q(connection());
+    QSqlDatabase db = connection();
+    if (!inTransaction_ && db.transaction()) {
+        inTransaction_ = true;
+        // Runs after every request queued before it, so the writes queued
+        // with this one go into the same transaction.
+        QMetaObject::invokeMethod(this, &SqlWorker::commitWrites, Qt::QueuedConnection);
+    }
+    QSqlQuery q(db);
     ++statements_;
     bool ok = q.prepare(statement.query);
     if (ok) {

@@ -40,8 +40,10 @@ public:
     // On the database thread: writes what waits for a locked file (bounded),
     // closes and removes the connection; false when the worker was stopped first.
     bool close();
+    // On the database thread: commits the writes that ran so far.
+    void commitWrites();
     // On the database thread: calls done once every write queued so far is
-    // in the file (at once when none waits).
+    // committed to the file (at once when none waits).
     void whenWritten(std::function<void()> done);
     // On the database thread: true while the file is locked and writes wait.
     bool isWaiting() const { return waiting_; }
@@ -88,8 +90,13 @@ private:
     Outcome createDataBase(QString *reason);
     Outcome hasSettingsTable(bool *has, QString *reason);
     QString moveAside(const QString &path);
-    // Runs one write; Busy when the file is locked.
+    // Runs one write inside the open transaction (opened when there is none);
+    // Busy when the file is locked.
     Outcome runWrite(const Statement &statement, QString *reason);
+    // Commits the open transaction; Busy leaves it open for a later try.
+    Outcome commitLocked();
+    // Runs the writes that wait and commits them; false while locked.
+    bool writeWaiting();
     void reportWrite(Outcome outcome, const QString &query, const QString &reason);
 
     void startWaiting(const QString &reason);
@@ -107,6 +114,10 @@ private:
     QElapsedTimer busySince_;
     QTimer *retryTimer_ = nullptr;
     QList<Statement> pending_;
+    // Writes that follow one another share one transaction, committed once
+    // the writes queued with them have run: one sync of the file for a burst
+    // of writes instead of one each.
+    bool inTransaction_ = false;
     std::vector<std::function<void()>> written_;
     // Held while a statement runs; stopped_ is read and written under it.
     QMutex statementLock_;
