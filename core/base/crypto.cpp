@@ -63,17 +63,33 @@ QByteArray passphraseKey(QString passphrase)
 
 QString encryptString(QString text, QString passphrase)
 {
-    if (text.isEmpty() || passphrase.isEmpty())
+    if (passphrase.isEmpty())
         return QString();
-    QByteArray iv(kIvLength, '\0');
-    if (RAND_bytes(reinterpret_cast<unsigned char *>(iv.data()), kIvLength) != 1)
-        return QString();
-    return encryptBytes(text.toUtf8(), passphraseKey(passphrase), iv);
+    return pryx::encryptWithKey(text, passphraseKey(passphrase));
 }
 
 QString decryptString(QString stored, QString passphrase)
 {
-    if (stored.isEmpty() || passphrase.isEmpty())
+    if (passphrase.isEmpty())
+        return QString();
+    return pryx::decryptWithKey(stored, passphraseKey(passphrase));
+}
+
+namespace pryx {
+
+QString encryptWithKey(const QString &text, const QByteArray &key)
+{
+    if (text.isEmpty() || key.size() != 32)
+        return QString();
+    QByteArray iv(kIvLength, '\0');
+    if (RAND_bytes(reinterpret_cast<unsigned char *>(iv.data()), kIvLength) != 1)
+        return QString();
+    return encryptBytes(text.toUtf8(), key, iv);
+}
+
+QString decryptWithKey(const QString &stored, const QByteArray &key)
+{
+    if (stored.isEmpty() || key.size() != 32)
         return QString();
     // Strict Base64: anything else is not one of our values.
     const auto decoded = QByteArray::fromBase64Encoding(
@@ -86,7 +102,6 @@ QString decryptString(QString stored, QString passphrase)
     const QByteArray iv = blob.left(kIvLength);
     const QByteArray tag = blob.right(kTagLength);
     const QByteArray cipher = blob.mid(kIvLength, blob.size() - kIvLength - kTagLength);
-    const QByteArray key = passphraseKey(passphrase);
 
     CtxPtr ctx(EVP_CIPHER_CTX_new());
     if (!ctx)
@@ -115,7 +130,14 @@ QString decryptString(QString stored, QString passphrase)
     return QString::fromUtf8(out.constData(), total);
 }
 
-namespace pryx {
+QByteArray randomKey()
+{
+    QByteArray key(32, '\0');
+    if (RAND_bytes(reinterpret_cast<unsigned char *>(key.data()), key.size()) != 1)
+        return QByteArray();
+    return key;
+}
+
 QString encryptStringWithIv(const QString &text, const QString &passphrase, const QByteArray &iv)
 {
     if (text.isEmpty() || passphrase.isEmpty())

@@ -17,6 +17,7 @@ QString updatePath() { return dataPath() + "update/"; }
 QString logFilePath() { return dataPath() + "pryx.log"; }
 QString dumpFilePath() { return dataPath() + "pryx.dmp"; }
 QString databasePath() { return dataPath() + "setting"; }
+QString valueKeyPath() { return dataPath() + "setting.key"; }
 QString proxyLogPath() { return dataPath() + "proxy_connect.log"; }
 QString screenInfoLogPath() { return dataPath() + "screen_info.log"; }
 

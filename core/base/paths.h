@@ -15,6 +15,7 @@ QString updatePath();     // dataPath() + "update/"
 QString logFilePath();    // dataPath() + "pryx.log"
 QString dumpFilePath();   // dataPath() + "pryx.dmp"
 QString databasePath();   // dataPath() + "setting"
+QString valueKeyPath();   // dataPath() + "setting.key": the key of the encrypted values
 QString proxyLogPath();   // dataPath() + "proxy_connect.log"
 QString screenInfoLogPath(); // dataPath() + "screen_info.log"
 

@@ -10,9 +10,13 @@
 #include "platform/filedialogs.h"
 #include "platform/mailclient.h"
 #include "platform/privatedir.h"
+#include "platform/privatefile.h"
 #include "platform/registry.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QLoggingCategory>
@@ -53,7 +57,8 @@ Setting *Setting::instance()
 bool Setting::isAlwaysEncrypted(const QString &name)
 {
     return name == QLatin1String("ftp_user") || name == QLatin1String("sftp_user")
-        || name == QLatin1String("ftp_password") || name == QLatin1String("sftp_password");
+        || name == QLatin1String("ftp_password") || name == QLatin1String("sftp_password")
+        || name == QLatin1String("proxy_password") || name == QLatin1String("drop_box_token_apiv2");
 }
 
 Setting::Setting() : QObject(nullptr)
@@ -70,17 +75,35 @@ Setting::Setting() : QObject(nullptr)
 
     // The worker's reports arrive inside the connect wait below.
     connect(database_->worker(), &SqlWorker::databaseReplaced, this,
-            [this](const QString &keptAs, const QString &reason) {
-                reportDatabaseError(
-                    keptAs.isEmpty()
-                        ? tr("The settings file could not be read (%1) and could not be moved aside; "
-                             "settings are kept only until the program ends.").arg(reason)
-                        : tr("The settings file could not be read (%1). It was kept as \"%2\" and "
-                             "the settings were reset.").arg(reason, keptAs));
+            [this](const QString &keptAs, const QString &reason, int salvaged) {
+                if (keptAs.isEmpty())
+                    reportDatabaseError(tr("The settings file could not be read (%1) and could not be moved "
+                                           "aside; settings are kept only until the program ends.").arg(reason));
+                else if (salvaged == 0)
+                    reportDatabaseError(tr("The settings file could not be read (%1). It was kept as \"%2\"; "
+                                           "none of its values could be read, the settings were reset.")
+                                            .arg(reason, keptAs));
+                else
+                    reportDatabaseError(tr("The settings file could not be read (%1). It was kept as \"%2\"; "
+                                           "%3 of its values were read from it and kept, the others were reset.")
+                                            .arg(reason, keptAs).arg(salvaged));
             });
+    connect(database_->worker(), &SqlWorker::databaseBusy, this, [this](const QString &reason) {
+        reportDatabaseError(tr("The settings file is in use by another program (%1). Settings are taken from "
+                               "memory, and changes are saved as soon as the file is free.").arg(reason));
+    });
+    connect(database_->worker(), &SqlWorker::databaseFree, this, &Setting::databaseAnswersAgain);
     connect(database_->worker(), &SqlWorker::databaseFailed, this, [this](const QString &reason) {
         reportDatabaseError(tr("The settings could not be saved: %1").arg(reason));
     });
+    connect(database_, &SqlDatabase::stalled, this, [this] {
+        if (stallReported_)
+            return;
+        stallReported_ = true;
+        reportDatabaseError(tr("The settings database does not answer; settings are taken from memory "
+                               "and changes are kept until it answers again."));
+    });
+    connect(database_, &SqlDatabase::answeringAgain, this, &Setting::databaseAnswersAgain);
 
     qCDebug(lcSetting) << "bool __cdecl Setting::connectDatabase(void)" << QThread::currentThread();
     database_->connectToDatabase(pryx::databasePath());
@@ -93,11 +116,40 @@ Setting::Setting() : QObject(nullptr)
 
     connect(this, &Setting::valueChanged, this, &Setting::changeValue);
     loadTranslation();
+    writeStartValues();
+}
+
+void Setting::writeStartValues()
+{
+    startValuesPending_ = false;
     for (const pryx::settings::Default &entry : pryx::settings::kDefaults) {
         const QString key = QLatin1String(entry.key);
-        if (entry.atStart && getValue(key).isNull())
+        if (!entry.atStart || cache_.contains(key))
+            continue;
+        bool answered = false;
+        const QVariant stored = readDB(key, &answered);
+        if (!answered) {
+            // Not known yet: writing now could replace the user's choice.
+            startValuesPending_ = true;
+            continue;
+        }
+        if (stored.isNull())
             setValue(key, QString::fromLatin1(entry.atStart));
+        else
+            cache_.insert(key, stored);
     }
+}
+
+void Setting::databaseAnswersAgain()
+{
+    stallReported_ = false;
+    if (startValuesPending_) {
+        // The start ran on defaults: finish it with what the file holds.
+        writeStartValues();
+        loadTranslation();
+    }
+    // Values read meanwhile were defaults: every listener reads again.
+    emit valueChanged(QString(QLatin1String("")), QString(QLatin1String("")));
 }
 
 void Setting::reportDatabaseError(const QString &message)
@@ -115,18 +167,32 @@ QVariant Setting::getValue(QString name, bool is_encrypt)
     const auto it = cache_.constFind(name);
     if (it != cache_.constEnd() && !it->isNull()) {
         if (is_encrypt)
-            return nonNull(decryptString(it->toString(), getValue(QStringLiteral("token")).toString()));
+            return nonNull(pryx::decryptWithKey(it->toString(), valueKey(false)));
         return *it;
     }
 
     if (!is_encrypt && absent_.contains(name))
         return nullDefault(name);
-    QVariant value = getValueDB(name);
+    bool answered = false;
+    QVariant value = readDB(name, &answered);
+    if (!answered) {
+        // Nothing known and nothing remembered: the default, at once.
+        if (is_encrypt)
+            return QString(QLatin1String(""));
+        return fallbackValue(name);
+    }
     if (is_encrypt) {
-        const QString token = getValue(QStringLiteral("token")).toString();
-        const QString plain = decryptString(value.toString(), token);
-        const QString cipher = encryptString(plain, token);
-        cache_.insert(name, nonNull(cipher));
+        bool rewrite = false;
+        const QString plain = decryptStored(name, value.toString(), &rewrite);
+        const QByteArray key = valueKey(!plain.isEmpty());
+        if (rewrite) {
+            // Stored in an older form: kept from now on under this
+            // installation's key.
+            const QString stored = pryx::encryptWithKey(plain, key);
+            if (!stored.isEmpty())
+                setValueDB(name, stored);
+        }
+        cache_.insert(name, nonNull(pryx::encryptWithKey(plain, key)));
         return nonNull(plain);
     }
     if (value.isNull()) {
@@ -147,6 +213,82 @@ QVariant Setting::nullDefault(const QString &name)
     return QVariant();
 }
 
+QString Setting::decryptStored(const QString &name, const QString &stored, bool *rewrite)
+{
+    if (stored.isEmpty())
+        return QString();
+    const QString plain = pryx::decryptWithKey(stored, valueKey(false));
+    if (!plain.isEmpty())
+        return plain;
+    // Written by an older version under the key of the account token.
+    const QString token = getValue(QStringLiteral("token")).toString();
+    const QString old = decryptString(stored, token);
+    if (!old.isEmpty()) {
+        *rewrite = true;
+        return old;
+    }
+    // Older versions kept the proxy password plain.
+    if (name == QLatin1String("proxy_password")) {
+        *rewrite = true;
+        return stored;
+    }
+    return QString();
+}
+
+QByteArray Setting::valueKey(bool create)
+{
+    if (!valueKey_.isEmpty())
+        return valueKey_;
+    const QString path = pryx::valueKeyPath();
+    auto readKey = [&path]() {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.read(33) : QByteArray();
+    };
+    if (QFileInfo::exists(path)) {
+        pryx::platform::tightenFile(path);
+        const QByteArray key = readKey();
+        if (key.size() == 32) {
+            valueKey_ = key;
+            return valueKey_;
+        }
+        if (!create)
+            return QByteArray();
+        // Not a key: kept for whoever wants to look at it, and replaced.
+        const QString aside = path + QStringLiteral(".damaged-")
+            + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+        QFile::rename(path, aside);
+        reportDatabaseError(tr("The key of the encrypted settings could not be read; it was kept as \"%1\". "
+                               "Logins stored under it have to be typed again.").arg(aside));
+    }
+    if (!create)
+        return QByteArray();
+    const QByteArray fresh = pryx::randomKey();
+    if (fresh.isEmpty())
+        return QByteArray();
+    if (pryx::platform::createPrivateFile(path, fresh)) {
+        valueKey_ = fresh;
+        return valueKey_;
+    }
+    // Another instance made it first: its key is the one.
+    const QByteArray theirs = readKey();
+    if (theirs.size() == 32) {
+        valueKey_ = theirs;
+        return valueKey_;
+    }
+    reportDatabaseError(tr("The key of the encrypted settings could not be saved in \"%1\"; logins and "
+                           "passwords are kept only until the program ends.").arg(path));
+    valueKey_ = fresh;
+    return valueKey_;
+}
+
+QVariant Setting::fallbackValue(const QString &name)
+{
+    const pryx::settings::Default *entry = pryx::settings::defaultOf(name);
+    if (entry && entry->newRow)
+        return pryx::settings::newRowValue(*entry);
+    return nullDefault(name);
+}
+
 bool Setting::flag(const QString &name) { return pryx::settings::isOn(getValue(name)); }
 
 void Setting::setValue(QString name, QVariant value, bool is_encrypt)
@@ -163,12 +305,12 @@ void Setting::setValue(QString name, QVariant value, bool is_encrypt)
     if (is_encrypt) {
         // Always written: a cache that holds the same text (for instance the
         // empty text of a logout) must not keep an old ciphertext in the file.
-        const QString token = getValue(QStringLiteral("token")).toString();
         const QString plain = value.toString();
-        const QString cached = encryptString(plain, token);
-        const QString stored = encryptString(plain, token);
+        const QByteArray key = valueKey(!plain.isEmpty());
+        const QString cached = pryx::encryptWithKey(plain, key);
+        const QString stored = pryx::encryptWithKey(plain, key);
         if (!plain.isEmpty() && stored.isEmpty())
-            qCWarning(lcSetting) << "no account token: the encrypted value of" << name << "is not kept";
+            qCWarning(lcSetting) << "no key: the encrypted value of" << name << "is not kept";
         cache_.insert(name, nonNull(cached));
         setValueDB(name, nonNull(stored));
     } else if (cache_.value(name) != value || cache_.value(name).isNull() != value.isNull()) {
@@ -207,6 +349,8 @@ void Setting::changeSaveGamePath()
 }
 
 QVariant Setting::getValueDB(QString name) { return database_->getData(name); }
+
+QVariant Setting::readDB(const QString &name, bool *answered) { return database_->getData(name, answered); }
 
 void Setting::setValueDB(QString name, QVariant value)
 {

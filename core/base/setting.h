@@ -75,7 +75,8 @@ public:
     // written (empty when all is well); also announced by databaseError.
     QString databaseErrorText() const { return databaseError_; }
     SqlDatabase *database() const { return database_; }
-    // Keys whose values are always stored encrypted.
+    // Keys whose values are always stored encrypted, under the installation
+    // key (not under the account token: they survive logins).
     static bool isAlwaysEncrypted(const QString &name);
 
     QVariant fragmentScreen();
@@ -157,6 +158,18 @@ signals:
 
 private:
     static QVariant nullDefault(const QString &name);
+    // What a key reads as while the database cannot answer.
+    static QVariant fallbackValue(const QString &name);
+    QVariant readDB(const QString &name, bool *answered);
+    // The plain text of an encrypted value as the file holds it; *rewrite is
+    // set when it was stored in an older form.
+    QString decryptStored(const QString &name, const QString &stored, bool *rewrite);
+    // The random key of this installation, kept in its own file of the data
+    // folder; made on first need when create is true (else empty when none).
+    QByteArray valueKey(bool create);
+    // Stores the values the store adds at start where the file has none.
+    void writeStartValues();
+    void databaseAnswersAgain();
     Setting();
     void reportDatabaseError(const QString &message);
 
@@ -166,4 +179,7 @@ private:
     QSet<QString> absent_;
     QTranslator *translator_ = nullptr;
     QString databaseError_;
+    bool startValuesPending_ = false;
+    bool stallReported_ = false;
+    QByteArray valueKey_;
 };

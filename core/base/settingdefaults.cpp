@@ -19,6 +19,16 @@ QVariant resetValue(const Default &entry)
     return number ? QVariant(value) : QVariant(text);
 }
 
+QVariant newRowValue(const Default &entry)
+{
+    if (!entry.newRow)
+        return QVariant();
+    QString text = QString::fromLatin1(entry.newRow);
+    if (text.size() >= 2 && text.startsWith(QLatin1Char('\'')) && text.endsWith(QLatin1Char('\'')))
+        text = text.mid(1, text.size() - 2);
+    return text;
+}
+
 // The variant's own conversion: a text is false when empty, "0" or "false"
 // in any case; numbers are false at 0. qml/qml/Component/useful.js mirrors it.
 bool isOn(const QVariant &value) { return value.toBool(); }

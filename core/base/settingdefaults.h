@@ -61,6 +61,10 @@ const Default *defaultOf(const QString &key);
 // The value resetDefault stores: an integer for digits, else the text.
 QVariant resetValue(const Default &entry);
 
+// The value of the key's new-database row as the file gives it back (text);
+// null when a new database has no row for it.
+QVariant newRowValue(const Default &entry);
+
 // A stored flag as the store reads it: empty, "0" and "false" (in any case)
 // are false, anything else is true (numbers come back from the database as
 // text).

@@ -42,9 +42,15 @@ bool SqlDatabase::connectToDatabase(QString name)
     return true;
 }
 
-QVariant SqlDatabase::getData(QString name)
+QVariant SqlDatabase::getData(QString name, bool *answered)
 {
+    if (answered)
+        *answered = false;
     if (stopped_)
+        return QVariant();
+    // After one read went unanswered, later reads do not wait again until the
+    // thread has caught up: the caller falls back to what it has in memory.
+    if (stalled_.loadAcquire())
         return QVariant();
     // The caller blocks until the worker answers and runs no events
     // meanwhile: an event loop here would deliver network replies, socket
@@ -55,25 +61,36 @@ QVariant SqlDatabase::getData(QString name)
     {
         QSemaphore done;
         QVariant value;
+        bool answered = false;
     };
     const quint64 id = ++nextRequest_;
     auto pending = std::make_shared<Pending>();
     const QMetaObject::Connection c = connect(
         worker_, &SqlWorker::getDataFinished, worker_,
-        [pending, id](quint64 replyId, const QVariant &value) {
+        [pending, id](quint64 replyId, const QVariant &value, bool answered) {
             if (replyId != id)
                 return;
             pending->value = value;
+            pending->answered = answered;
             pending->done.release();
         },
         Qt::DirectConnection);
     emit getDataStarted(id, name);
-    const bool answered = pending->done.tryAcquire(1, kReadWaitMs);
+    const bool done = pending->done.tryAcquire(1, readWaitMs_);
     disconnect(c);
-    if (!answered) {
-        qWarning("settings database: no answer for \"%s\" within %d ms", qPrintable(name), kReadWaitMs);
+    if (!done) {
+        qWarning("settings database: no answer for \"%s\" within %d ms", qPrintable(name), readWaitMs_);
+        stalled_.storeRelease(1);
+        // Runs once the thread has finished whatever holds it.
+        QMetaObject::invokeMethod(worker_, [this] {
+            stalled_.storeRelease(0);
+            emit answeringAgain();
+        }, Qt::QueuedConnection);
+        emit stalled();
         return QVariant();
     }
+    if (answered)
+        *answered = pending->answered;
     return pending->value;
 }
 
@@ -121,7 +138,7 @@ bool SqlDatabase::flush(int timeoutMs)
     SqlWorker *worker = worker_;
     QMetaObject::invokeMethod(worker_, [sem, worker] {
         worker->commitWrites();
-        sem->release();
+        worker->whenWritten([sem] { sem->release(); });
     }, Qt::QueuedConnection);
     return sem->tryAcquire(1, timeoutMs);
 }

@@ -3,6 +3,7 @@
 // the stored token, the account figures and logout.
 
 #include "core/base/crypto.h"
+#include "core/base/paths.h"
 #include "core/base/setting.h"
 #include "network/dropboxapi.h"
 #include "network/dropboxauth.h"
@@ -245,7 +246,9 @@ private slots:
         const QString stored = s->getValueDB("drop_box_token_apiv2").toString();
         QVERIFY(!stored.isEmpty());
         QVERIFY(!stored.contains(standin_.token()));
-        QCOMPARE(decryptString(stored, accountToken_), standin_.token());
+        QFile key(pryx::valueKeyPath());
+        QVERIFY(key.open(QIODevice::ReadOnly));
+        QCOMPARE(pryx::decryptWithKey(stored, key.readAll()), standin_.token());
         QCOMPARE(s->getValue("drop_box_token_apiv2", true).toString(), standin_.token());
 
         // A new instance (as after a restart) is authorised without a browser.

@@ -291,6 +291,28 @@ private slots:
         QVERIFY(st()->getValue("showMagnifier").toBool());
     }
 
+    // Without a service login the typed login is kept and reads back.
+    void ftpLoginTypedWithoutServiceLogin()
+    {
+        const QString token = st()->getValue("token").toString();
+        st()->setValue("token", "");
+        st()->setValue("type_upload", "ftp");
+        st()->setValue("is_sftp", false);
+        open();
+        setText("ftpHost", "files.example");
+        setText("ftpUser", "no-login user");
+        setText("ftpPassword", "no-login pw");
+        click("acceptButton");
+        QVERIFY(st()->flush());
+        QCOMPARE(st()->getValue("ftp_user").toString(), QStringLiteral("no-login user"));
+        QCOMPARE(st()->getValue("ftp_password").toString(), QStringLiteral("no-login pw"));
+        const QString stored = st()->getValueDB("ftp_password").toString();
+        QVERIFY(!stored.isEmpty());
+        QVERIFY(!stored.contains("no-login"));
+        st()->setValue("token", token);
+        QCOMPARE(st()->getValue("ftp_password").toString(), QStringLiteral("no-login pw"));
+    }
+
     void languageChangeKeepsTheWindowOpen()
     {
         st()->setValue("language", "ru");

@@ -11,10 +11,15 @@
 #include "platform/registry.h"
 #include "support/testsupport.h"
 
+#include <QRandomGenerator>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <QElapsedTimer>
+#include <QSemaphore>
 
 #include <chrono>
 #include <cstdio>
@@ -24,7 +29,8 @@
 
 // This program is its own driver: "--driver <commands>" runs the settings
 // store in a child process, so restarts and the exit path are real.
-//   set K V | setenc K V | get K | getenc K | hold MS | many N | exit (flush, then end at once)
+//   set K V | setenc K V | get K | getenc K | hold MS | many N | flush MS
+//   exit (flush, then end at once)
 //   noflush-exit (end at once without flushing) | return (leave main, so the
 //   application object ends, without flushing first)
 static int runDriver(const QStringList &args)
@@ -60,6 +66,19 @@ static int runDriver(const QStringList &args)
             const int n = args.at(i + 1).toInt();
             for (int k = 0; k < n; ++k)
                 s->setValue(QString("many%1").arg(k), QString("value %1").arg(k));
+            i += 1;
+        } else if (cmd == "flush") {
+            // Waits (bounded) until every change is in the file, also through
+            // a lock, while the event loop runs as the program's would.
+            QElapsedTimer clock;
+            clock.start();
+            bool done = false;
+            while (!done && clock.elapsed() < args.at(i + 1).toInt()) {
+                QCoreApplication::processEvents();
+                done = s->flush(100);
+            }
+            QCoreApplication::processEvents();
+            std::printf("FLUSHED %d\n", done ? 1 : 0);
             i += 1;
         } else if (cmd == "exit") {
             std::fflush(stdout);
@@ -134,6 +153,64 @@ private:
         return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
     }
 
+    // The driver as a process of its own that runs while the test goes on.
+    static void startDriver(QProcess &p, const QString &dataHome, const QStringList &commands)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", dataHome);
+        env.insert("XDG_CONFIG_HOME", dataHome + "/config");
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationFilePath(), QStringList{"--driver"} + commands);
+    }
+
+    // The sqlite3 command line holding the file in a transaction of its own.
+    static bool holdLock(QProcess &holder, const QString &file, const QByteArray &statements)
+    {
+        holder.start("sqlite3", {file});
+        if (!holder.waitForStarted(10000))
+            return false;
+        holder.write("BEGIN EXCLUSIVE;\n" + statements + ".print locked\n");
+        QByteArray out;
+        QElapsedTimer clock;
+        clock.start();
+        while (!out.contains("locked") && clock.elapsed() < 10000) {
+            holder.waitForReadyRead(1000);
+            out += holder.readAllStandardOutput();
+        }
+        return out.contains("locked");
+    }
+
+    // Row ids on a table leaf page of a database file (SQLite's file format:
+    // page header, cell pointers, then per cell the payload size and row id).
+    static QSet<qint64> rowidsOnLeaf(const QByteArray &file, int pageSize, int page)
+    {
+        QSet<qint64> ids;
+        const int base = (page - 1) * pageSize;
+        const int header = base + (page == 1 ? 100 : 0);
+        if (quint8(file.at(header)) != 13)
+            return ids;
+        auto be16 = [&](int at) { return (quint8(file.at(at)) << 8) | quint8(file.at(at + 1)); };
+        auto varint = [&](int &at) {
+            qint64 v = 0;
+            for (int n = 0; n < 9; ++n) {
+                const quint8 b = quint8(file.at(at++));
+                if (n == 8)
+                    return (v << 8) | b;
+                v = (v << 7) | (b & 0x7f);
+                if (!(b & 0x80))
+                    break;
+            }
+            return v;
+        };
+        const int cells = be16(header + 3);
+        for (int i = 0; i < cells; ++i) {
+            int at = base + be16(header + 8 + 2 * i);
+            varint(at);   // payload size
+            ids.insert(varint(at));
+        }
+        return ids;
+    }
+
     Setting *s() { return Setting::instance(); }
     quint64 statements() { return s()->database()->worker()->statementCount(); }
 
@@ -180,7 +257,94 @@ private slots:
         const QByteArray bytes = fileBytes(dbFile(home));
         QVERIFY(!bytes.contains("dropbox secret"));
         QVERIFY(!bytes.contains("ftp pw"));
-        QCOMPARE(decryptString(stored(dbFile(home), "ftp_password"), "T0K"), QString("ftp pw"));
+        QCOMPARE(pryx::decryptWithKey(stored(dbFile(home), "ftp_password"), fileBytes(home + "/Pryx/setting.key")),
+                 QString("ftp pw"));
+    }
+
+    // Logins typed without a service login are kept (under the key of this
+    // installation, in its own 0600 file) and read back after a restart,
+    // also after a login with a token and another one after it.
+    void credentialsWithoutLoginSurvive()
+    {
+        const QString home = freshDataHome();
+        auto r = driver(home, {"set", "ftp_user", "alice", "set", "ftp_password", "s3cret pw", "set",
+                               "proxy_password", "proxy pw", "setenc", "drop_box_token_apiv2", "dbx-token", "exit"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(!r.err.contains("not kept"), r.err.constData());
+        const QString keyFile = home + "/Pryx/setting.key";
+        QCOMPARE(mode(keyFile), 0600);
+        QCOMPARE(fileBytes(keyFile).size(), 32);
+        for (const QString &token : {QString(), QString("first-token"), QString("second-token")}) {
+            QStringList commands;
+            if (!token.isEmpty())
+                commands << "set" << "token" << token;
+            commands << "get" << "ftp_user" << "get" << "ftp_password" << "get" << "proxy_password"
+                     << "get" << "drop_box_token_apiv2" << "exit";
+            r = driver(home, commands);
+            QCOMPARE(r.exitCode, 0);
+            QVERIFY2(r.out.contains("VALUE ftp_user=alice\n"), r.out.constData());
+            QVERIFY2(r.out.contains("VALUE ftp_password=s3cret pw\n"), r.out.constData());
+            QVERIFY2(r.out.contains("VALUE proxy_password=proxy pw\n"), r.out.constData());
+            QVERIFY2(r.out.contains("VALUE drop_box_token_apiv2=dbx-token\n"), r.out.constData());
+        }
+        const QByteArray bytes = fileBytes(dbFile(home));
+        for (const char *secret : {"alice", "s3cret pw", "proxy pw", "dbx-token"})
+            QVERIFY2(!bytes.contains(secret), secret);
+        QCOMPARE(pryx::decryptWithKey(stored(dbFile(home), "proxy_password"), fileBytes(keyFile)), QString("proxy pw"));
+        QCOMPARE(mode(keyFile), 0600);
+    }
+
+    // Values of an older version: encrypted under the account token's key,
+    // and the proxy password in plain text. Each reads once as it was and is
+    // then stored under the installation key.
+    void olderStoredFormsAreMigrated()
+    {
+        const QString home = freshDataHome();
+        QCOMPARE(driver(home, {"set", "token", "OLD-TOKEN", "exit"}).exitCode, 0);
+        QVERIFY(!QFileInfo::exists(home + "/Pryx/setting.key"));
+        {
+            QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "older");
+            c.setDatabaseName(dbFile(home));
+            QVERIFY(c.open());
+            QSqlQuery q(c);
+            QVERIFY(q.prepare("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)"));
+            const QList<QPair<QString, QString>> rows = {
+                {"ftp_password", encryptString("ftp old pw", "OLD-TOKEN")},
+                {"sftp_user", encryptString("bob", "OLD-TOKEN")},
+                {"drop_box_token_apiv2", encryptString("old dropbox token", "OLD-TOKEN")},
+                {"proxy_password", "plain proxy pw"}};
+            for (const auto &row : rows) {
+                q.bindValue(0, row.first);
+                q.bindValue(1, row.second);
+                QVERIFY(q.exec());
+            }
+            c.close();
+        }
+        QSqlDatabase::removeDatabase("older");
+
+        auto r = driver(home, {"get", "ftp_password", "get", "sftp_user", "getenc", "drop_box_token_apiv2",
+                               "get", "proxy_password", "exit"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains("VALUE ftp_password=ftp old pw\n"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE sftp_user=bob\n"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE drop_box_token_apiv2=old dropbox token\n"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE proxy_password=plain proxy pw\n"), r.out.constData());
+
+        const QByteArray key = fileBytes(home + "/Pryx/setting.key");
+        QCOMPARE(key.size(), 32);
+        QCOMPARE(mode(home + "/Pryx/setting.key"), 0600);
+        QCOMPARE(pryx::decryptWithKey(stored(dbFile(home), "ftp_password"), key), QString("ftp old pw"));
+        QCOMPARE(decryptString(stored(dbFile(home), "ftp_password"), "OLD-TOKEN"), QString());
+        QCOMPARE(pryx::decryptWithKey(stored(dbFile(home), "drop_box_token_apiv2"), key), QString("old dropbox token"));
+        QCOMPARE(pryx::decryptWithKey(stored(dbFile(home), "proxy_password"), key), QString("plain proxy pw"));
+        QVERIFY(!fileBytes(dbFile(home)).contains("plain proxy pw"));
+
+        // After a new login the migrated values still read.
+        r = driver(home, {"set", "token", "NEW-TOKEN", "get", "ftp_password", "get", "sftp_user", "get",
+                          "proxy_password", "exit"});
+        QVERIFY2(r.out.contains("VALUE ftp_password=ftp old pw\n"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE sftp_user=bob\n"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE proxy_password=plain proxy pw\n"), r.out.constData());
     }
 
     void queuedWritesSurviveTheExitPath()
@@ -252,6 +416,175 @@ private slots:
         QVERIFY2(r.out.contains("VALUE widthTextLine=12\n"), r.out.constData());
     }
 
+    // Another process (the sqlite3 command line) holds the file in an
+    // exclusive transaction with a live journal for 15 s while the program
+    // starts: nothing is moved aside, nothing lost, what was written during
+    // the lock is in the file afterwards, and the lock is reported once.
+    void lockedFileIsNotDamage()
+    {
+        const QString home = freshDataHome();
+        QCOMPARE(driver(home, {"set", "type_upload", "ftp", "set", "ftp_host", "files.example", "set",
+                               "widthTextLine", "14", "set", "token", "T", "exit"}).exitCode, 0);
+        QProcess holder;
+        QVERIFY(holdLock(holder, dbFile(home),
+                         "INSERT OR REPLACE INTO Settings (name,value) VALUES ('fromOther','x');\n"));
+        QVERIFY(QFileInfo::exists(dbFile(home) + "-journal"));
+        QElapsedTimer clock;
+        clock.start();
+        QProcess child;
+        startDriver(child, home, {"get", "widthTextLine", "set", "widthColorLine", "5", "set",
+                                  "ftp_password", "pw during lock", "flush", "40000", "get", "widthTextLine",
+                                  "get", "type_upload", "get", "fromOther", "get", "ftp_password", "exit"});
+        QVERIFY(child.waitForStarted(10000));
+        QTimer::singleShot(15000 - int(clock.elapsed()), Qt::PreciseTimer, &holder, [&] {
+            // The journal is still the other process's own.
+            QVERIFY(QFileInfo::exists(dbFile(home) + "-journal"));
+            holder.write("COMMIT;\n.quit\n");
+            holder.closeWriteChannel();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(child.state() == QProcess::NotRunning, 60000);
+        const QByteArray out = child.readAllStandardOutput();
+        const QByteArray err = child.readAllStandardError();
+        QVERIFY2(holder.state() == QProcess::NotRunning || holder.waitForFinished(10000), (out + err).constData());
+        QCOMPARE(child.exitCode(), 0);
+        QVERIFY2(clock.elapsed() >= 15000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(out.contains("FLUSHED 1\n"), out.constData());
+        QVERIFY2(!out.contains("ERROR-TEXT"), out.constData());
+        QVERIFY2(out.contains("VALUE widthTextLine=6\n"), out.constData());   // the default meanwhile
+        QVERIFY2(out.contains("VALUE widthTextLine=14\n"), out.constData());  // then the file's
+        QVERIFY2(out.contains("VALUE type_upload=ftp\n"), out.constData());
+        QVERIFY2(out.contains("VALUE fromOther=x\n"), out.constData());
+        QVERIFY2(out.contains("VALUE ftp_password=pw during lock\n"), out.constData());
+        QCOMPARE(err.count("is in use by another program"), 1);
+        QVERIFY(!err.contains("could not be read"));
+
+        QVERIFY(QDir(home + "/Pryx").entryList({"setting.damaged-*"}).isEmpty());
+        QCOMPARE(stored(dbFile(home), "widthColorLine"), QString("5"));
+        QCOMPARE(stored(dbFile(home), "widthTextLine"), QString("14"));
+        QCOMPARE(stored(dbFile(home), "type_upload"), QString("ftp"));
+        QCOMPARE(stored(dbFile(home), "ftp_host"), QString("files.example"));
+        QCOMPARE(stored(dbFile(home), "fromOther"), QString("x"));
+        QVERIFY(!stored(dbFile(home), "ftp_password").isEmpty());
+        QVERIFY(!fileBytes(dbFile(home)).contains("pw during lock"));
+    }
+
+    // Damaged copies of a real settings file of several pages: every row
+    // that still reads is kept in the fresh file, the damaged one is kept
+    // aside, the one error says how many values were kept, and the store
+    // works afterwards.
+    void damagedFileIsSalvaged_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("random page over the key index") << QString("index");
+        QTest::newRow("random page over a data page") << QString("data");
+        QTest::newRow("truncated") << QString("truncated");
+        QTest::newRow("random bytes") << QString("random");
+    }
+    void damagedFileIsSalvaged()
+    {
+        QFETCH(QString, damage);
+        const QString home = freshDataHome();
+        QCOMPARE(driver(home, {"set", "qualityImage", "2", "exit"}).exitCode, 0);
+        const QString file = dbFile(home);
+        {
+            // Rows enough for several pages, in one transaction.
+            QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "grow");
+            c.setDatabaseName(file);
+            QVERIFY(c.open());
+            QVERIFY(c.transaction());
+            QSqlQuery q(c);
+            QVERIFY(q.prepare("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)"));
+            for (int k = 0; k < 400; ++k) {
+                q.bindValue(0, QString("many%1").arg(k));
+                q.bindValue(1, QString("value %1").arg(k));
+                QVERIFY(q.exec());
+            }
+            QVERIFY(c.commit());
+            c.close();
+        }
+        QSqlDatabase::removeDatabase("grow");
+        QMap<qint64, QPair<QString, QString>> rows;
+        for (const QString &line : inspect(file, "SELECT rowid, name, value FROM Settings")) {
+            const QStringList f = line.split('|');
+            rows.insert(f.at(0).toLongLong(), {f.at(1), f.at(2)});
+        }
+        QCOMPARE(rows.size(), 424);
+        const int pageSize = inspect(file, "PRAGMA page_size").first().toInt();
+        const QStringList leaves = inspect(file, "SELECT pageno FROM dbstat WHERE name = 'Settings' AND pagetype = 'leaf' ORDER BY pageno");
+        const QStringList indexPages = inspect(file, "SELECT pageno FROM dbstat WHERE name = 'sqlite_autoindex_Settings_1' ORDER BY pageno");
+        QVERIFY(leaves.size() >= 3);
+        QVERIFY(!indexPages.isEmpty());
+
+        QByteArray bytes = fileBytes(file);
+        QRandomGenerator random(7);
+        auto randomPage = [&](int page) {
+            for (int i = 0; i < pageSize; ++i)
+                bytes[(page - 1) * pageSize + i] = char(random.bounded(256));
+        };
+        QSet<qint64> lost;
+        if (damage == "index") {
+            randomPage(indexPages.first().toInt());
+        } else if (damage == "data") {
+            const int page = leaves.at(leaves.size() / 2).toInt();
+            lost = rowidsOnLeaf(bytes, pageSize, page);
+            QVERIFY(!lost.isEmpty());
+            randomPage(page);
+        } else if (damage == "truncated") {
+            // Cut after the middle leaf: the leaves behind the cut are gone.
+            const int cut = leaves.at(leaves.size() / 2).toInt();
+            for (const QString &leaf : leaves) {
+                if (leaf.toInt() > cut)
+                    lost += rowidsOnLeaf(bytes, pageSize, leaf.toInt());
+            }
+            QVERIFY(!lost.isEmpty());
+            bytes.truncate(cut * pageSize);
+        } else {
+            for (char &c : bytes)
+                c = char(random.bounded(256));
+            lost = QSet<qint64>(rows.keyBegin(), rows.keyEnd());
+        }
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(bytes);
+        }
+        auto r = driver(home, {"set", "widthBlureLine", "21", "exit"});
+        QCOMPARE(r.exitCode, 0);
+        const int kept = rows.size() - lost.size();
+        QCOMPARE(r.out.count("ERROR-TEXT: "), 1);
+        if (kept > 0)
+            QVERIFY2(r.out.contains(QString("%1 of its values were read from it and kept").arg(kept).toUtf8()),
+                     r.out.constData());
+        else
+            QVERIFY2(r.out.contains("none of its values could be read"), r.out.constData());
+        const QStringList aside = QDir(home + "/Pryx").entryList({"setting.damaged-*"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(fileBytes(home + "/Pryx/" + aside.first()), bytes);
+
+        // Every row that reads is there with its value; the lost ones are
+        // back at their defaults or missing.
+        QMap<QString, QString> now;
+        for (const QString &line : inspect(file, "SELECT name, value FROM Settings")) {
+            const int bar = line.indexOf('|');
+            now.insert(line.left(bar), line.mid(bar + 1));
+        }
+        for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
+            if (it.value().first == "widthBlureLine")
+                continue;
+            if (!lost.contains(it.key()))
+                QCOMPARE(now.value(it.value().first, "<missing>"), it.value().second);
+            else if (it.value().first.startsWith("many"))
+                QVERIFY(!now.contains(it.value().first));
+        }
+        QCOMPARE(now.value("widthBlureLine"), QString("21"));
+        QCOMPARE(now.value("keySendScreen"), QString("Ctrl + Enter"));
+
+        r = driver(home, {"get", "widthBlureLine", "get", "qualityImage"});
+        QVERIFY2(!r.out.contains("ERROR"), r.out.constData());
+        QVERIFY2(r.out.contains("VALUE widthBlureLine=21\n"), r.out.constData());
+        QCOMPARE(r.out.contains("VALUE qualityImage=2\n"), damage != "random");
+    }
+
     void unopenableFileIsMovedAside()
     {
         // A folder where the file should be: SQLite cannot open it.
@@ -265,6 +598,31 @@ private slots:
         QCOMPARE(kept.size(), 1);
         QVERIFY(QFileInfo::exists(home + "/Pryx/" + kept.first() + "/inside"));
         QCOMPARE(stored(dbFile(home), "useProxy"), QString("1"));
+    }
+
+    // The store tightens what it finds (group and other access go) and never
+    // widens it: a file the user made read-only stays read-only.
+    void permissionsAreOnlyTightened_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("after");
+        QTest::newRow("read-only") << 0400 << 0400;
+        QTest::newRow("read-only for all") << 0444 << 0400;
+        QTest::newRow("shared") << 0664 << 0600;
+        QTest::newRow("private") << 0600 << 0600;
+    }
+    void permissionsAreOnlyTightened()
+    {
+        QFETCH(int, before);
+        QFETCH(int, after);
+        const QString home = freshDataHome();
+        QCOMPARE(driver(home, {"set", "widthTextLine", "14", "exit"}).exitCode, 0);
+        QVERIFY(::chmod(QFile::encodeName(dbFile(home)).constData(), mode_t(before)) == 0);
+        const auto r = driver(home, {"get", "widthTextLine"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains("VALUE widthTextLine=14\n"), r.out.constData());
+        QCOMPARE(mode(dbFile(home)), after);
+        QVERIFY(QDir(home + "/Pryx").entryList({"setting.damaged-*"}).isEmpty());
     }
 
     void missingTableIsCreated()
@@ -399,31 +757,36 @@ private slots:
         const QString cipher = s()->getValueDB("ftp_user").toString();
         QVERIFY(!cipher.isEmpty());
         QVERIFY(cipher != "alice");
-        QCOMPARE(decryptString(cipher, "account-token"), QString("alice"));
+        QCOMPARE(pryx::decryptWithKey(cipher, fileBytes(pryx::valueKeyPath())), QString("alice"));
+        QCOMPARE(decryptString(cipher, "account-token"), QString());
         QCOMPARE(s()->getValue("ftp_user", false).toString(), QString("alice"));
         QCOMPARE(fileBytes(pryx::databasePath()).count("alice"), 0);
     }
 
-    void tokenChangeHidesEncryptedValues()
+    // The key of the encrypted values is the installation's, not the
+    // account token: a new login or a logout leaves them readable.
+    void tokenChangeKeepsEncryptedValues()
     {
         s()->setValue("token", "token-one");
         s()->setValue("sftp_password", "pw-one");
         QCOMPARE(s()->getValue("sftp_password").toString(), QString("pw-one"));
         s()->setValue("token", "token-two");
-        QCOMPARE(s()->getValue("sftp_password"), QVariant(QString("")));
-        s()->setValue("sftp_password", "pw-two");
-        QCOMPARE(s()->getValue("sftp_password").toString(), QString("pw-two"));
+        QCOMPARE(s()->getValue("sftp_password").toString(), QString("pw-one"));
+        s()->setValue("token", "");
+        QCOMPARE(s()->getValue("sftp_password").toString(), QString("pw-one"));
+        QVERIFY(s()->flush());
+        QCOMPARE(pryx::decryptWithKey(s()->getValueDB("sftp_password").toString(), fileBytes(pryx::valueKeyPath())),
+                 QString("pw-one"));
     }
 
     void encryptedKeyIsAlwaysWritten()
     {
-        // After a logout (no token) the cache holds "" for the key; clearing it
-        // must still replace the old ciphertext in the file.
-        s()->setValue("token", "tok");
+        // The cache holds a fresh ciphertext, never equal to the value given:
+        // clearing the key must replace the old ciphertext in the file.
         s()->setValue("ftp_password", "old secret");
         QVERIFY(s()->flush());
         QVERIFY(!s()->getValueDB("ftp_password").toString().isEmpty());
-        s()->setValue("token", "");
+        s()->setValue("ftp_password", "");
         QCOMPARE(s()->getValue("ftp_password"), QVariant(QString("")));
         QVERIFY(s()->flush());
         const quint64 before = statements();
@@ -459,6 +822,49 @@ private slots:
         QVERIFY(aliveAfterRead);
         QTRY_VERIFY(fired);
         QTRY_VERIFY(watch.isNull());
+    }
+
+    // A database thread that stops answering costs one read time-out; later
+    // reads give what is in memory (or the default) at once, writes stay
+    // queued, and the stall is reported once.
+    void stalledThreadCostsOneTimeout()
+    {
+        s()->setValueDB("stallA", "a");
+        s()->setValueDB("stallB", "b");
+        QVERIFY(s()->flush());
+        QSignalSpy errors(s(), &Setting::databaseError);
+        QSignalSpy changed(s(), &Setting::valueChanged);
+        auto gate = std::make_shared<QSemaphore>(0);
+        QMetaObject::invokeMethod(s()->database()->worker(), [gate] { gate->acquire(); }, Qt::QueuedConnection);
+
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(s()->getValue("stallA").isNull());
+        const qint64 first = clock.elapsed();
+        QVERIFY2(first >= 9000, qPrintable(QString::number(first)));
+        clock.restart();
+        QVERIFY(s()->getValue("stallB").isNull());
+        QCOMPARE(s()->getValue("keySendScreen").toString(), QString("Ctrl + Enter"));   // the default
+        QCOMPARE(s()->getValue("ftp_password").toString(), QString(""));
+        for (int i = 0; i < 20; ++i)
+            QVERIFY(s()->getValue(QString("stallMissing%1").arg(i)).isNull());
+        s()->setValue("stallWritten", "w");
+        QCOMPARE(s()->getValue("stallWritten").toString(), QString("w"));
+        const qint64 rest = clock.elapsed();
+        QVERIFY2(rest < 2000, qPrintable(QString::number(rest)));
+        QCOMPARE(errors.count(), 1);
+        QVERIFY(errors.first().first().toString().contains("does not answer"));
+
+        gate->release();
+        QTRY_VERIFY(!s()->database()->isStalled());
+        // Listeners are told to read again, and reads reach the file again:
+        // nothing read during the stall was remembered as missing.
+        QTRY_VERIFY(!changed.isEmpty() && changed.last().at(0).toString().isEmpty());
+        QCOMPARE(s()->getValue("stallA").toString(), QString("a"));
+        QCOMPARE(s()->getValue("stallB").toString(), QString("b"));
+        QVERIFY(s()->flush());
+        QCOMPARE(s()->getValueDB("stallWritten").toString(), QString("w"));
+        QCOMPARE(errors.count(), 1);
     }
 
     void widthColorLineWritesOnlyChanges()

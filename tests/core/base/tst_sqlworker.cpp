@@ -169,6 +169,48 @@ private slots:
         QCOMPARE(inspect("SELECT count(*) FROM Settings WHERE name GLOB 'queued*'"), QStringList{"50"});
     }
 
+    // The sqlite3 command line takes the file while the program runs: writes
+    // wait in order and reach the file once it is free, reads of them are
+    // answered from the waiting writes, other reads say "unknown" at once
+    // instead of "missing", and nothing is moved aside.
+    void writesWaitForALockedFile()
+    {
+        db_->execute("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)", {"lockKey", "before"});
+        QVERIFY(db_->flush());
+        QProcess holder;
+        holder.start("sqlite3", {path_});
+        QVERIFY(holder.waitForStarted(10000));
+        holder.write("BEGIN EXCLUSIVE;\nUPDATE Settings SET value = 'other' WHERE name = 'widthTextLine';\n.print locked\n");
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += holder.readAllStandardOutput()).contains("locked"), 10000);
+
+        for (int i = 0; i < 20; ++i)
+            db_->execute("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)", {"lockKey", QString("during %1").arg(i)});
+        db_->execute("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)", {"lockOther", "x"});
+        bool answered = true;
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(db_->getData("fragmentScreen", &answered).isNull());
+        QVERIFY(!answered);
+        QCOMPARE(db_->getData("lockKey", &answered).toString(), QString("during 19"));
+        QVERIFY(answered);
+        QVERIFY(db_->getData("keySendScreen", &answered).isNull());
+        QVERIFY(!answered);
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!db_->flush(300));   // the writes wait
+
+        holder.write("COMMIT;\n.quit\n");
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished(10000));
+        QVERIFY(db_->flush(10000));
+        QCOMPARE(db_->getData("fragmentScreen", &answered).toString(), QString("1"));
+        QVERIFY(answered);
+        QCOMPARE(inspect("SELECT value FROM Settings WHERE name = 'lockKey'"), QStringList{"during 19"});
+        QCOMPARE(inspect("SELECT value FROM Settings WHERE name = 'lockOther'"), QStringList{"x"});
+        QCOMPARE(inspect("SELECT value FROM Settings WHERE name = 'widthTextLine'"), QStringList{"other"});
+        QVERIFY(QDir(QFileInfo(path_).absolutePath()).entryList({"setting.damaged-*"}).isEmpty());
+    }
+
     // A write reaches the file by itself, without a flush.
     void writeIsCommittedWithoutFlush()
     {

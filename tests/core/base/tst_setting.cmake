@@ -1,0 +1,1 @@
+set_tests_properties(${TEST_NAME} PROPERTIES TIMEOUT 300)
