@@ -10,7 +10,10 @@
 #include <QFile>
 #include <QNetworkProxy>
 #include <QNetworkReply>
+#include <QEventLoop>
 #include <QSignalSpy>
+#include <QThread>
+#include <QTimer>
 #include <QtTest>
 
 using pryx::test::StandIn;
@@ -150,6 +153,59 @@ private slots:
         QVERIFY2(proxy.logText().contains("CONNECT") && proxy.logText().contains(QString::number(standIn.port())),
                  qPrintable(proxy.logText()));
         QVERIFY(proxyLogText().endsWith("*** set proxy settings ***\n"));
+    }
+
+    // A manager made before the proxy was saved sends its next request
+    // through it, and directly again once the proxy is off.
+    void proxyReadForEveryRequest()
+    {
+        TinyProxy proxy;
+        QVERIFY2(proxy.start(), qPrintable(proxy.error()));
+        NetworkAccessManager m;
+        // Its request lines (each client connection also logs a "CONNECT" line).
+        const QString tunnel = "CONNECT " + standIn.host();
+        auto connects = [&] { return proxy.logText().count(tunnel); };
+        QScopedPointer<QNetworkReply> direct(getAbout(m));
+        QCOMPARE(direct->error(), QNetworkReply::NoError);
+        QVERIFY2(connects() == 0, qPrintable(proxy.logText()));
+        setProxy("true", "127.0.0.1", QString::number(proxy.port()));
+        QScopedPointer<QNetworkReply> proxied(getAbout(m));
+        QCOMPARE(proxied->error(), QNetworkReply::NoError);
+        QTRY_COMPARE(connects(), 1);
+        setProxy("false", "127.0.0.1", QString::number(proxy.port()));
+        QScopedPointer<QNetworkReply> again(getAbout(m));
+        QCOMPARE(again->error(), QNetworkReply::NoError);
+        QCOMPARE(standIn.requests().size(), 3);
+        QTest::qWait(100);
+        QCOMPARE(connects(), 1);
+    }
+
+    // A manager on a worker thread (the Dropbox upload's) takes the proxy
+    // saved on the GUI thread just before.
+    void workerThreadTakesTheSavedProxy()
+    {
+        TinyProxy proxy;
+        QVERIFY2(proxy.start(), qPrintable(proxy.error()));
+        pryx::net::proxyChoice();   // the program reads the settings at start
+        setProxy("true", "127.0.0.1", QString::number(proxy.port()));
+        const QUrl url("https://" + standIn.host() + "/drive/v1/about");
+        QNetworkReply::NetworkError error = QNetworkReply::UnknownNetworkError;
+        QScopedPointer<QThread> worker(QThread::create([&] {
+            pryx::net::ProxiedAccessManager m;
+            QNetworkRequest request(url);
+            request.setSslConfiguration(NetworkAccessManager::sslConfiguration());
+            QScopedPointer<QNetworkReply> reply(m.get(request));
+            QEventLoop loop;
+            QObject::connect(reply.data(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+            QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+            loop.exec();
+            error = reply->error();
+        }));
+        worker->start();
+        QTRY_VERIFY_WITH_TIMEOUT(worker->isFinished(), 15000);
+        QCOMPARE(error, QNetworkReply::NoError);
+        QCOMPARE(standIn.requests().size(), 1);
+        QVERIFY2(proxy.logText().contains("CONNECT " + standIn.host()), qPrintable(proxy.logText()));
     }
 
     void proxyCredentials()

@@ -198,7 +198,7 @@ private slots:
         // A new e-mail for the service: the registration step.
         QTRY_COMPARE_WITH_TIMEOUT(text("nextButton"), QStringLiteral("Registration"), 30000);
         QCOMPARE(served("/join/email/check.xml"), 1);
-        QVERIFY2(proxy_.logText().contains("CONNECT"), qPrintable(proxy_.logText()));
+        QVERIFY2(proxy_.logText().contains("CONNECT " + service_.host()), qPrintable(proxy_.logText()));
 
         QTRY_VERIFY(item("password")->property("inputFocus").toBool());
         for (const char c : {'o', 'n', 'e'})
