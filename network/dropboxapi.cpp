@@ -14,6 +14,7 @@
 #include <QNetworkReply>
 #include <QRandomGenerator>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -192,6 +193,14 @@ void QDropboxAuthSocket::newClient()
     while (QTcpSocket *socket = nextPendingConnection()) {
         connect(socket, &QTcpSocket::readyRead, this, &QDropboxAuthSocket::clientReady);
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        // An idle client would hold its socket for as long as it likes.
+        QTimer::singleShot(clientTimeoutMs_, socket, [socket] {
+            if (!socket->property("answered").toBool()) {
+                qCDebug(pryx::lcNetwork) << "QDropboxAuthSocket: client sent no request in time";
+                socket->abort();
+                socket->deleteLater();
+            }
+        });
     }
 }
 
@@ -217,8 +226,10 @@ void QDropboxAuthSocket::clientReady()
         const QUrlQuery query(target.mid(q + 1));
         const QString code = query.queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
         const QString state = query.queryItemValue(QStringLiteral("state"), QUrl::FullyDecoded);
-        if (!code.isEmpty() && state == state_)
+        if (!code.isEmpty() && !state_.isEmpty() && state == state_) {
+            state_.clear();
             emit codeComplete(code);
+        }
         else if (!code.isEmpty())
             qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "redirect with a wrong state ignored";
     }
@@ -231,6 +242,7 @@ void QDropboxAuthSocket::clientReady()
         answer = QByteArray("HTTP/1.1 200 OK\r\n") + kCannedHead
                  + "Connection: close\r\n\r\ndrpbox auth complete";
     }
+    socket->setProperty("answered", true);
     socket->write(answer);
     socket->disconnectFromHost();
 }
