@@ -227,6 +227,8 @@ void QDropboxAuthSocket::clientReady()
         const QString code = query.queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
         const QString state = query.queryItemValue(QStringLiteral("state"), QUrl::FullyDecoded);
         if (!code.isEmpty() && !state_.isEmpty() && state == state_) {
+            // One code per authorisation: a reload of the page, or a
+            // browser's retry, must not exchange it a second time.
             state_.clear();
             emit codeComplete(code);
         }
