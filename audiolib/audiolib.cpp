@@ -1,4 +1,5 @@
 #include "audiolib.h"
+#include "openregular.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -45,9 +46,10 @@ const char *readBlock(const char *path, int *length, int block)
 {
     if (!path || !length)
         return fail(length, "no file name given");
-    FILE *f = std::fopen(path, "rb");
+    std::string why;
+    FILE *f = audiolib::openRegular(path, false, &why);
     if (!f)
-        return fail(length, std::string("cannot open file: ") + std::strerror(errno));
+        return fail(length, why);
     std::fseek(f, 0, SEEK_END);
     const long end = std::ftell(f);
     std::fseek(f, 0, SEEK_SET);
@@ -117,9 +119,10 @@ int write(const char *path, const char *image, int imageLength, const char *audi
     putLe(header + 8, kVersion, 4);
     putLe(header + 12, static_cast<uint64_t>(imageLength), 8);
     putLe(header + 20, static_cast<uint64_t>(audioLength), 8);
-    FILE *f = std::fopen(path, "wb");
+    std::string why;
+    FILE *f = audiolib::openRegular(path, true, &why);
     if (!f) {
-        t_error = std::string("cannot create file: ") + std::strerror(errno);
+        t_error = why;
         return -1;
     }
     bool ok = std::fwrite(header, 1, kHeaderSize, f) == kHeaderSize;

@@ -7,7 +7,9 @@
 //   offset 12  uint64   picture length P
 //   offset 20  uint64   sound length S
 //   offset 28  P bytes  picture, then S bytes sound; the file ends there.
-// A file whose lengths do not add up to its size exactly is refused.
+// A file whose lengths do not add up to its size exactly is refused, and so
+// is any path that is not a regular file (a FIFO, a device, a folder): it is
+// never waited on.
 
 #define AUDIOLIB_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -135,7 +135,14 @@ Core::Core() : pryx::capture::CaptureCommands(nullptr)
     updater_ = new Updater(this);
     connect(updater_, &Updater::criticalUpdateFailed, this,
             [this](const QString &message) { showTrayMessage(QStringLiteral("Pryx"), message); });
+    connect(updater_, &Updater::cannotInstall, this,
+            [this](const QString &message) { showTrayMessage(QStringLiteral("Pryx"), message); });
 
+    // Another running instance may be unpacking an update or have uploads
+    // in progress in the temporary folder: only the first instance sweeps.
+    const bool firstInstance = takeInstanceLock();
+    if (firstInstance)
+        Updater::sweepLeftovers();
     if (handOverUpdate()) {
         Setting::instance()->flush();
         fflush(stdout);
@@ -144,50 +151,103 @@ Core::Core() : pryx::capture::CaptureCommands(nullptr)
     }
     updater_->startChecks();
 
-    // Another running instance may have uploads in progress in the temporary
-    // folder: only the first instance empties it.
-    if (takeInstanceLock())
+    if (firstInstance)
         clearTempPath();
     else
         qCDebug(pryx::lcCore) << Q_FUNC_INFO << "another instance runs, temporary folder kept";
     QTimer::singleShot(500, this, SLOT(showMainWindow()));
+    // Up and running: a hand-over that started this program may end.
+    QTimer::singleShot(0, this, [] {
+        pryx::confirmHandOver(QCoreApplication::applicationDirPath(),
+                              pryx::programFileNames(programFileName()));
+    });
     qCDebug(pryx::lcCore) << Q_FUNC_INFO << pryx::logFilePath();
 }
 
-bool Core::takeInstanceLock()
+namespace {
+QLockFile *instanceLock()
 {
     static QLockFile *lock = nullptr;   // held until the process ends
     if (!lock) {
         lock = new QLockFile(pryx::dataPath() + "pryx.lock");
         lock->setStaleLockTime(0);
     }
+    return lock;
+}
+} // namespace
+
+bool Core::takeInstanceLock()
+{
+    QLockFile *lock = instanceLock();
     return lock->isLocked() || lock->tryLock(0);
 }
 
+QString Core::programFileName()
+{
+    const QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    return name.isEmpty() ? QStringLiteral("pryx") : name;
+}
+
+// A newer program in the update folder replaces the installed files and is
+// started in this one's place with the same arguments.
 bool Core::handOverUpdate()
 {
-    QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    if (name.isEmpty())
-        name = QStringLiteral("pryx");
+    const QString name = programFileName();
     const QString source = pryx::updatePath() + name;
-    if (!QFileInfo::exists(source))
+    if (!QFileInfo(source).isFile())
         return false;
-    qCDebug(pryx::lcCore) << Q_FUNC_INFO << "newer program found:" << source;
+    const QString running = QCoreApplication::applicationVersion();
+    const QString version = Updater::pendingVersion();
+    const QString programDir = QCoreApplication::applicationDirPath();
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << "newer program found:" << source << version;
 
-    const QString target = pryx::copyToPrivateFolder(source);
-    if (target.isEmpty()) {
-        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "copy of the new program failed, starting normally";
+    // The program that a hand-over started finds what it was made from.
+    if ((!version.isEmpty() && !Updater::isNewerVersion(version, running))
+        || pryx::sameFileContents(source, QCoreApplication::applicationFilePath())) {
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "the update is not newer than" << running << "- removed";
+        removeDir(pryx::updatePath());
         return false;
     }
-    QFile::remove(source);
-    removeDir(pryx::updatePath());
-    if (!QProcess::startDetached(target, {})) {
-        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "start of the new program failed, starting normally";
-        removeDir(QFileInfo(target).absolutePath());
+    const auto giveUp = [&](const QString &why) {
+        removeDir(pryx::updatePath());
+        Updater::noteFailed(version);
+        showTrayMessage(QStringLiteral("Pryx"),
+                        tr("Pryx %1 could not be installed (%2). Pryx %3 keeps running.")
+                            .arg(version.isEmpty() ? tr("update") : version, why, running));
+        return false;
+    };
+    if (!Updater::canReplaceProgram()) {
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "program folder not writable:" << programDir;
+        removeDir(pryx::updatePath());
+        if (Updater::noteUnwritable(version))
+            showTrayMessage(QStringLiteral("Pryx"),
+                            tr("Pryx %1 is available, but it cannot be installed: the folder %2 "
+                               "is not writable. Pryx %3 keeps running.")
+                                .arg(version, programDir, running));
         return false;
     }
-    qCDebug(pryx::lcCore) << Q_FUNC_INFO << "handed over to" << target;
-    return true;
+
+    const QStringList names = pryx::programFileNames(name);
+    QStringList replaced;
+    QString error;
+    if (!pryx::replaceProgramFiles(pryx::updatePath(), programDir, names, &replaced, &error)) {
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "cannot replace the program:" << error;
+        return giveUp(error);
+    }
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << "replaced" << replaced << "in" << programDir;
+
+    // The new program takes the instance lock as the first instance.
+    instanceLock()->unlock();
+    const QString confirm = pryx::dataPath() + QStringLiteral("handover.ok");
+    if (pryx::startAndAwaitConfirmation(programDir + QLatin1Char('/') + name,
+                                        QCoreApplication::arguments().mid(1), confirm, 60000)) {
+        qCDebug(pryx::lcCore) << Q_FUNC_INFO << "handed over to" << programDir + QLatin1Char('/') + name;
+        return true;
+    }
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << "the new program did not start, the installed one is put back";
+    pryx::restoreProgramFiles(programDir, replaced);
+    takeInstanceLock();
+    return giveUp(tr("it did not start"));
 }
 
 Core::~Core() = default;
@@ -302,6 +362,7 @@ void Core::addAnalyticsEvent(AnalyticsEvent::AnalyticsEventCategory category,
 // Tray icon.
 void Core::showTrayMessage(QString title, QString messae)
 {
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << title << messae;
     if (trayIcon_)
         trayIcon_->showMessage(title, messae, QSystemTrayIcon::Information, 10000);
 }

@@ -186,6 +186,7 @@ private:
     bool handOverUpdate();
     // True when no other instance of the program runs for this data folder.
     bool takeInstanceLock();
+    static QString programFileName();
     // Capture road (core/corecapture.cpp).
     enum class UploadCall { File, Files, Zip };
     void callUploadFrontEnd(UploadCall call, const QStringList &files, const QString &title = QString(),

@@ -14,6 +14,7 @@
 #include <QNetworkReply>
 #include <QRandomGenerator>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -192,6 +193,14 @@ void QDropboxAuthSocket::newClient()
     while (QTcpSocket *socket = nextPendingConnection()) {
         connect(socket, &QTcpSocket::readyRead, this, &QDropboxAuthSocket::clientReady);
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        // An idle client would hold its socket for as long as it likes.
+        QTimer::singleShot(clientTimeoutMs_, socket, [socket] {
+            if (!socket->property("answered").toBool()) {
+                qCDebug(pryx::lcNetwork) << "QDropboxAuthSocket: client sent no request in time";
+                socket->abort();
+                socket->deleteLater();
+            }
+        });
     }
 }
 
@@ -235,6 +244,7 @@ void QDropboxAuthSocket::clientReady()
         answer = QByteArray("HTTP/1.1 200 OK\r\n") + kCannedHead
                  + "Connection: close\r\n\r\ndrpbox auth complete";
     }
+    socket->setProperty("answered", true);
     socket->write(answer);
     socket->disconnectFromHost();
 }

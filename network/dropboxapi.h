@@ -83,9 +83,15 @@ class QDropboxAuthSocket : public QTcpServer
 {
     Q_OBJECT
 public:
-    // Hands on the code of a redirect only when its "state" is state.
+    // Hands on the code of a redirect only when its "state" is state, and
+    // only once: the state is spent by the first code.
     QDropboxAuthSocket(QString redirectUrlAfterAuth, QString state = QString(),
                        QObject *parent = nullptr);
+
+    // A client that sends no complete request head in this time is dropped.
+    static constexpr int kClientTimeoutMs = 10000;
+    int clientTimeout() const { return clientTimeoutMs_; }
+    void setClientTimeout(int ms) { clientTimeoutMs_ = ms; }
 
 signals:
     void codeComplete(QString code);
@@ -97,6 +103,7 @@ public slots:
 private:
     QString redirectUrlAfterAuth_;
     QString state_;
+    int clientTimeoutMs_ = kClientTimeoutMs;
 };
 
 class QDropboxAuth : public QObject

@@ -39,6 +39,38 @@ const char *const kRedirectHead =
 
 ServerListener::ServerListener(QObject *parent) : QTcpServer(parent) {}
 
+void ServerListener::setExpectingCode(bool expecting)
+{
+    expectingCode_ = expecting;
+    codeDeadline_ = expecting ? QDeadlineTimer(codeWaitMs_) : QDeadlineTimer();
+}
+
+bool ServerListener::isExpectingCode() const
+{
+    return expectingCode_ && !codeDeadline_.hasExpired();
+}
+
+QByteArray ServerListener::maskedRequestLine(const QByteArray &head)
+{
+    int lineEnd = head.indexOf("\r\n");
+    if (lineEnd < 0)
+        lineEnd = head.size();
+    QList<QByteArray> parts = head.left(qMin(lineEnd, 512)).split(' ');
+    // The query of the target holds the code (in whatever spelling); the
+    // rest of the line says what was asked.
+    if (parts.size() >= 2) {
+        const int query = parts.at(1).indexOf('?');
+        if (query >= 0)
+            parts[1] = parts.at(1).left(query + 1) + "<hidden>";
+    }
+    QByteArray line = parts.join(' ');
+    for (char &c : line) {
+        if (uchar(c) < 0x20 || uchar(c) >= 0x7f)
+            c = '?';
+    }
+    return line;
+}
+
 QList<quint16> ServerListener::redirectPorts()
 {
     QList<quint16> ports;
@@ -104,23 +136,24 @@ void ServerListener::clientReady()
         return;
 
     QByteArray head = socket->property(kBufferProperty).toByteArray() + socket->readAll();
-    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << QString::fromUtf8(head);
     const int end = head.indexOf("\r\n\r\n");
     if (end < 0 && head.size() <= kMaxHeadSize) {
         socket->setProperty(kBufferProperty, head);   // wait for the rest of the head
         return;
     }
     disconnect(socket, SIGNAL(readyRead()), this, SLOT(clientReady()));
+    // The code would let whoever reads the log take over the login.
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << maskedRequestLine(head);
 
     const QString code = end < 0 ? QString() : codeFromRequest(head.left(end));
-    if (code.isEmpty() || !expectingCode_) {
+    if (code.isEmpty() || !isExpectingCode()) {
         if (!code.isEmpty())
             qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "code refused: no social login is waiting";
         answer(socket, badRequestReply());
         return;
     }
     qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "code received";
-    expectingCode_ = false;
+    setExpectingCode(false);
     answer(socket, redirectReply(pryx::serviceHost(pryx::Service::Auth)));
     emit checkCode(socket, code);
 }

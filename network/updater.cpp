@@ -12,6 +12,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QUrl>
 
 #include <quazip/quazip.h>
@@ -97,10 +98,27 @@ bool removeEntry(const QString &path)
     return true;
 }
 
-// Writes every entry of the open archive beneath root.
-bool unpackInto(QuaZip &zip, const QString &root)
+// The sum of the sizes the archive's entries declare, or -1 when the
+// directory cannot be read.
+qint64 declaredSize(QuaZip &zip, qint64 stopAbove)
+{
+    qint64 total = 0;
+    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        QuaZipFileInfo64 info;
+        if (!zip.getCurrentFileInfo(&info))
+            return -1;
+        total += qint64(qMin<quint64>(info.uncompressedSize, quint64(stopAbove) + 1));
+        if (total > stopAbove)
+            return total;
+    }
+    return zip.getZipError() == UNZ_OK ? total : -1;
+}
+
+// Writes every entry of the open archive beneath root, at most maxBytes in all.
+bool unpackInto(QuaZip &zip, const QString &root, qint64 maxBytes)
 {
     QList<QString> links;
+    qint64 written = 0;
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
         QuaZipFileInfo64 info;
         if (!zip.getCurrentFileInfo(&info)) {
@@ -169,6 +187,12 @@ bool unpackInto(QuaZip &zip, const QString &root)
         char buffer[65536];
         qint64 n = 0;
         while ((n = file.read(buffer, sizeof buffer)) > 0) {
+            written += n;
+            if (written > maxBytes) {
+                qCWarning(pryx::lcNetwork) << "extract: archive unpacks to more than" << maxBytes
+                                           << "bytes, refused";
+                return false;
+            }
             if (out.write(buffer, n) != n) {
                 qCWarning(pryx::lcNetwork) << "extract: write failed" << path << out.errorString();
                 return false;
@@ -225,7 +249,7 @@ bool unpackInto(QuaZip &zip, const QString &root)
 
 } // namespace
 
-bool extract(const QString &archivePath, const QString &folder)
+bool extract(const QString &archivePath, const QString &folder, qint64 maxBytes)
 {
     const QString destination = QDir::cleanPath(QDir(folder).absolutePath());
     const QString parent = QFileInfo(destination).absolutePath();
@@ -240,6 +264,18 @@ bool extract(const QString &archivePath, const QString &folder)
         qCWarning(pryx::lcNetwork, "testRead(): zip.open(): %d", zip.getZipError());
         return false;
     }
+    // What the directory declares is checked before anything is written;
+    // the bytes really unpacked are counted as well.
+    const qint64 declared = declaredSize(zip, maxBytes);
+    if (declared < 0 || declared > maxBytes) {
+        if (declared < 0)
+            qCWarning(pryx::lcNetwork, "testRead(): getCurrentFileInfo(): %d", zip.getZipError());
+        else
+            qCWarning(pryx::lcNetwork) << "extract: archive would unpack to more than" << maxBytes
+                                       << "bytes, refused";
+        zip.close();
+        return false;
+    }
     // Staged on the same file system, so that moving into place is a rename.
     QTemporaryDir staging(parent + QLatin1Char('/') + QFileInfo(destination).fileName()
                           + QLatin1String(".part-XXXXXX"));
@@ -249,7 +285,7 @@ bool extract(const QString &archivePath, const QString &folder)
         return false;
     }
     const QString root = QFileInfo(staging.path()).canonicalFilePath();
-    const bool ok = unpackInto(zip, root);
+    const bool ok = unpackInto(zip, root, maxBytes);
     zip.close();
     if (!ok)
         return false;
@@ -290,7 +326,70 @@ Updater::~Updater() = default;
 QString Updater::downloadDirPath() { return pryx::dataPath() + QStringLiteral("update"); }
 QString Updater::archivePath() { return updateDirPath() + QStringLiteral("update.zip"); }
 QString Updater::updateDirPath() { return pryx::updatePath(); }
+QString Updater::versionFilePath() { return updateDirPath() + QStringLiteral(".version"); }
 QString Updater::updaterProgramPath() { return updateDirPath() + QStringLiteral("pryxUpdater"); }
+
+void Updater::sweepLeftovers()
+{
+    // Staging folders of an unpacking that was cut short.
+    QDir data(pryx::dataPath());
+    for (const QString &name : data.entryList({QStringLiteral("update.part-*")},
+                                              QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "removing" << name;
+        removeDir(data.filePath(name));
+    }
+    // A download that did not finish.
+    if (QFile::remove(archivePath()))
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "removed a partial download";
+    // Copies that earlier hand-overs made in the temporary folder.
+    QDir temp(QDir::tempPath());
+    for (const QString &name : temp.entryList({QStringLiteral("pryx-update-*")},
+                                              QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QFileInfo info(temp.filePath(name));
+        if (info.ownerId() == QFileInfo(pryx::dataPath()).ownerId() && !info.isSymLink()) {
+            qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "removing" << info.filePath();
+            removeDir(info.filePath());
+        }
+    }
+    // New program files a hand-over wrote but did not put in place.
+    QDir program(QCoreApplication::applicationDirPath());
+    for (const QString &name : program.entryList({QStringLiteral(".*.new-*")},
+                                                 QDir::Files | QDir::Hidden | QDir::System)) {
+        if (program.remove(name))
+            qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "removed" << name;
+    }
+}
+
+QString Updater::pendingVersion()
+{
+    QFile file(versionFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.read(64)).trimmed();
+}
+
+bool Updater::canReplaceProgram()
+{
+    const QString folder = QCoreApplication::applicationDirPath();
+    QTemporaryFile probe(folder + QStringLiteral("/.pryx-write-XXXXXX"));
+    return QFileInfo(folder).isDir() && probe.open();
+}
+
+bool Updater::noteUnwritable(const QString &version)
+{
+    Setting *settings = Setting::instance();
+    if (settings->getValue(QStringLiteral("update_unwritable_version")).toString() == version)
+        return false;
+    settings->setValue(QStringLiteral("update_unwritable_version"), version);
+    settings->flush();   // told once, also when the program is ended right after
+    return true;
+}
+
+void Updater::noteFailed(const QString &version)
+{
+    Setting::instance()->setValue(QStringLiteral("update_failed_version"), version);
+    Setting::instance()->flush();
+}
 
 bool Updater::isNewerVersion(const QString &remote, const QString &local)
 {
@@ -363,34 +462,143 @@ void Updater::startDownloadUpdate(QString link)
 {
     qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << link;
     const QUrl url(link);
-    if (!manager_ || !url.isValid() || url.isRelative()) {
+    // The program that runs next comes from here: only over verified TLS.
+    if (url.isValid() && !url.isRelative()
+        && url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0) {
+        qCWarning(pryx::lcNetwork) << Q_FUNC_INFO << "refused, not https:" << url.scheme();
+        emit error(tr("The update was refused: its address is not a secure (https) one."));
+        return;
+    }
+    if (!manager_ || !url.isValid() || url.isRelative() || url.host().isEmpty()) {
         qCWarning(pryx::lcNetwork) << Q_FUNC_INFO << "no download address";
         emit error(tr("The update has no valid download address."));
         return;
     }
+    if (download_) {
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "a download is already running";
+        return;
+    }
+    if (!QDir().mkpath(downloadDirPath())) {
+        emit error(tr("The update folder cannot be made."));
+        return;
+    }
+    // Streamed to the data folder, never held in memory.
+    downloadFile_ = new QFile(archivePath(), this);
+    if (!downloadFile_->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qCWarning(pryx::lcNetwork) << Q_FUNC_INFO << "cannot write" << archivePath()
+                                   << downloadFile_->errorString();
+        dropDownload();
+        emit error(tr("The update cannot be saved."));
+        return;
+    }
+    downloaded_ = 0;
+    downloadError_.clear();
     QNetworkRequest request(url);
     request.setAttribute(kKindAttribute, DownloadReply);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     prepareRequest(request);
-    manager_->get(request);
+    download_ = manager_->get(request);
+    download_->setReadBufferSize(1 << 18);
+    connect(download_, &QNetworkReply::metaDataChanged, this, [this] {
+        if (!download_)
+            return;
+        const QUrl at = download_->url();
+        if (at.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0) {
+            refuseDownload(tr("The update was refused: its address is not a secure (https) one."));
+            return;
+        }
+        const QVariant length = download_->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > sizeLimit_)
+            refuseDownload(tr("The update is larger than allowed and was refused."));
+    });
+    connect(download_, &QIODevice::readyRead, this, &Updater::downloadData);
+}
+
+void Updater::downloadData()
+{
+    if (!download_ || !downloadFile_)
+        return;
+    char buffer[65536];
+    qint64 n = 0;
+    while (download_ && (n = download_->read(buffer, sizeof buffer)) > 0) {
+        downloaded_ += n;
+        if (downloaded_ > sizeLimit_) {
+            refuseDownload(tr("The update is larger than allowed and was refused."));
+            return;
+        }
+        if (downloadFile_->write(buffer, n) != n) {
+            qCWarning(pryx::lcNetwork) << Q_FUNC_INFO << "cannot write" << downloadFile_->fileName()
+                                       << downloadFile_->errorString();
+            refuseDownload(tr("The update cannot be saved."));
+            return;
+        }
+    }
+}
+
+void Updater::refuseDownload(const QString &message)
+{
+    if (!download_ || !downloadError_.isEmpty())
+        return;
+    qCWarning(pryx::lcNetwork) << Q_FUNC_INFO << message << downloaded_ << "bytes read";
+    downloadError_ = message;
+    download_->abort();   // finishes the reply, which drops the download
+}
+
+void Updater::dropDownload()
+{
+    if (downloadFile_) {
+        downloadFile_->close();
+        downloadFile_->remove();
+        delete downloadFile_;
+        downloadFile_ = nullptr;
+    }
+    download_ = nullptr;
+    // Leave no empty update folder behind.
+    QDir().rmdir(downloadDirPath());
+}
+
+void Updater::finishDownload(QNetworkReply *reply)
+{
+    if (downloadError_.isEmpty() && reply->error() == QNetworkReply::NoError)
+        downloadData();
+    const QString refused = downloadError_;
+    if (!refused.isEmpty() || reply->error() != QNetworkReply::NoError) {
+        const QString message = refused.isEmpty() ? reply->errorString() : refused;
+        dropDownload();
+        emit error(message);
+        return;
+    }
+    const bool written = downloadFile_->flush();
+    downloadFile_->close();
+    delete downloadFile_;
+    downloadFile_ = nullptr;
+    download_ = nullptr;
+    if (!written) {
+        QFile::remove(archivePath());
+        emit error(tr("The update cannot be saved."));
+        return;
+    }
+    installArchive();
 }
 
 void Updater::networkManagerFinished(QNetworkReply *reply)
 {
     reply->deleteLater();
     qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << reply->url() << reply->error();
+    if (reply == download_) {
+        finishDownload(reply);
+        return;
+    }
     if (reply->error() != QNetworkReply::NoError) {
         emit error(reply->errorString());
         return;
     }
-    const QByteArray body = reply->readAll();
     if (reply->request().attribute(kKindAttribute).toInt() == VersionReply) {
+        const QByteArray body = reply->read(1 << 20);   // a feed is a few hundred bytes
         qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << body;
         readVersionReply(body);
-        return;
     }
-    installArchive(body);
 }
 
 void Updater::readVersionReply(const QByteArray &body)
@@ -410,32 +618,43 @@ void Updater::checkUpdate(QString nVersion, bool critical, bool license, QString
              << "critical" << critical << "license" << license << link << md5;
     // The critical flag only decides how a newer version is installed.
     if (newer) {
-        link_ = link;
-        md5_ = md5;
-        startDownloadUpdate(link);
+        const QString version = nVersion.trimmed();
+        Setting *settings = Setting::instance();
+        if (settings->getValue(QStringLiteral("update_failed_version")).toString() == version) {
+            qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << version << "did not start before, not downloaded";
+        } else if (!critical && !canReplaceProgram()) {
+            // A system install: the installed version keeps running, and
+            // nothing is downloaded that could not be put in place.
+            qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "program folder not writable, not downloaded";
+            if (noteUnwritable(version))
+                emit cannotInstall(tr("Pryx %1 is available, but it cannot be installed: the folder %2 "
+                                      "is not writable. Pryx %3 keeps running.")
+                                       .arg(version, QCoreApplication::applicationDirPath(), local));
+        } else if (pendingVersion() == version && QFileInfo::exists(updateDirPath()
+                                                   + QFileInfo(QCoreApplication::applicationFilePath()).fileName())) {
+            qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << version << "is already waiting in the update folder";
+        } else {
+            link_ = link;
+            md5_ = md5;
+            version_ = version;
+            startDownloadUpdate(link);
+        }
     }
     checkQueue();
 }
 
-void Updater::installArchive(const QByteArray &body)
+void Updater::installArchive()
 {
-    if (!QDir().mkpath(downloadDirPath())) {
-        emit error(tr("The update folder cannot be made."));
-        return;
-    }
     QFile archive(archivePath());
-    if (!archive.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || archive.write(body) != body.size() || !archive.flush()) {
-        qCWarning(pryx::lcNetwork) << Q_FUNC_INFO << "cannot write" << archive.fileName() << archive.errorString();
-        archive.close();
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    if (!archive.open(QIODevice::ReadOnly) || !hash.addData(&archive)) {
+        qCWarning(pryx::lcNetwork) << Q_FUNC_INFO << "cannot read" << archive.fileName() << archive.errorString();
         removeDir(downloadDirPath());
         emit error(tr("The update cannot be saved."));
         return;
     }
     archive.close();
-
-    const QString sum = QString::fromLatin1(
-        QCryptographicHash::hash(body, QCryptographicHash::Md5).toHex());
+    const QString sum = QString::fromLatin1(hash.result().toHex());
     qCDebug(pryx::lcNetwork) << "url md5 = " << md5_ << "file md5 " << sum;
     if (md5_.trimmed().compare(sum, Qt::CaseInsensitive) != 0) {
         removeDir(downloadDirPath());
@@ -443,13 +662,19 @@ void Updater::installArchive(const QByteArray &body)
         return;
     }
 
-    const bool unpacked = extract(archivePath(), updateDirPath());
+    const bool unpacked = extract(archivePath(), updateDirPath(), sizeLimit_);
     QFile::remove(archivePath());
     if (!unpacked) {
         // Nothing half-written stays for the next start.
         removeDir(downloadDirPath());
         emit error(tr("The update cannot be unpacked."));
         return;
+    }
+    // The hand-over at the next start compares it with its own version.
+    QFile version(versionFilePath());
+    if (!version_.isEmpty() && version.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        version.write(version_.toUtf8());
+        version.close();
     }
     if (critical_)
         startCriticalUpdate();

@@ -11,17 +11,22 @@
 #include <QString>
 #include <QTimer>
 
+class QFile;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QNetworkRequest;
 
+// Largest update download, and largest size an update may unpack to.
+constexpr qint64 kMaxUpdateBytes = qint64(1) << 30;
+
 // Unpacks a zip archive into folder (created when missing). Entry names are
 // read in IBM866 unless flagged UTF-8. Every entry is written to a staging
 // folder next to folder first and moved into place only when the whole
-// archive was written; a name with "..", an absolute name or a link leading
-// out of the folder refuses the whole archive. Unix permissions of the
-// entries are kept. False (and folder untouched) on any failure.
-bool extract(const QString &archivePath, const QString &folder);
+// archive was written; a name with "..", an absolute name, a link leading
+// out of the folder or a total unpacked size above maxBytes refuses the
+// whole archive. Unix permissions of the entries are kept. False (and folder
+// untouched) on any failure.
+bool extract(const QString &archivePath, const QString &folder, qint64 maxBytes = kMaxUpdateBytes);
 
 class Updater : public QObject
 {
@@ -39,9 +44,33 @@ public:
     void startChecks();
     QTimer *recheckTimer() { return &recheckTimer_; }
 
-    // Installs a downloaded archive: MD5 check, unpacking into the update
-    // folder, and for a critical update the updater program's start.
-    void installArchive(const QByteArray &body);
+    // Installs the archive downloaded to archivePath(): MD5 check, unpacking
+    // into the update folder, and for a critical update the updater
+    // program's start.
+    void installArchive();
+
+    // Largest download and unpacked size (kMaxUpdateBytes unless set).
+    void setSizeLimit(qint64 bytes) { sizeLimit_ = bytes; }
+    qint64 sizeLimit() const { return sizeLimit_; }
+
+    // Removes what an interrupted run left: unpacking staging folders, a
+    // partial download, copies of an earlier hand-over in the temporary
+    // folder and half-written program files. Only the first instance may
+    // call it.
+    static void sweepLeftovers();
+
+    // The version of the program unpacked in the update folder (empty when
+    // none is known).
+    static QString pendingVersion();
+    // True when the program may replace its own files (its folder is writable).
+    static bool canReplaceProgram();
+    // Remembers that version could not be installed because the program's
+    // folder is not writable; true the first time for that version, so the
+    // user is told once.
+    static bool noteUnwritable(const QString &version);
+    // Remembers that version was installed but did not start; it is not
+    // downloaded again.
+    static void noteFailed(const QString &version);
 
     // The archive of the updater program (normally from the resources).
     void setUpdaterArchive(const QString &path) { updaterArchive_ = path; }
@@ -53,6 +82,7 @@ public:
     static QString downloadDirPath();  // data folder + "update"
     static QString archivePath();      // update folder + "update.zip"
     static QString updateDirPath();    // data folder + "update/"
+    static QString versionFilePath();  // update folder + ".version"
     static QString updaterProgramPath();
 
 signals:
@@ -60,6 +90,8 @@ signals:
     // A critical update was unpacked but the updater did not start: the
     // program keeps running.
     void criticalUpdateFailed(QString message);
+    // A newer version exists but cannot be installed here (shown once).
+    void cannotInstall(QString message);
 
 public slots:
     void startUpdate();
@@ -78,12 +110,23 @@ private:
     void readVersionReply(const QByteArray &body);
     void startCriticalUpdate();
     void prepareRequest(QNetworkRequest &request) const;
+    void downloadData();
+    void refuseDownload(const QString &message);
+    void finishDownload(QNetworkReply *reply);
+    void dropDownload();
 
     QNetworkAccessManager *manager_ = nullptr;
     QList<Step> queue_;
     bool critical_ = false;
     QString link_;
     QString md5_;
+    QString version_;
+
+    qint64 sizeLimit_ = kMaxUpdateBytes;
+    QNetworkReply *download_ = nullptr;
+    QFile *downloadFile_ = nullptr;
+    qint64 downloaded_ = 0;
+    QString downloadError_;
 
     QString updaterArchive_;
     QTimer recheckTimer_;

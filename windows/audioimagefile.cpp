@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QLibrary>
 #include <QMetaEnum>
 #include <QMutexLocker>
@@ -216,6 +217,15 @@ bool AudioImageFile::readAll()
     if (!readImage || !readAudio) {
         qCDebug(pryx::lcWindows) << Q_FUNC_INFO << "audio library not available" << lib.errorString();
         error_ = QStringLiteral("The audio library is not available.");
+        return false;
+    }
+    // A FIFO or a device would hold the reader (and the window) forever, and
+    // a library of another make may not look before it opens.
+    const QFileInfo info(path_);
+    if (info.exists() && !info.isFile()) {
+        error_ = QStringLiteral("Cannot open \"%1\": not a regular file.").arg(path_);
+        qCWarning(pryx::lcWindows) << Q_FUNC_INFO << error_;
+        emit errorOccurred(error_);
         return false;
     }
     const QByteArray name = path_.toUtf8();

@@ -11,6 +11,7 @@
 #include "support/testsupport.h"
 
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -147,6 +148,43 @@ private slots:
             QCOMPARE(codes.first().first().toString(), code);
     }
 
+    // Clients that connect and say nothing are dropped after the client
+    // time-out (10 s by default), however many there are.
+    void idleClientsDropped()
+    {
+        QCOMPARE(QDropboxAuthSocket(QString(), "S1").clientTimeout(), 10000);
+        QDropboxAuthSocket socket(QString(), QStringLiteral("S1"));
+        socket.setClientTimeout(1500);
+        QVERIFY(socket.listen(QHostAddress::LocalHost, 0));
+        QList<QTcpSocket *> idle;
+        QSignalSpy accepted(&socket, &QTcpServer::newConnection);
+        // In groups that fit the listen queue, each taken in before the next.
+        for (int group = 0; group < 10; ++group) {
+            for (int i = 0; i < 30; ++i) {
+                auto *c = new QTcpSocket(this);
+                c->connectToHost(QHostAddress::LocalHost, socket.serverPort());
+                idle.append(c);
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(accepted.count(), int(idle.size()), 10000);
+        }
+        idle.first()->write("GET /?code=abc&st");   // a head that never ends
+        QElapsedTimer clock;
+        clock.start();
+        const auto open = [&] {
+            int n = 0;
+            for (QTcpSocket *c : idle)
+                n += c->state() != QAbstractSocket::UnconnectedState;
+            return n;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(open(), 0, 10000);
+        QVERIFY2(clock.elapsed() >= 500, qPrintable(QString::number(clock.elapsed())));
+        // The listener still serves a browser afterwards.
+        QSignalSpy codes(&socket, &QDropboxAuthSocket::codeComplete);
+        QVERIFY(ask(socket.serverPort(), "GET /?code=abc&state=S1 HTTP/1.1\r\n\r\n").contains("200 OK"));
+        QCOMPARE(codes.count(), 1);
+        qDeleteAll(idle);
+    }
+
     // A reload of the page, or a browser that sends the redirect again,
     // brings the same code twice: it is handed on once, since a second
     // exchange of a spent code fails with invalid_grant.
@@ -160,6 +198,39 @@ private slots:
         QVERIFY(ask(socket.serverPort(), request).contains("drpbox auth complete"));
         QCOMPARE(codes.count(), 1);
         QCOMPARE(codes.first().first().toString(), QStringLiteral("C1"));
+    }
+
+    // Two redirects with the right state, both before the first exchange is
+    // answered, reach the Dropbox service as one token exchange.
+    void twoRedirectsOneExchange()
+    {
+        DropboxAuth account;
+        account.logout();
+        QSignalSpy errors(&account, &DropboxAuth::error);
+        browser_.urls.clear();
+        account.authorization();
+        QCOMPARE(browser_.urls.size(), 1);
+        const QString state = QUrlQuery(browser_.urls.first()).queryItemValue("state");
+        QCOMPARE(state.size(), 32);
+        const int tokenCalls = standin_.requests("/oauth2/token/").size();
+        // Both arrive before the first exchange is answered.
+        QTcpSocket first;
+        QTcpSocket second;
+        for (QTcpSocket *c : {&first, &second}) {
+            c->connectToHost(QHostAddress::LocalHost, 6609);
+            QVERIFY(c->waitForConnected(5000));
+        }
+        first.write("GET /?code=c1&state=" + state.toLatin1() + " HTTP/1.1\r\n\r\n");
+        second.write("GET /?code=c2&state=" + state.toLatin1() + " HTTP/1.1\r\n\r\n");
+        first.flush();
+        second.flush();
+        QTRY_VERIFY_WITH_TIMEOUT(first.state() == QAbstractSocket::UnconnectedState
+                                     && second.state() == QAbstractSocket::UnconnectedState,
+                                 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!errors.isEmpty(), 10000);   // the stand-in never issued c1
+        QTest::qWait(300);
+        QCOMPARE(standin_.requests("/oauth2/token/").size(), tokenCalls + 1);
+        QVERIFY(standin_.requests("/oauth2/token/").last().value("body").toString().startsWith("code=c1&"));
     }
 
     void emptyKeyOrSecret_data()

@@ -8,10 +8,13 @@
 #include "core/core.h"
 #include "network/autorization.h"
 #include "network/serverlistener.h"
+#include "support/pryxchild.h"
 #include "support/testsupport.h"
 #include "windows/messagedialog.h"
 
 #include <QElapsedTimer>
+#include <QMutex>
+#include <QRegularExpression>
 #include <cstdio>
 #include <QGuiApplication>
 #include <QTcpServer>
@@ -65,6 +68,35 @@ public:
         return false;
     }
 };
+
+// Everything written to the debug stream while it lives.
+class DebugCapture
+{
+public:
+    DebugCapture()
+    {
+        s_text.clear();
+        previous_ = qInstallMessageHandler(&DebugCapture::handler);
+    }
+    ~DebugCapture() { qInstallMessageHandler(previous_); }
+    static QString text()
+    {
+        QMutexLocker lock(&s_mutex);
+        return s_text;
+    }
+
+private:
+    static void handler(QtMsgType, const QMessageLogContext &context, const QString &message)
+    {
+        QMutexLocker lock(&s_mutex);
+        s_text += QString::fromLatin1(context.category ? context.category : "") + ": " + message + "\n";
+    }
+    static QMutex s_mutex;
+    static QString s_text;
+    QtMessageHandler previous_ = nullptr;
+};
+QMutex DebugCapture::s_mutex;
+QString DebugCapture::s_text;
 
 // Runs one child mode of this program in a network namespace of its own, so
 // that the login ports of tests running beside it do not count; without the
@@ -331,6 +363,91 @@ private slots:
             std::printf("still running\n");
         }
         std::fflush(stdout);
+    }
+
+    // The wait for a code ends 10 minutes after the login started; a code
+    // after that is refused, and a new login waits afresh.
+    void codeAfterTimeLimitRefused()
+    {
+        QCOMPARE(ServerListener().codeWaitLimit(), 10 * 60 * 1000);
+        QSignalSpy codes(listener_, SIGNAL(checkCode(QTcpSocket*,QString)));
+        listener_->setCodeWaitLimit(300);
+        listener_->setExpectingCode(true);
+        QVERIFY(listener_->isExpectingCode());
+        QTRY_VERIFY_WITH_TIMEOUT(!listener_->isExpectingCode(), 5000);
+        QCOMPARE(send({"GET /?code=late HTTP/1.1\r\n\r\n"}).reply, kBadRequest);
+        QCOMPARE(codes.size(), 0);
+
+        listener_->setExpectingCode(true);
+        QCOMPARE(send({"GET /?code=intime HTTP/1.1\r\n\r\n"}).reply, redirect("auth.pryx.test"));
+        QCOMPARE(codes.size(), 1);
+        QCOMPARE(codes.at(0).at(1).toString(), QStringLiteral("intime"));
+    }
+
+    // Neither a taken nor a refused code reaches the debug stream, in any
+    // spelling of its query.
+    void debugStreamHoldsNoCode_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<bool>("expecting");
+        QTest::newRow("taken") << QByteArray("GET /?code=Zq81secret&state=st9secret HTTP/1.1\r\n"
+                                             "Host: localhost\r\n\r\n")
+                               << true;
+        QTest::newRow("refused, no login waiting")
+            << QByteArray("GET /?code=Zq81secret HTTP/1.1\r\n\r\n") << false;
+        QTest::newRow("encoded name") << QByteArray("GET /?c%6Fde=Zq81secret HTTP/1.1\r\n\r\n") << true;
+        QTest::newRow("second code") << QByteArray("GET /?code=Zq81secret HTTP/1.1\r\n\r\n") << true;
+        QTest::newRow("head never ends") << QByteArray("GET /?code=Zq81secret HTTP/1.1\r\n")
+                                         + QByteArray(ServerListener::kMaxHeadSize, 'a')
+                                         << true;
+    }
+    void debugStreamHoldsNoCode()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(bool, expecting);
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=true"));
+        listener_->setExpectingCode(expecting);
+        if (QByteArray(QTest::currentDataTag()) == "second code")
+            QVERIFY(!send({"GET /?code=first HTTP/1.1\r\n\r\n"}).reply.isEmpty());
+        QString seen;
+        {
+            DebugCapture capture;
+            QVERIFY(send({request}).closedByServer);
+            QTest::qWait(50);
+            seen = DebugCapture::text();
+        }
+        QLoggingCategory::setFilterRules(QString());
+        QVERIFY2(seen.contains("clientReady"), qPrintable(seen));   // the request was logged
+        QVERIFY2(!seen.contains("Zq81secret") && !seen.contains("st9secret"), qPrintable(seen));
+    }
+
+    // The same through the program's own "-debug" console: a page that
+    // hands the running program a code does not see it printed.
+    void programDebugHoldsNoCode()
+    {
+        pryx::test::RunningChild child;
+        QVERIFY(child.start(pryx::test::programPath(), {"-debug"}));
+        QVERIFY2(child.waitFor("login listener on port", 20000), child.output().constData());
+        const QRegularExpressionMatch port =
+            QRegularExpression("login listener on port (\\d+)").match(QString::fromUtf8(child.output()));
+        QVERIFY(port.hasMatch());
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, quint16(port.captured(1).toUInt()));
+        QVERIFY(client.waitForConnected(5000));
+        client.write("GET /?code=Zq81secret&state=st9secret HTTP/1.1\r\nHost: localhost\r\n\r\n");
+        QByteArray reply;
+        QElapsedTimer clock;
+        clock.start();
+        while (!reply.contains("</html>") && clock.elapsed() < 10000) {
+            client.waitForReadyRead(100);
+            reply += client.readAll();
+        }
+        QVERIFY2(reply.startsWith("HTTP/1.1 400 OK"), reply.constData());   // no login was started
+        QVERIFY(child.waitFor("clientReady", 5000));
+        QTest::qWait(200);
+        child.stop();
+        QVERIFY2(!child.output().contains("Zq81secret"), child.output().constData());
+        QVERIFY2(!child.output().contains("st9secret"), child.output().constData());
     }
 
     void silentClientDropped()

@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -18,6 +21,8 @@
 #include <quazip/quazipnewinfo.h>
 
 #include <cstdio>
+
+#include <zlib.h>
 
 #include "core/base/paths.h"
 #include "network/session.h"
@@ -109,7 +114,7 @@ QByteArray feedXml(const QString &version, bool critical, const QString &link, c
     return QStringLiteral("<?xml version=\"1.0\"?>\n<server version=\"7.1\" session=\"s-42\">"
                           "<update error=\"%1\"><version critical=\"%2\" license=\"0\">%3</version>"
                           "<link>%4</link><md5>%5</md5></update></server>\n")
-        .arg(error, critical ? "1" : "0", version, link, md5)
+        .arg(error, critical ? "1" : "0", version, QString(link).toHtmlEscaped(), md5)
         .toUtf8();
 }
 
@@ -132,6 +137,17 @@ void serve(const QByteArray &xml, const QByteArray &archive = QByteArray())
     zip.write(archive);
 }
 
+// Puts body where a finished download lies and installs it.
+void installBody(Updater &updater, const QByteArray &body)
+{
+    QVERIFY(QDir().mkpath(Updater::downloadDirPath()));
+    QFile archive(Updater::archivePath());
+    QVERIFY(archive.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(archive.write(body), qint64(body.size()));
+    archive.close();
+    updater.installArchive();
+}
+
 QByteArrayList paths(const pryx::test::StandIn &standIn)
 {
     QByteArrayList list;
@@ -139,6 +155,77 @@ QByteArrayList paths(const pryx::test::StandIn &standIn)
         list << r.path;
     return list;
 }
+// The peak resident size of this process so far, in bytes.
+qint64 peakResident()
+{
+    const QByteArray status = readFile("/proc/self/status");
+    const int at = status.indexOf("VmHWM:");
+    if (at < 0)
+        return -1;
+    return status.mid(at + 6, status.indexOf('\n', at) - at - 6).trimmed().split(' ').first().toLongLong() * 1024;
+}
+
+// A zip archive whose entries each declare entrySize zero bytes, written raw
+// from one deflated block, so that making it costs one compression.
+bool writeBomb(const QString &path, int entries, qint64 entrySize, qint64 declaredSize)
+{
+    QByteArray compressed;
+    uLong crc = crc32(0, nullptr, 0);
+    {
+        const QByteArray zeros(int(entrySize), '\0');
+        crc = crc32(crc, reinterpret_cast<const Bytef *>(zeros.constData()), uInt(zeros.size()));
+        z_stream z{};
+        if (deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+            return false;
+        compressed.resize(int(deflateBound(&z, uLong(zeros.size()))));
+        z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(zeros.constData()));
+        z.avail_in = uInt(zeros.size());
+        z.next_out = reinterpret_cast<Bytef *>(compressed.data());
+        z.avail_out = uInt(compressed.size());
+        const int rc = deflate(&z, Z_FINISH);
+        compressed.resize(int(z.total_out));
+        deflateEnd(&z);
+        if (rc != Z_STREAM_END)
+            return false;
+    }
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdCreate))
+        return false;
+    for (int i = 0; i < entries; ++i) {
+        QuaZipNewInfo info(QStringLiteral("part%1.bin").arg(i));
+        info.uncompressedSize = quint64(declaredSize);
+        info.externalAttr = quint32(0100644) << 16;
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::WriteOnly, info, nullptr, quint32(crc), Z_DEFLATED, 9, true))
+            return false;
+        file.write(compressed);
+        file.close();
+        if (file.getZipError() != 0)
+            return false;
+    }
+    zip.close();
+    return zip.getZipError() == 0;
+}
+
+// The child of the memory test: downloads what the feed names and prints
+// its peak resident size before and after.
+int downloadChild(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    Updater updater;
+    std::printf("peak-before=%lld\n", peakResident());
+    QObject::connect(&updater, &Updater::error, [](const QString &message) {
+        std::printf("error: %s\n", qPrintable(message));
+        QCoreApplication::exit(0);
+    });
+    QTimer::singleShot(0, &updater, &Updater::startUpdate);
+    QTimer::singleShot(60000, [] { QCoreApplication::exit(5); });
+    const int rc = app.exec();
+    std::printf("peak-after=%lld\n", peakResident());
+    return rc;
+}
+
 // Records that it ran, and from where.
 const QByteArray kTestUpdater = "#!/bin/sh\npwd > \"$PRYX_UPDATER_MARK\"\n";
 
@@ -283,13 +370,15 @@ private slots:
         QSignalSpy errors(&updater, &Updater::error);
         updater.checkUpdate("2.0", false, false, QString(), QString::fromLatin1(sum));
         errors.clear();   // no network manager: the download itself is not made here
-        updater.installArchive(body);
+        installBody(updater, body);
 
         const QString program = pryx::updatePath() + programName();
         if (right) {
             QCOMPARE(readFile(program), kProgram);
             QVERIFY(QFileInfo(program).isExecutable());
-            QCOMPARE(tree(pryx::updatePath()), QStringList{programName()});   // archive deleted
+            // The archive is gone; the version it brings is noted for the hand-over.
+            QCOMPARE(tree(pryx::updatePath()), (QStringList{".version", programName()}));
+            QCOMPARE(readFile(Updater::versionFilePath()), QByteArray("2.0"));
             QCOMPARE(errors.count(), 0);
         } else {
             QVERIFY(!QFileInfo::exists(pryx::updatePath()));
@@ -440,7 +529,7 @@ private slots:
         Updater updater;
         expectArchive(updater, body);
         QSignalSpy errors(&updater, &Updater::error);
-        updater.installArchive(body);
+        installBody(updater, body);
         QCOMPARE(errors.count(), 1);
         QVERIFY(!QFileInfo::exists(pryx::updatePath()));
         QCOMPARE(QDir(pryx::dataPath()).entryList({"update*"}, QDir::AllEntries), QStringList());
@@ -526,6 +615,177 @@ private slots:
         QCOMPARE(paths(standIn_).size(), 2);
         QVERIFY(!QFileInfo::exists(pryx::updatePath()));
         QVERIFY(!QFileInfo::exists(pryx::dataPath() + "escape"));
+    }
+
+    // Only https links are followed: the others are refused before any
+    // connection, also when an https link redirects to one.
+    void refusedSchemes_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("http") << "http";
+        QTest::newRow("ftp") << "ftp";
+        QTest::newRow("file") << "file";
+        QTest::newRow("https redirected to http") << "redirect";
+    }
+    void refusedSchemes()
+    {
+        QFETCH(QString, kind);
+        QVERIFY(writeZip(zipPath("u"), {{programName(), kProgram, 0755, false}}));
+        const QByteArray archive = readFile(zipPath("u"));
+        QTcpServer plain;
+        QVERIFY(plain.listen(QHostAddress::LocalHost));
+        int connections = 0;
+        connect(&plain, &QTcpServer::newConnection, [&] {
+            while (QTcpSocket *socket = plain.nextPendingConnection()) {
+                ++connections;
+                socket->close();
+                socket->deleteLater();
+            }
+        });
+        const QString port = QString::number(plain.serverPort());
+        QString target;
+        if (kind == "http" || kind == "redirect")
+            target = "http://127.0.0.1:" + port + "/files/u.zip";
+        else if (kind == "ftp")
+            target = "ftp://127.0.0.1:" + port + "/u.zip";
+        else
+            target = QUrl::fromLocalFile(zipPath("u")).toString();
+        QString link = target;
+        if (kind == "redirect") {
+            link = "https://" + standIn_.host() + "/moved/u.zip";
+            standIn_.setScript(QJsonArray{QJsonObject{{"path", "^/moved/"}, {"redirect", target}}});
+        }
+        serve(feedXml("2.0", false, link, md5Of(archive)), archive);
+
+        Updater updater;
+        QSignalSpy errors(&updater, &Updater::error);
+        updater.startUpdate();
+        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 10000);
+        QTest::qWait(200);
+        standIn_.setScript(QJsonArray());
+        QCOMPARE(connections, 0);
+        const QByteArrayList asked = kind == "redirect" ? QByteArrayList{kFeedPath, "/moved/u.zip"}
+                                                        : QByteArrayList{kFeedPath};
+        QCOMPARE(paths(standIn_), asked);
+        if (kind != "redirect")
+            QVERIFY2(errors.first().first().toString().contains("https"),
+                     qPrintable(errors.first().first().toString()));
+        QVERIFY(!QFileInfo::exists(pryx::updatePath()));
+    }
+
+    // More than the limit is refused as soon as it shows: a declared
+    // length at once, an undeclared one when the bytes pass it; nothing stays.
+    void oversizedDownload_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<qint64>("limit");   // 0: the default
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("declared 1.5 GiB") << "size=-1&declare=1610612736" << qint64(0) << true;
+        QTest::newRow("declared 1 GiB and a byte") << "size=-1&declare=1073741825" << qint64(0) << true;
+        QTest::newRow("no length, endless") << "size=-1" << qint64(8 << 20) << true;
+        QTest::newRow("no length, a byte too many") << "size=8388609" << qint64(8 << 20) << true;
+        QTest::newRow("no length, exactly the limit") << "size=8388608" << qint64(8 << 20) << false;
+    }
+    void oversizedDownload()
+    {
+        QFETCH(QString, query);
+        QFETCH(qint64, limit);
+        QFETCH(bool, refused);
+        QCOMPARE(Updater().sizeLimit(), qint64(1) << 30);
+        serve(feedXml("2.0", false, "https://" + standIn_.host() + "/stream?" + query, md5Of("x")));
+        Updater updater;
+        if (limit)
+            updater.setSizeLimit(limit);
+        QSignalSpy errors(&updater, &Updater::error);
+        QElapsedTimer clock;
+        clock.start();
+        updater.startUpdate();
+        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 30000);
+        // Not refused: all of it came and was then found not to be the update.
+        QVERIFY2(errors.first().first().toString().contains(refused ? "larger than allowed" : "damaged"),
+                 qPrintable(errors.first().first().toString()));
+        QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(paths(standIn_).size(), 2);
+        QVERIFY(!QFileInfo::exists(Updater::archivePath()));
+        QVERIFY(!QFileInfo::exists(pryx::updatePath()));
+    }
+
+    // The download goes to a file as it arrives: a 256 MiB download leaves
+    // the peak memory of the process nearly where it was.
+    void downloadIsStreamed()
+    {
+        const qint64 size = qint64(256) << 20;
+        serve(feedXml("2.0", false,
+                      "https://" + standIn_.host() + "/stream?size=" + QString::number(size)
+                          + "&declare=" + QString::number(size),
+                      md5Of("not these bytes")));
+        const pryx::test::ChildResult r = pryx::test::runChild(
+            QCoreApplication::applicationFilePath(), {"--download-child"}, 90000);
+        QVERIFY2(!r.timedOut && !r.crashed && r.exitCode == 0, (r.out + r.err).constData());
+        // All of it came, and was found not to be the update.
+        QVERIFY2(r.out.contains("error: The update is damaged."), r.out.constData());
+        QCOMPARE(paths(standIn_).size(), 2);
+        const auto value = [&](const QByteArray &key) {
+            const int at = r.out.indexOf(key + "=");
+            return at < 0 ? -1 : r.out.mid(at + key.size() + 1).split('\n').first().toLongLong();
+        };
+        const qint64 before = value("peak-before");
+        const qint64 after = value("peak-after");
+        QVERIFY2(before > 0 && after > 0, r.out.constData());
+        QVERIFY2(after - before < (qint64(64) << 20),
+                 qPrintable(QString("peak grew by %1 MiB").arg((after - before) >> 20)));
+        QVERIFY(!QFileInfo::exists(pryx::updatePath()));
+    }
+
+    // An archive that would unpack past the limit is refused from its
+    // directory, before a byte is written and without memory growth.
+    void zipBomb_data()
+    {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<qint64>("declared");
+        QTest::newRow("17 entries of 64 MiB") << 17 << (qint64(64) << 20);
+        QTest::newRow("one entry declaring 2 GiB") << 1 << (qint64(2) << 30);
+    }
+    void zipBomb()
+    {
+        QFETCH(int, entries);
+        QFETCH(qint64, declared);
+        QVERIFY(writeBomb(zipPath("bomb"), entries, qint64(64) << 20, declared));
+        const QByteArray body = readFile(zipPath("bomb"));
+        QVERIFY2(body.size() < (2 << 20), qPrintable(QString::number(body.size())));
+
+        const qint64 before = peakResident();
+        QElapsedTimer clock;
+        clock.start();
+        const QString dest = work() + "/dest";
+        QVERIFY(!extract(zipPath("bomb"), dest));
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!QFileInfo::exists(dest));
+        QCOMPARE(tree(work()), QStringList{"bomb.zip"});   // no staging folder left
+
+        // The same as a downloaded update whose sum is right.
+        Updater updater;
+        expectArchive(updater, body);
+        QSignalSpy errors(&updater, &Updater::error);
+        installBody(updater, body);
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.first().first().toString(), QStringLiteral("The update cannot be unpacked."));
+        QVERIFY(!QFileInfo::exists(pryx::updatePath()));
+        QCOMPARE(QDir(pryx::dataPath()).entryList({"update*"}, QDir::AllEntries), QStringList());
+        QVERIFY2(peakResident() - before < (qint64(32) << 20),
+                 qPrintable(QString("peak grew by %1 MiB").arg((peakResident() - before) >> 20)));
+    }
+
+    // The limit counts: exactly at it unpacks, a byte over is refused.
+    void unpackLimit()
+    {
+        QVERIFY(writeZip(zipPath("m"), {{"a.bin", QByteArray(600000, 'a'), 0644, false},
+                                        {"b.bin", QByteArray(400000, 'b'), 0644, false}}));
+        QVERIFY(!extract(zipPath("m"), work() + "/under", 999999));
+        QVERIFY(!QFileInfo::exists(work() + "/under"));
+        QVERIFY(extract(zipPath("m"), work() + "/exact", 1000000));
+        QCOMPARE(QFileInfo(work() + "/exact/a.bin").size(), qint64(600000));
+        QCOMPARE(QFileInfo(work() + "/exact/b.bin").size(), qint64(400000));
     }
 
     // A failed request is reported and changes nothing.
@@ -615,6 +875,8 @@ int main(int argc, char **argv)
 {
     if (argc == 3 && qstrcmp(argv[1], "--critical-child") == 0)
         return criticalChild(argc, argv);
+    if (argc == 2 && qstrcmp(argv[1], "--download-child") == 0)
+        return downloadChild(argc, argv);
     QCoreApplication app(argc, argv);
     TestUpdater test;
     return QTest::qExec(&test, argc, argv);

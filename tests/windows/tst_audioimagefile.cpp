@@ -7,7 +7,13 @@
 #include <QProcess>
 #include <QtEndian>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "windows/audioimagefile.h"
 
@@ -74,6 +80,42 @@ void writeFile(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
+// Opens both ends of a FIFO after a grace time, so that a reader or writer
+// wrongly blocked on it comes free and the test can report the wait.
+class FifoRescue
+{
+public:
+    explicit FifoRescue(const QString &path) : path_(QFile::encodeName(path))
+    {
+        thread_ = std::thread([this] {
+            for (int i = 0; i < 300 && !done_; ++i)
+                usleep(10000);
+            while (!done_) {
+                const int w = ::open(path_.constData(), O_WRONLY | O_NONBLOCK);
+                const int r = ::open(path_.constData(), O_RDONLY | O_NONBLOCK);
+                if (w >= 0)
+                    ::close(w);
+                if (r >= 0)
+                    ::close(r);
+                usleep(10000);
+            }
+        });
+    }
+    ~FifoRescue()
+    {
+        done_ = true;
+        thread_.join();
+    }
+
+private:
+    QByteArray path_;
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+using ReadFn = const char *(*)(const char *, int *);
+using WriteFn = int (*)(const char *, const char *, int, const char *, int);
+
 } // namespace
 
 class TestAudioImageFile : public QObject
@@ -88,6 +130,9 @@ private slots:
     void badFiles();
     void missingLibrary();
     void failedWrite();
+    void notRegularFiles_data();
+    void notRegularFiles();
+    void libraryRefusesFifo();
     void decodeWav();
     void playFinishesAndRestarts();
     void stopDuringPlayback();
@@ -203,6 +248,86 @@ void TestAudioImageFile::failedWrite()
     QVERIFY(!file.write("img", "snd"));
     QCOMPARE(errors.count(), 1);
     QVERIFY2(file.errorString().contains("Cannot write"), qPrintable(file.errorString()));
+}
+
+// A FIFO, a device or a folder is never read: the reader answers at once
+// with an error instead of waiting for a writer that never comes.
+void TestAudioImageFile::notRegularFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("character device") << "device";
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("link to a FIFO") << "link";
+}
+
+void TestAudioImageFile::notRegularFiles()
+{
+    QFETCH(QString, kind);
+    const QString fifo = dir_ + "/fifo.pia";
+    QFile::remove(fifo);
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QString path = fifo;
+    if (kind == "device") {
+        path = "/dev/zero";
+    } else if (kind == "folder") {
+        path = dir_ + "/folder.pia";
+        QVERIFY(QDir().mkpath(path));
+    } else if (kind == "link") {
+        path = dir_ + "/link.pia";
+        QFile::remove(path);
+        QVERIFY(QFile::link(fifo, path));
+    }
+
+    FifoRescue rescue(fifo);
+    AudioImageFile file;
+    file.setPath(path);
+    QSignalSpy errors(&file, SIGNAL(errorOccurred(QString)));
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!file.readAll());
+    QVERIFY2(clock.elapsed() < 2000, "the reader waited on the file");
+    QVERIFY(file.image().isEmpty() && file.audio().isEmpty());
+    QVERIFY2(file.errorString().contains("not a regular file"), qPrintable(file.errorString()));
+    QVERIFY(file.errorString().contains(path));
+    QCOMPARE(errors.count(), 1);
+    QFile::remove(fifo);
+}
+
+// The library itself refuses a FIFO for reading and for writing, whoever calls it.
+void TestAudioImageFile::libraryRefusesFifo()
+{
+    QLibrary lib(AudioImageFile::libraryPath());
+    auto readImage = reinterpret_cast<ReadFn>(lib.resolve("readImageData"));
+    auto writeFn = reinterpret_cast<WriteFn>(lib.resolve("write"));
+    QVERIFY2(readImage && writeFn, qPrintable(lib.errorString()));
+    const QString fifo = dir_ + "/lib-fifo.pia";
+    QFile::remove(fifo);
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    const QByteArray name = QFile::encodeName(fifo);
+    {
+        FifoRescue rescue(fifo);
+        QElapsedTimer clock;
+        clock.start();
+        int length = 0;
+        QVERIFY(!readImage(name.constData(), &length));
+        QCOMPARE(length, -1);
+        QVERIFY2(clock.elapsed() < 2000, "the library waited for a writer");
+    }
+    {
+        // With a reader at the other end, so that the open itself succeeds.
+        const int reader = ::open(name.constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(writeFn(name.constData(), "img", 3, "snd", 3) != 0);
+        char buffer[64];
+        QCOMPARE(::read(reader, buffer, sizeof buffer), ssize_t(0));   // nothing was written
+        ::close(reader);
+        QVERIFY(clock.elapsed() < 2000);
+    }
+    QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());   // left as it was
+    QFile::remove(fifo);
 }
 
 void TestAudioImageFile::decodeWav()

@@ -11,7 +11,10 @@
 
 #include <cmath>
 
+#include <sys/stat.h>
+
 #include "core/base/setting.h"
+#include "support/pryxchild.h"
 #include "support/qmlstandins.h"
 #include "support/soundserver.h"
 #include "support/testsupport.h"
@@ -221,6 +224,22 @@ private slots:
         player->close();
         QTRY_VERIFY(guard.isNull());
         QVERIFY(t.elapsed() < 3000);
+    }
+
+    // "-o" with a FIFO: the program names the file on the page and runs on
+    // instead of waiting for a writer.
+    void commandLineFifoRefused()
+    {
+        const QString fifo = pryx::test::testRoot() + "/player-fifo.pia";
+        QFile::remove(fifo);
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        pryx::test::RunningChild child;
+        QVERIFY(child.start(pryx::test::programPath(), {"-debug", "-o", fifo}));
+        QVERIFY2(child.waitFor("starting event loop", 15000), child.output().constData());
+        QVERIFY2(child.waitFor("not a regular file", 5000), child.output().constData());
+        QVERIFY(child.running());
+        child.stop();
+        QFile::remove(fifo);
     }
 
     // "-o file.pia" opens the player with the picture.
