@@ -12,11 +12,13 @@
 #include "editor/ppainterarea.h"
 #include "network/analyticsevent.h"
 #include "platform/desktopgrab.h"
+#include "platform/globalshortcut.h"
 #include "platform/privatedir.h"
 #include "capture/capturelog.h"
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QCursor>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
@@ -84,8 +86,21 @@ SurfaceWidget::SurfaceWidget(QWindow *parent, QObject *core)
     setColor(Qt::black);
 }
 
+SurfaceWidget::BusyScope::BusyScope(SurfaceWidget *s) : s_(s) { ++s->busy_; }
+
+SurfaceWidget::BusyScope::~BusyScope()
+{
+    if (!s_)
+        return;
+    if (--s_->busy_ == 0 && s_->deletePending_) {
+        s_->deletePending_ = false;
+        s_->deleteLater();
+    }
+}
+
 SurfaceWidget::~SurfaceWidget()
 {
+    pryx::platform::releaseKeyboard(this);
     qCDebug(pryx::lcCapture) << Q_FUNC_INFO;
 }
 
@@ -204,6 +219,14 @@ void SurfaceWidget::show()
     setGeometry(desktop_);
     QQuickView::show();
     pryx::platform::activate(this);
+    // Keys typed since the hotkey, and all keys while the surface is shown.
+    pryx::platform::holdKeyboardFor(this);
+}
+
+void SurfaceWidget::hideEvent(QHideEvent *e)
+{
+    pryx::platform::releaseKeyboard(this);
+    QQuickView::hideEvent(e);
 }
 
 QRect SurfaceWidget::selectRect() const
@@ -291,6 +314,7 @@ bool SurfaceWidget::callCore(const char *method, QGenericArgument a0, QGenericAr
 
 void SurfaceWidget::callCoreWithPixmap(const char *method)
 {
+    BusyScope busy(this);
     if (!selectionUsable(method))
         return;
     callCore(method, Q_ARG(QPixmap, QPixmap()));
@@ -305,12 +329,14 @@ void SurfaceWidget::screenPostMail() { callCoreWithPixmap("screenPostMail"); }
 
 void SurfaceWidget::uploadScreen()
 {
+    BusyScope busy(this);
     if (selectionUsable("upload"))
         emit uploadedScreen();
 }
 
 void SurfaceWidget::checkProperties()
 {
+    BusyScope busy(this);
     if (quick_)
         callCore("screenUpload", Q_ARG(int, 0), Q_ARG(bool, false), Q_ARG(QPixmap, QPixmap()));
 }
@@ -320,26 +346,21 @@ void SurfaceWidget::checkProperties()
 // closed meanwhile: the caller must then stop touching Core.
 bool SurfaceWidget::waitWithToolbarHidden()
 {
+    BusyScope busy(this);
     emit hideToolBar();
-    QCoreApplication::processEvents();
     ++waitDepth_;
+    QCoreApplication::processEvents();
     QEventLoop loop;
     QTimer::singleShot(200, &loop, &QEventLoop::quit);
     loop.exec();
     --waitDepth_;
     update();
-    if (closing_ || deletePending_) {
-        if (deletePending_ && waitDepth_ == 0) {
-            deletePending_ = false;
-            deleteLater();
-        }
-        return false;
-    }
-    return true;
+    return !closing_ && !deletePending_;
 }
 
 void SurfaceWidget::screenSaveToClipboard()
 {
+    BusyScope busy(this);
     if (!selectionUsable("copy"))
         return;
     if (paintArea_)
@@ -351,6 +372,7 @@ void SurfaceWidget::screenSaveToClipboard()
 
 void SurfaceWidget::setEnableMask(bool enable)
 {
+    BusyScope busy(this);
     if (!selector_)
         return;
     maskEnabled_ = enable;
@@ -378,6 +400,34 @@ QPoint SurfaceWidget::toolbarPosition(int left, int top, int right, int bottom, 
         pryx::capture::screensInPage(pryx::platform::screenGeometries(), desktop_);
     return pryx::capture::toolbarPosition(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)),
                                             QSize(toolbarWidth, toolbarHeight), screens);
+}
+
+QPoint SurfaceWidget::keepInsideScreen(int x, int y, int width, int height)
+{
+    const QVector<QRect> screens =
+        pryx::capture::screensInPage(pryx::platform::screenGeometries(), desktop_);
+    const QRect item(x, y, width, height);
+    const int i = pryx::capture::screenOfSelection(screens, item);
+    return i < 0 ? item.topLeft() : pryx::capture::keepInside(item, screens.at(i));
+}
+
+QPoint SurfaceWidget::magnifierPosition(int baseX, int baseY, int width, int height, int cursorX,
+                                        int cursorY)
+{
+    const QVector<QRect> screens =
+        pryx::capture::screensInPage(pryx::platform::screenGeometries(), desktop_);
+    return pryx::capture::magnifierPosition(QPoint(baseX, baseY), QSize(width, height),
+                                            QPoint(cursorX, cursorY), screens);
+}
+
+QRect SurfaceWidget::cursorScreen()
+{
+    const QVector<QRect> screens =
+        pryx::capture::screensInPage(pryx::platform::screenGeometries(), desktop_);
+    const int i = pryx::capture::screenAt(screens, pryx::capture::screenToPage(QCursor::pos(), desktop_));
+    if (i >= 0)
+        return screens.at(i);
+    return QRect(primaryX(), primaryY(), primaryWidth(), primaryHeight());
 }
 
 void SurfaceWidget::setPaintArea(QQuickItem *area) { paintArea_ = area; }
@@ -410,6 +460,7 @@ void SurfaceWidget::setPonoramWork(bool value)
 
 void SurfaceWidget::startPonoram()
 {
+    BusyScope busy(this);
     setEnableMask(true);
     setPonoramWork(true);
     QCoreApplication::processEvents();
@@ -480,6 +531,7 @@ void SurfaceWidget::close()
 {
     if (waitDepth_ > 0)
         closing_ = true;
+    pryx::platform::releaseKeyboard(this);
     QWindow::close();
     emit closed();
 }
@@ -492,9 +544,8 @@ bool SurfaceWidget::event(QEvent *e)
         e->ignore();
         return true;
     case QEvent::DeferredDelete:
-        // A deletion asked for during a nested wait is carried out once the
-        // waiting handler has returned.
-        if (waitDepth_ > 0) {
+        // Never inside one of the surface's own calls (see BusyScope).
+        if (busy_ > 0) {
             deletePending_ = true;
             return true;
         }
@@ -539,6 +590,7 @@ void SurfaceWidget::copyMagnifierColor()
 
 void SurfaceWidget::keyPressEvent(QKeyEvent *e)
 {
+    BusyScope busy(this);
     QQuickView::keyPressEvent(e);
     emit isCommandModifiedChanged();
     const int key = e->key();
@@ -629,6 +681,7 @@ void SurfaceWidget::keyPressEvent(QKeyEvent *e)
 
 void SurfaceWidget::keyReleaseEvent(QKeyEvent *e)
 {
+    BusyScope busy(this);
     QQuickView::keyReleaseEvent(e);
     if (e->key() == Qt::Key_Space && !e->isAutoRepeat()) {
         if (selector_ && !selector_->hasSelection())
@@ -643,6 +696,7 @@ void SurfaceWidget::keyReleaseEvent(QKeyEvent *e)
 
 void SurfaceWidget::mousePressEvent(QMouseEvent *e)
 {
+    BusyScope busy(this);
     pressPos_ = e->pos();
     mousePressed_ = true;
     if (e->button() == Qt::LeftButton && currentTool().isEmpty() && selector_ &&
@@ -655,6 +709,7 @@ void SurfaceWidget::mousePressEvent(QMouseEvent *e)
 
 void SurfaceWidget::mouseMoveEvent(QMouseEvent *e)
 {
+    BusyScope busy(this);
     if (selector_ && selectionDrag_ && mousePressed_ && currentTool().isEmpty()) {
         const QRectF r = selector_->rubberRect();
         selector_->moveRubberTo(int(r.left()) + (e->pos().x() - pressPos_.x()),
@@ -667,6 +722,7 @@ void SurfaceWidget::mouseMoveEvent(QMouseEvent *e)
 
 void SurfaceWidget::mouseReleaseEvent(QMouseEvent *e)
 {
+    BusyScope busy(this);
     if (selectionDrag_)
         setCursor(SurfaceSelector::crossCursor());
     mousePressed_ = false;
@@ -678,6 +734,7 @@ void SurfaceWidget::mouseReleaseEvent(QMouseEvent *e)
 
 void SurfaceWidget::mouseDoubleClickEvent(QMouseEvent *e)
 {
+    BusyScope busy(this);
     if (selector_) {
         const QRectF page(QPointF(0, 0), QSizeF(selector_->width(), selector_->height()));
         if (isEmptySelection())
