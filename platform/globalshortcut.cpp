@@ -57,8 +57,11 @@ public:
             return false;   // handed on by this filter itself (below)
         if (rt == XCB_KEY_RELEASE) {
             lastRelease_[key->detail] = key->time;
-            if (down_.remove(key->detail) || owners.contains(comboKey(key->detail, mods)))
+            if (down_.remove(key->detail) || owners.contains(comboKey(key->detail, mods))) {
+                if (ungrabWhenUp_ && down_.isEmpty())
+                    unhold();
                 return true;
+            }
             return holding_ && key->event == root && keep(key);
         }
         GlobalShortcut *owner = owners.value(comboKey(key->detail, mods));
@@ -98,6 +101,7 @@ public:
         if (!holding_)
             hold(XCB_CURRENT_TIME);
         target_ = window;
+        ungrabWhenUp_ = false;
         // Qt hands a key to its focus window, whatever window the event
         // names: the kept keys wait until the target has the focus (or,
         // should it never get it, a moment).
@@ -156,6 +160,9 @@ private:
             forward(k);
     }
 
+    // Lets the keyboard go; not before the hotkey's own keys are up, so that
+    // their releases still come here and a next press is not taken for an
+    // auto-repeat.
     void unhold()
     {
         QObject::disconnect(activeConnection_);
@@ -163,6 +170,9 @@ private:
         target_ = nullptr;
         kept_.clear();
         if (!holding_)
+            return;
+        ungrabWhenUp_ = !down_.isEmpty();
+        if (ungrabWhenUp_)
             return;
         holding_ = false;
         if (xcb_connection_t *c = conn()) {
@@ -206,6 +216,7 @@ private:
     static constexpr int kFocusWaitMs = 500;
     bool holding_ = false;
     bool flushed_ = false;   // the target has the kept keys; new ones go straight on
+    bool ungrabWhenUp_ = false;
     QPointer<QWindow> target_;
     QMetaObject::Connection activeConnection_;
     QVector<xcb_key_press_event_t> kept_;
