@@ -10,6 +10,7 @@
 #include "editor/abstractgraphitem.h"
 #include "editor/blackoutarea.h"
 #include "editor/ppainterarea.h"
+#include "editor/tools/toolcatalog.h"
 #include "network/analyticsevent.h"
 #include "platform/desktopgrab.h"
 #include "platform/globalshortcut.h"
@@ -73,12 +74,13 @@ void SurfaceWidget::registerTypes()
     qmlRegisterType<PPainterArea>("PryxComponent", 1, 0, "PPainterArea");
     qmlRegisterType<BlackoutArea>("PryxComponent", 1, 0, "BlackoutArea");
     qmlRegisterType<PonoramPreview>("PryxComponent", 1, 0, "PonoramPreview");
+    pryx::editor::ToolCatalog::registerType();
     qmlRegisterUncreatableType<AbstractGraphItem>("PryxComponent", 1, 0, "AbstractGraphItem",
                                                   QStringLiteral("made by the annotation tools"));
 }
 
-SurfaceWidget::SurfaceWidget(QWindow *parent, QObject *core)
-    : QQuickView(parent), core_(core), coreGiven_(core != nullptr)
+SurfaceWidget::SurfaceWidget(QWindow *parent, pryx::capture::CaptureCommands *core)
+    : QQuickView(parent), core_(core)
 {
     init();
     // Opaque: the frozen desktop covers the whole window, and an opaque
@@ -102,11 +104,6 @@ SurfaceWidget::~SurfaceWidget()
 {
     pryx::platform::releaseKeyboard(this);
     qCDebug(pryx::lcCapture) << Q_FUNC_INFO;
-}
-
-QObject *SurfaceWidget::core() const
-{
-    return core_.data();
 }
 
 void SurfaceWidget::init()
@@ -298,34 +295,59 @@ void SurfaceWidget::showOnWindow(int index, QRect rect, QPixmap pxm)
         selector_->setRubberRect(rect);
 }
 
-bool SurfaceWidget::callCore(const char *method, QGenericArgument a0, QGenericArgument a1,
-                             QGenericArgument a2)
+pryx::capture::CaptureCommands *SurfaceWidget::commands(const char *action) const
 {
-    QObject *c = core();
-    if (!c) {
-        qCDebug(pryx::lcCapture) << "=== surface: no Core for" << method;
-        return false;
-    }
-    const bool ok = QMetaObject::invokeMethod(c, method, Qt::DirectConnection, a0, a1, a2);
-    if (!ok)
-        qCDebug(pryx::lcCapture) << "=== surface: Core has no" << method;
-    return ok;
+    if (!core_)
+        qCDebug(pryx::lcCapture) << "=== surface: no Core for" << action;
+    return core_.data();
 }
 
-void SurfaceWidget::callCoreWithPixmap(const char *method)
+pryx::capture::CaptureCommands *SurfaceWidget::commandsFor(const char *action) const
+{
+    return selectionUsable(action) ? commands(action) : nullptr;
+}
+
+void SurfaceWidget::saveScreen()
 {
     BusyScope busy(this);
-    if (!selectionUsable(method))
-        return;
-    callCore(method, Q_ARG(QPixmap, QPixmap()));
+    if (auto *c = commandsFor("save"))
+        c->screenSaveToDisk(QPixmap());
 }
 
-void SurfaceWidget::saveScreen() { callCoreWithPixmap("screenSaveToDisk"); }
-void SurfaceWidget::screenPostVK() { callCoreWithPixmap("screenPostVK"); }
-void SurfaceWidget::screenPostOdnoklassniki() { callCoreWithPixmap("screenPostOdnoklassniki"); }
-void SurfaceWidget::screenPostFacebook() { callCoreWithPixmap("screenPostFacebook"); }
-void SurfaceWidget::screenPostTwitter() { callCoreWithPixmap("screenPostTwitter"); }
-void SurfaceWidget::screenPostMail() { callCoreWithPixmap("screenPostMail"); }
+void SurfaceWidget::screenPostVK()
+{
+    BusyScope busy(this);
+    if (auto *c = commandsFor("VK"))
+        c->screenPostVK(QPixmap());
+}
+
+void SurfaceWidget::screenPostOdnoklassniki()
+{
+    BusyScope busy(this);
+    if (auto *c = commandsFor("Odnoklassniki"))
+        c->screenPostOdnoklassniki(QPixmap());
+}
+
+void SurfaceWidget::screenPostFacebook()
+{
+    BusyScope busy(this);
+    if (auto *c = commandsFor("Facebook"))
+        c->screenPostFacebook(QPixmap());
+}
+
+void SurfaceWidget::screenPostTwitter()
+{
+    BusyScope busy(this);
+    if (auto *c = commandsFor("Twitter"))
+        c->screenPostTwitter(QPixmap());
+}
+
+void SurfaceWidget::screenPostMail()
+{
+    BusyScope busy(this);
+    if (auto *c = commandsFor("mail"))
+        c->screenPostMail(QPixmap());
+}
 
 void SurfaceWidget::uploadScreen()
 {
@@ -337,8 +359,10 @@ void SurfaceWidget::uploadScreen()
 void SurfaceWidget::checkProperties()
 {
     BusyScope busy(this);
-    if (quick_)
-        callCore("screenUpload", Q_ARG(int, 0), Q_ARG(bool, false), Q_ARG(QPixmap, QPixmap()));
+    if (!quick_)
+        return;
+    if (auto *c = commands("upload"))
+        c->screenUpload(0, false, QPixmap());
 }
 
 // Hides the toolbar, lets the page repaint and waits 200 ms so that the
@@ -367,7 +391,8 @@ void SurfaceWidget::screenSaveToClipboard()
         QMetaObject::invokeMethod(paintArea_, "clearSelection");
     if (!waitWithToolbarHidden())
         return;
-    callCore("screenSaveToClipboard");
+    if (auto *c = commands("copy"))
+        c->screenSaveToClipboard();
 }
 
 void SurfaceWidget::setEnableMask(bool enable)
@@ -612,8 +637,8 @@ void SurfaceWidget::keyPressEvent(QKeyEvent *e)
         copyMagnifierColor();
         close();
     } else if (ctrl && enter) {
-        if (selectionUsable("upload"))
-            callCore("screenUpload", Q_ARG(int, 0), Q_ARG(bool, false), Q_ARG(QPixmap, QPixmap()));
+        if (auto *c = commandsFor("upload"))
+            c->screenUpload(0, false, QPixmap());
     } else if (ctrl && key == Qt::Key_C) {
         QObject *item = currentItem();
         if (item) {
@@ -626,21 +651,23 @@ void SurfaceWidget::keyPressEvent(QKeyEvent *e)
             else
                 screenSaveToClipboard();
         } else if (selectionUsable("copy")) {
-            if (waitWithToolbarHidden())
-                callCore("screenSaveToClipboard");
+            if (waitWithToolbarHidden()) {
+                if (auto *c = commands("copy"))
+                    c->screenSaveToClipboard();
+            }
         }
     } else if (ctrl && key == Qt::Key_S) {
-        callCoreWithPixmap("screenSaveToDisk");
+        saveScreen();
     } else if (ctrlShift && key == Qt::Key_V) {
-        callCoreWithPixmap("screenPostVK");
+        screenPostVK();
     } else if (ctrlShift && key == Qt::Key_O) {
-        callCoreWithPixmap("screenPostOdnoklassniki");
+        screenPostOdnoklassniki();
     } else if (ctrlShift && key == Qt::Key_F) {
-        callCoreWithPixmap("screenPostFacebook");
+        screenPostFacebook();
     } else if (ctrlShift && key == Qt::Key_T) {
-        callCoreWithPixmap("screenPostTwitter");
+        screenPostTwitter();
     } else if (ctrlShift && key == Qt::Key_E) {
-        callCoreWithPixmap("screenPostMail");
+        screenPostMail();
     } else if (ctrlShift && key == Qt::Key_Z) {
         new AnalyticsEvent(AnalyticsEvent::CategoryTool, AnalyticsEvent::ActionHotkey, true,
                            QStringLiteral("redo"));
@@ -728,8 +755,10 @@ void SurfaceWidget::mouseReleaseEvent(QMouseEvent *e)
     mousePressed_ = false;
     selectionDrag_ = false;
     QQuickView::mouseReleaseEvent(e);
-    if (e->button() == Qt::RightButton && !isEmptySelection() && selectionUsable("upload"))
-        callCore("screenUpload", Q_ARG(int, 0), Q_ARG(bool, false), Q_ARG(QPixmap, QPixmap()));
+    if (e->button() == Qt::RightButton && !isEmptySelection()) {
+        if (auto *c = commandsFor("upload"))
+            c->screenUpload(0, false, QPixmap());
+    }
 }
 
 void SurfaceWidget::mouseDoubleClickEvent(QMouseEvent *e)

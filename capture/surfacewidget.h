@@ -10,8 +10,10 @@
 #include <QRect>
 #include <QSize>
 
-class QQuickItem;
+#include "capture/capturecommands.h"
 #include "capture/surfaceselector.h"
+
+class QQuickItem;
 class Ponoram;
 
 class SurfaceWidget : public QQuickView
@@ -29,9 +31,8 @@ class SurfaceWidget : public QQuickView
     Q_PROPERTY(bool isCommandModified READ isCommandModified NOTIFY isCommandModifiedChanged)
 
 public:
-    // `core` receives the commands (Core's slots of the same names); null
-    // means the Core singleton.
-    explicit SurfaceWidget(QWindow *parent = nullptr, QObject *core = nullptr);
+    // `core` receives the commands.
+    explicit SurfaceWidget(QWindow *parent = nullptr, pryx::capture::CaptureCommands *core = nullptr);
     ~SurfaceWidget() override;
 
     static const char *const kPageUrl;
@@ -125,10 +126,10 @@ protected:
 private:
     void init();
     QPixmap createBackground(int index);
-    QObject *core() const;
-    bool callCore(const char *method, QGenericArgument a0 = QGenericArgument(),
-                  QGenericArgument a1 = QGenericArgument(), QGenericArgument a2 = QGenericArgument());
-    void callCoreWithPixmap(const char *method);
+    // Core when it is there and the selection can be used for `action`.
+    pryx::capture::CaptureCommands *commandsFor(const char *action) const;
+    // Core when it is there.
+    pryx::capture::CaptureCommands *commands(const char *action) const;
     bool selectionUsable(const char *action) const;
     bool isEmptySelection() const;
     QString currentTool() const;
@@ -170,8 +171,7 @@ private:
     };
 
     QRect desktop_;
-    QPointer<QObject> core_;
-    bool coreGiven_ = false;
+    QPointer<pryx::capture::CaptureCommands> core_;
     int waitDepth_ = 0;       // nested waits running (copy to the clipboard)
     int busy_ = 0;            // BusyScopes open
     bool deletePending_ = false;

@@ -77,7 +77,7 @@ static void wireEditor()
         });
 }
 
-Core::Core() : QObject(nullptr)
+Core::Core() : pryx::capture::CaptureCommands(nullptr)
 {
     // Set first: the settings store waits in a local event loop, and a call of
     // instance() from there must not build a second Core.

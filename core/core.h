@@ -12,6 +12,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include "capture/capturecommands.h"
 #include "network/analyticsevent.h"
 #include "network/autorization.h"
 
@@ -32,7 +33,7 @@ class NetworkExchange;
 class UploadModel;
 class Updater;
 
-class Core : public QObject
+class Core : public pryx::capture::CaptureCommands
 {
     Q_OBJECT
     Q_PROPERTY(Autorization *account READ account NOTIFY accountChange)
@@ -86,14 +87,14 @@ public slots:
     void ponoramUpload();
     void ponoramUpload(QPixmap pxm);
     void ponoramEdit(QPixmap pxm);
-    void screenUpload(int type = 0, bool quick = false, QPixmap pxm = QPixmap());
-    void screenSaveToDisk(QPixmap pxm = QPixmap());
-    void screenSaveToClipboard();
-    void screenPostVK(QPixmap pxm = QPixmap());
-    void screenPostFacebook(QPixmap pxm = QPixmap());
-    void screenPostTwitter(QPixmap pxm = QPixmap());
-    void screenPostOdnoklassniki(QPixmap pxm = QPixmap());
-    void screenPostMail(QPixmap pxm = QPixmap());
+    void screenUpload(int type = 0, bool quick = false, QPixmap pxm = QPixmap()) override;
+    void screenSaveToDisk(QPixmap pxm = QPixmap()) override;
+    void screenSaveToClipboard() override;
+    void screenPostVK(QPixmap pxm = QPixmap()) override;
+    void screenPostFacebook(QPixmap pxm = QPixmap()) override;
+    void screenPostTwitter(QPixmap pxm = QPixmap()) override;
+    void screenPostOdnoklassniki(QPixmap pxm = QPixmap()) override;
+    void screenPostMail(QPixmap pxm = QPixmap()) override;
     void uploadData(QStringList files);
     void uploadDataZip(QStringList files);
     void fragmentScreen();

@@ -123,7 +123,7 @@ void Core::ponoramEdit(QPixmap pxm)
     emit deletedSurfaceScreen();
     if (editPonoramWidget_)
         return;
-    editPonoramWidget_ = new EditPonoramWidget(pxm);
+    editPonoramWidget_ = new EditPonoramWidget(pxm, nullptr, this);
     editPonoramWidget_->showCentered();
     editPonoramWidget_->setBackground(pxm);
     connect(editPonoramWidget_, SIGNAL(closed()), this, SLOT(deleteEditPonoram()));

@@ -1,6 +1,7 @@
 #include "editor/ppainterarea.h"
 #include "editor/editorlog.h"
 
+#include <QCursor>
 #include <QDebug>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -15,7 +16,6 @@
 #include "editor/commands/abstracthistorycommand.h"
 #include "editor/commands/colorchange.h"
 #include "editor/commands/linewidthchange.h"
-#include "editor/cursors.h"
 #include "editor/environment.h"
 #include "editor/graphmodule.h"
 #include "editor/tools/toolregistry.h"
@@ -65,7 +65,7 @@ void PPainterArea::createModules()
         connect(module, SIGNAL(currentItemChange(AbstractGraphItem *)), this,
                 SLOT(setCurrentItem(AbstractGraphItem *)));
         connect(module, SIGNAL(updateBlackoutArea()), this, SIGNAL(updateBlackoutArea()));
-        if (module->name() == QLatin1String("Blackout")
+        if (pryx::editor::toolHas(module->name(), pryx::editor::ToolDrawsBlackout, false)
             && module->metaObject()->indexOfSignal("createNewBlackoutItem(BlackoutItem*)") >= 0)
             connect(module, SIGNAL(createNewBlackoutItem(BlackoutItem *)), blackoutArea_,
                     SLOT(createNewBlackoutItem(BlackoutItem *)));
@@ -202,16 +202,7 @@ void PPainterArea::setEventModifiers(Qt::KeyboardModifiers modifiers)
 
 void PPainterArea::clearEventModifiers() { hasEventModifiers_ = false; }
 
-QString PPainterArea::widthKey(const QString &toolName)
-{
-    if (toolName == QLatin1String("Text"))
-        return QStringLiteral("widthTextLine");
-    if (toolName == QLatin1String("Blur"))
-        return QStringLiteral("widthBlureLine");
-    if (toolName == QLatin1String("Blackout"))
-        return QStringLiteral("widthBlackoutLine");
-    return QStringLiteral("widthColorLine");
-}
+QString PPainterArea::widthKey(const QString &toolName) { return pryx::editor::toolWidthKey(toolName); }
 
 void PPainterArea::setCurrentModule(QString name)
 {
@@ -240,10 +231,7 @@ void PPainterArea::setCurrentModule(QString name)
         kept->setChecked(true);
     }
 
-    if (name == QLatin1String("Text"))
-        setCursor(Qt::IBeamCursor);
-    else
-        setCursor(pryx::editor::crossCursor());
+    setCursor(pryx::editor::toolCursor(name));
 
     if (name != kMove) {
         setCurrentLineWidth(env->value(widthKey(name)).toInt());
@@ -304,7 +292,7 @@ void PPainterArea::mouseMoveEvent(QMouseEvent *event)
     if (pressed_) {
         EventModifierScope scope(this, event->modifiers());
         currentModule_->paintItem(this, event->pos());
-        if (isCurrentModule(QStringLiteral("Blackout")))
+        if (pryx::editor::toolHas(currentModule_->name(), pryx::editor::ToolDrawsBlackout, false))
             emit updateBlackoutArea();
     }
     QQuickItem::mouseMoveEvent(event);

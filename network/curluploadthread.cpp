@@ -1,11 +1,12 @@
 #include "network/curluploadthread.h"
 
+#include "network/handlerupload.h"
 #include "network/uploadworkersupport.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 
 CurlUploadThread::CurlUploadThread(pryx::CurlProtocol protocol, QObject *parent)
-    : QThread(parent), protocol_(protocol), watcher_(new QFutureWatcher<QString>(this))
+    : UploadWorker(parent), protocol_(protocol), watcher_(new QFutureWatcher<QString>(this))
 {
 }
 
@@ -34,6 +35,13 @@ void CurlUploadThread::beginUpload(const QStringList &files, const QString &user
                                      pryx::effectivePort(protocol_, port), baseUrl,
                                      archive, afterAction, pryx::curlDebug()};
     start(QThread::InheritPriority);
+}
+
+void CurlUploadThread::startJob(const QStringList &files, bool archive, int afterAction)
+{
+    const HandlerUpload::ServerParams p = HandlerUpload::serverParams(
+        protocol_ == pryx::CurlProtocol::Sftp ? HandlerUpload::TargetSftp : HandlerUpload::TargetFtp);
+    beginUpload(files, p.user, p.password, p.host, p.path, p.port, p.baseUrl, archive, afterAction);
 }
 
 void CurlUploadThread::cancel() { cancel_ = true; }

@@ -3,13 +3,13 @@
 // needed, link, libcurl transfer, share step) and the connection check.
 
 #include "network/curlupload.h"
+#include "network/uploadworker.h"
 
 #include <QFutureWatcher>
-#include <QThread>
 
 #include <atomic>
 
-class CurlUploadThread : public QThread
+class CurlUploadThread : public UploadWorker
 {
     Q_OBJECT
 public:
@@ -19,9 +19,9 @@ public:
     Q_INVOKABLE QString checkConnect(QString user, QString password, QString host, QString path,
                                      int port);
 
-    // Asks a running transfer to stop; thread-safe. A stopped job emits
-    // neither complete nor error.
-    void cancel();
+    // The job's server settings of this protocol ("ftp_…" or "sftp_…").
+    void startJob(const QStringList &files, bool archive, int afterAction) override;
+    void cancel() override;
     bool isCanceled() const { return cancel_.load(); }
 
     qint64 sentBytes() const { return counters_.sent.load(); }
@@ -34,13 +34,7 @@ public:
     void runAfterAction();
 
 signals:
-    void error(QString error);
-    void complete();
-    void readyLink(QString link);
-    void uploadProgress(qlonglong upload, qlonglong total);
     void checkConnectFinished();
-    void archiveChange(bool archiving);
-    void archiveProgress(qlonglong progress, qlonglong total);
 
 public slots:
     void checkComplete(int index);

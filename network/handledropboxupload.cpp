@@ -22,7 +22,24 @@ std::function<DropboxAuth *()> &accountLookup()
 }
 } // namespace
 
-HandleDropboxUpload::HandleDropboxUpload(QObject *parent) : QThread(parent) {}
+HandleDropboxUpload::HandleDropboxUpload(QObject *parent) : UploadWorker(parent)
+{
+    // Queued: the end reaches the GUI thread after everything the thread
+    // emitted.
+    connect(this, &QThread::finished, this, &HandleDropboxUpload::ended);
+}
+
+void HandleDropboxUpload::ended()
+{
+    if (!failed_)
+        emit complete();
+}
+
+void HandleDropboxUpload::fail(const QString &text)
+{
+    failed_ = true;
+    emit error(text);
+}
 
 void HandleDropboxUpload::setAccountLookup(std::function<DropboxAuth *()> lookup)
 {
@@ -55,10 +72,17 @@ void HandleDropboxUpload::upload(QStringList files, bool archive, int afterActio
     link_.clear();
     maxTotal_ = maxSent_ = 0;
     cancel_ = false;
+    failed_ = false;
     // The thread works with its own copy of the token: a logout or a new
     // authorisation on the GUI thread frees nothing it uses.
     token_ = account_ && account_->isAuth() ? account_->accessToken() : QString();
     start(QThread::InheritPriority);
+}
+
+void HandleDropboxUpload::startJob(const QStringList &files, bool archive, int afterAction)
+{
+    setAccount(coreAccount());
+    upload(files, archive, afterAction);
 }
 
 void HandleDropboxUpload::cancel()
@@ -83,7 +107,7 @@ void HandleDropboxUpload::sharedLinkReceived(QString link) { qCDebug(pryx::lcNet
 void HandleDropboxUpload::run()
 {
     if (token_.isEmpty()) {
-        emit error(tr("Dropbox account is not auth"));
+        fail(tr("Dropbox account is not auth"));
         return;
     }
     if (files_.isEmpty())
@@ -106,7 +130,7 @@ void HandleDropboxUpload::run()
         if (!ok) {
             qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "zip error" << zipError;
             if (!cancel_)
-                emit error(tr("Could not build the archive: %1").arg(zipError));
+                fail(tr("Could not build the archive: %1").arg(zipError));
             return;
         }
     }
@@ -147,7 +171,7 @@ void HandleDropboxUpload::run()
     if (cancel_)
         return;
     if (!failure.isEmpty()) {
-        emit error(failure);
+        fail(failure);
         return;
     }
     emit readyLinkAfterUpload(link);

@@ -1,21 +1,21 @@
 #pragma once
 // One Dropbox upload job's worker thread: zips the files when needed,
 // uploads the file to the Dropbox root inside its own event loop, asks for a
-// shared link and hands it to the job after the transfer.
+// shared link and hands it to the job after the transfer. The thread's end
+// completes the job unless it reported an error.
 
 #include <QMutex>
 #include <QPointer>
-#include <QStringList>
-#include <QThread>
 
 #include <atomic>
 #include <functional>
 
 #include "network/dropboxauth.h"
+#include "network/uploadworker.h"
 
 class QEventLoop;
 
-class HandleDropboxUpload : public QThread
+class HandleDropboxUpload : public UploadWorker
 {
     Q_OBJECT
 public:
@@ -36,21 +36,14 @@ public:
     // Copies the files, the flags and the account's token, then starts the
     // thread (GUI thread).
     void upload(QStringList files, bool archive, int afterAction);
+    // Takes Core's account (on the GUI thread, so the thread never makes it)
+    // and uploads.
+    void startJob(const QStringList &files, bool archive, int afterAction) override;
     // Ends a running transfer; thread-safe. A stopped job emits no error and
     // no link.
-    void cancel();
+    void cancel() override;
 
     QString link() const { return link_; }
-
-signals:
-    void startUpload();
-    void uploadProgress(qlonglong upload, qlonglong total);
-    void readyLink(QString link);
-    void readyLinkAfterUpload(QString link);
-    void complete();
-    void error(QString error);
-    void archiveChange(bool archiving);
-    void archiveProgress(qlonglong progress, qlonglong total);
 
 public slots:
     void uploadProg(qlonglong upload, qlonglong total);
@@ -60,6 +53,9 @@ protected:
     void run() override;
 
 private:
+    void fail(const QString &text);
+    void ended();
+
     QStringList files_;
     qint64 maxTotal_ = 0;
     qint64 maxSent_ = 0;
@@ -70,6 +66,7 @@ private:
     QPointer<DropboxAuth> account_;
     QString token_;
     std::atomic<bool> cancel_{false};
+    std::atomic<bool> failed_{false};
     QMutex loopMutex_;
     QEventLoop *loop_ = nullptr;
 };

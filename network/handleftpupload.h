@@ -25,9 +25,6 @@ public:
     static QString cCheckFtpConnect(QString user, QString password, QString host, QString path,
                                     int port);
 
-signals:
-    void startUpload();
-
 protected:
     QString hostMissingText() const override;
     QString availableText() const override;

@@ -26,6 +26,19 @@
 namespace {
 
 const int kMaxInFlight = 5;
+
+// The worker thread of a target; none for the web service's own protocol.
+UploadWorker *newWorker(HandlerUpload::TargetUpload target, QObject *parent)
+{
+    switch (target) {
+    case HandlerUpload::TargetFtp: return new HandleFTPUpload(parent);
+    case HandlerUpload::TargetSftp: return new HandleSFTPUpload(parent);
+    case HandlerUpload::TargetDropbox: return new HandleDropboxUpload(parent);
+    case HandlerUpload::TargetService:
+    case HandlerUpload::TargetGoogle: break;
+    }
+    return nullptr;
+}
 const char *const kTimedOut = "pryxTimedOut";
 
 bool hasControlChars(const QString &s)
@@ -54,10 +67,7 @@ HandlerUpload::~HandlerUpload()
     if (archiveWatcher_ && archiveWatcher_->isRunning())
         archiveWatcher_->waitForFinished();
     if (worker_ && worker_->isRunning()) {
-        if (auto *curl = qobject_cast<CurlUploadThread *>(worker_.data()))
-            curl->cancel();
-        if (auto *dropbox = qobject_cast<HandleDropboxUpload *>(worker_.data()))
-            dropbox->cancel();
+        worker_->cancel();
         worker_->wait();
     }
     // The archive is ours: it goes with the job.
@@ -86,62 +96,22 @@ void HandlerUpload::uploadData(QStringList files, TypeAfterAction after, TypeUpl
 
 void HandlerUpload::init()
 {
-    switch (target_) {
-    case TargetFtp:
-    case TargetSftp: {
-        const ServerParams p = serverParams(target_);
-        CurlUploadThread *worker = nullptr;
-        if (target_ == TargetFtp)
-            worker = new HandleFTPUpload(this);
-        else
-            worker = new HandleSFTPUpload(this);
-        worker_ = worker;
-        connect(worker, SIGNAL(readyLink(QString)), this, SIGNAL(readyLink(QString)));
-        connect(worker, SIGNAL(uploadProgress(qlonglong,qlonglong)), this, SLOT(uploadProg(qlonglong,qlonglong)));
-        connect(worker, SIGNAL(complete()), this, SLOT(uploadComplete()));
-        connect(worker, SIGNAL(error(QString)), this, SIGNAL(error(QString)));
-        connect(worker, SIGNAL(archiveChange(bool)), this, SLOT(setArchiveChange(bool)));
-        connect(worker, SIGNAL(archiveProgress(qlonglong,qlonglong)), this, SLOT(setArchiveProgress(qlonglong,qlonglong)));
-        connect(worker, SIGNAL(error(QString)), this, SLOT(checkFeaturesError()));
-        if (target_ == TargetFtp)
-            static_cast<HandleFTPUpload *>(worker)->upload(files_, p.user, p.password, p.host, p.path, p.port,
-                                                           p.baseUrl, archive_,
-                                                           HandleFTPUpload::TypeAfterAction(afterAction_));
-        else
-            static_cast<HandleSFTPUpload *>(worker)->upload(files_, p.user, p.password, p.host, p.path, p.port,
-                                                            p.baseUrl, archive_,
-                                                            HandleSFTPUpload::TypeAfterAction(afterAction_));
-        break;
-    }
-    case TargetDropbox: {
-        auto *worker = new HandleDropboxUpload(this);
-        worker_ = worker;
-        connect(worker, SIGNAL(startUpload()), this, SIGNAL(startUpload()));
-        connect(worker, SIGNAL(readyLink(QString)), this, SIGNAL(readyLink(QString)));
-        connect(worker, SIGNAL(uploadProgress(qlonglong,qlonglong)), this, SLOT(uploadProg(qlonglong,qlonglong)));
-        // The thread's end completes the job unless it failed: a failed job
-        // stays listed (or its fallback to the service ends it).
-        connect(worker, &HandleDropboxUpload::error, this,
-                [worker] { worker->setProperty("pryxFailed", true); });
-        connect(worker, &QThread::finished, this, [this, worker] {
-            if (!worker->property("pryxFailed").toBool())
-                uploadComplete();
-        });
-        connect(worker, SIGNAL(error(QString)), this, SIGNAL(error(QString)));
-        connect(worker, SIGNAL(readyLinkAfterUpload(QString)), this, SIGNAL(readyLinkAfterUpload(QString)));
-        connect(worker, SIGNAL(archiveChange(bool)), this, SLOT(setArchiveChange(bool)));
-        connect(worker, SIGNAL(archiveProgress(qlonglong,qlonglong)), this, SLOT(setArchiveProgress(qlonglong,qlonglong)));
-        connect(worker, SIGNAL(error(QString)), this, SLOT(checkFeaturesError()));
-        // Obtained here, on the GUI thread, so the thread never creates it.
-        worker->setAccount(HandleDropboxUpload::coreAccount());
-        worker->upload(files_, archive_, afterAction_);
-        break;
-    }
-    case TargetService:
-    case TargetGoogle:
+    UploadWorker *worker = newWorker(target_, this);
+    if (!worker) {
         initPryxUpload();
-        break;
+        return;
     }
+    worker_ = worker;
+    connect(worker, &UploadWorker::startUpload, this, &HandlerUpload::startUpload);
+    connect(worker, &UploadWorker::readyLink, this, &HandlerUpload::readyLink);
+    connect(worker, &UploadWorker::readyLinkAfterUpload, this, &HandlerUpload::readyLinkAfterUpload);
+    connect(worker, &UploadWorker::uploadProgress, this, &HandlerUpload::uploadProg);
+    connect(worker, &UploadWorker::complete, this, qOverload<>(&HandlerUpload::uploadComplete));
+    connect(worker, &UploadWorker::error, this, &HandlerUpload::error);
+    connect(worker, &UploadWorker::archiveChange, this, &HandlerUpload::setArchiveChange);
+    connect(worker, &UploadWorker::archiveProgress, this, &HandlerUpload::setArchiveProgress);
+    connect(worker, &UploadWorker::error, this, &HandlerUpload::checkFeaturesError);
+    worker->startJob(files_, archive_, afterAction_);
 }
 
 HandlerUpload::ServerParams HandlerUpload::serverParams(TargetUpload target)
@@ -535,10 +505,7 @@ void HandlerUpload::stopUpload()
                 Qt::UniqueConnection);
         if (worker_->isRunning()) {
             stopPending_ = true;
-            if (auto *curl = qobject_cast<CurlUploadThread *>(worker_.data()))
-                curl->cancel();
-            if (auto *dropbox = qobject_cast<HandleDropboxUpload *>(worker_.data()))
-                dropbox->cancel();
+            worker_->cancel();
             return;
         }
     }

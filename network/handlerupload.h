@@ -16,8 +16,8 @@
 #include <memory>
 
 class QNetworkReply;
-class QThread;
 class QTimer;
+class UploadWorker;
 class NetworkAccessManager;
 struct ArchiveTask;
 
@@ -128,6 +128,6 @@ private:
     std::shared_ptr<ArchiveTask> archiveTask_;
     QFutureWatcher<bool> *archiveWatcher_ = nullptr;
     QTimer *archiveTimer_ = nullptr;
-    QPointer<QThread> worker_;     // FTP, SFTP or Dropbox thread
+    QPointer<UploadWorker> worker_;  // FTP, SFTP or Dropbox thread
 };
 

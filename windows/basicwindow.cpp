@@ -2,6 +2,7 @@
 
 #include "core/base/setting.h"
 #include "core/core.h"
+#include "editor/tools/toolcatalog.h"
 #include "network/analyticsevent.h"
 #include "windows/cursorshapearea.h"
 #include "windows/windowslog.h"
@@ -43,6 +44,8 @@ BasicWindow::BasicWindow(QWindow *parent) : QQuickView(parent)
         qmlRegisterType<AnalyticsEvent>("PryxComponent", 1, 0, "AnalyticsEvent");
         // Core registers it too; a page may load before Core exists.
         qmlRegisterType<CursorShapeArea>("PryxComponent", 1, 0, "CursorShapeArea");
+        // The toolbar's tools, for any page that shows the toolbar.
+        pryx::editor::ToolCatalog::registerType();
     }
     setFlags(Qt::FramelessWindowHint);
 }

@@ -3,7 +3,6 @@
 #include "capture/surfaceselector.h"
 #include "capture/surfacewidget.h"
 #include "core/base/setting.h"
-#include "core/core.h"
 #include "editor/ppainterarea.h"
 #include "network/analyticsevent.h"
 #include "windows/windowslog.h"
@@ -20,7 +19,8 @@
 
 const char *const EditPonoramWidget::kPageUrl = "qrc:/qml/qml/Window/EditPonoramPage.qml";
 
-EditPonoramWidget::EditPonoramWidget(QPixmap pxm, QWindow *parent, QObject *core)
+EditPonoramWidget::EditPonoramWidget(QPixmap pxm, QWindow *parent,
+                                     pryx::capture::CaptureCommands *core)
     : QQuickView(parent), core_(core)
 {
     if (QScreen *s = QGuiApplication::primaryScreen()) {
@@ -31,7 +31,7 @@ EditPonoramWidget::EditPonoramWidget(QPixmap pxm, QWindow *parent, QObject *core
     QQmlContext *ctx = rootContext();
     ctx->setContextProperty(QStringLiteral("window"), this);
     ctx->setContextProperty(QStringLiteral("surface"), this);
-    ctx->setContextProperty(QStringLiteral("core"), this->core());
+    ctx->setContextProperty(QStringLiteral("core"), core_.data());
     ctx->setContextProperty(QStringLiteral("settings"), Setting::instance());
     SurfaceWidget::registerTypes();
     setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -69,9 +69,11 @@ EditPonoramWidget::~EditPonoramWidget()
     engine()->removeImageProvider(QStringLiteral("screen"));
 }
 
-QObject *EditPonoramWidget::core() const
+pryx::capture::CaptureCommands *EditPonoramWidget::core() const
 {
-    return core_ ? core_.data() : static_cast<QObject *>(Core::instance());
+    if (!core_)
+        qCDebug(pryx::lcWindows) << "=== EditPonoramWidget: no Core for the result";
+    return core_.data();
 }
 
 int EditPonoramWidget::maxWidth() const
@@ -126,16 +128,10 @@ QImage EditPonoramWidget::renderResult()
         QRect(0, 0, int(paintArea_->width()), int(paintArea_->height())), 10000, false);
 }
 
-void EditPonoramWidget::callCore(const char *method, const QPixmap &pxm)
+void EditPonoramWidget::post(void (pryx::capture::CaptureCommands::*command)(QPixmap))
 {
-    QObject *c = core();
-    if (!c || !QMetaObject::invokeMethod(c, method, Qt::DirectConnection, Q_ARG(QPixmap, pxm)))
-        qCDebug(pryx::lcWindows) << "=== EditPonoramWidget: Core has no" << method;
-}
-
-void EditPonoramWidget::post(const char *method)
-{
-    callCore(method, QPixmap::fromImage(renderResult()));
+    if (auto *c = core())
+        (c->*command)(QPixmap::fromImage(renderResult()));
     finish();
 }
 
@@ -152,15 +148,12 @@ void EditPonoramWidget::finish()
 
 void EditPonoramWidget::uploadScreen()
 {
-    const QPixmap pxm = QPixmap::fromImage(renderResult());
-    QObject *c = core();
-    if (!c || !QMetaObject::invokeMethod(c, "screenUpload", Qt::DirectConnection, Q_ARG(int, 0),
-                                         Q_ARG(bool, false), Q_ARG(QPixmap, pxm)))
-        qCDebug(pryx::lcWindows) << "=== EditPonoramWidget: Core has no screenUpload";
+    if (auto *c = core())
+        c->screenUpload(0, false, QPixmap::fromImage(renderResult()));
     finish();
 }
 
-void EditPonoramWidget::saveScreen() { post("screenSaveToDisk"); }
+void EditPonoramWidget::saveScreen() { post(&pryx::capture::CaptureCommands::screenSaveToDisk); }
 
 void EditPonoramWidget::screenSaveToClipboard()
 {
@@ -169,15 +162,16 @@ void EditPonoramWidget::screenSaveToClipboard()
     finish();
 }
 
-void EditPonoramWidget::screenPostVK() { post("screenPostVK"); }
-void EditPonoramWidget::screenPostOdnoklassniki() { post("screenPostOdnoklassniki"); }
-void EditPonoramWidget::screenPostFacebook() { post("screenPostFacebook"); }
-void EditPonoramWidget::screenPostTwitter() { post("screenPostTwitter"); }
+void EditPonoramWidget::screenPostVK() { post(&pryx::capture::CaptureCommands::screenPostVK); }
+void EditPonoramWidget::screenPostOdnoklassniki() { post(&pryx::capture::CaptureCommands::screenPostOdnoklassniki); }
+void EditPonoramWidget::screenPostFacebook() { post(&pryx::capture::CaptureCommands::screenPostFacebook); }
+void EditPonoramWidget::screenPostTwitter() { post(&pryx::capture::CaptureCommands::screenPostTwitter); }
 
 // The mail share keeps the window open.
 void EditPonoramWidget::screenPostMail()
 {
-    callCore("screenPostMail", QPixmap::fromImage(renderResult()));
+    if (auto *c = core())
+        c->screenPostMail(QPixmap::fromImage(renderResult()));
 }
 
 void EditPonoramWidget::move(int x, int y)

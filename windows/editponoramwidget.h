@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QQuickView>
 
+#include "capture/capturecommands.h"
 #include "capture/surfaceselector.h"
 #include "editor/ppainterarea.h"
 
@@ -20,9 +21,9 @@ class EditPonoramWidget : public QQuickView
     Q_PROPERTY(bool isTransparentSupport READ isTransparentSupport NOTIFY isTransparentSupportChanged)
 
 public:
-    // `core` receives the results (Core's slots of the same names); null
-    // means the Core singleton.
-    explicit EditPonoramWidget(QPixmap pxm, QWindow *parent = nullptr, QObject *core = nullptr);
+    // `core` (Core) receives the results and serves the page as "core".
+    explicit EditPonoramWidget(QPixmap pxm, QWindow *parent = nullptr,
+                               pryx::capture::CaptureCommands *core = nullptr);
     ~EditPonoramWidget() override;
 
     static const char *const kPageUrl;
@@ -66,9 +67,9 @@ protected:
     void keyReleaseEvent(QKeyEvent *e) override;
 
 private:
-    QObject *core() const;
-    void callCore(const char *method, const QPixmap &pxm);
-    void post(const char *method);
+    pryx::capture::CaptureCommands *core() const;
+    // Hands the rendered panorama to one of Core's commands and closes.
+    void post(void (pryx::capture::CaptureCommands::*command)(QPixmap));
     // Keeps the window inside the primary screen's available area.
     void placeInside(QPoint topLeft);
     void finish();
@@ -80,7 +81,7 @@ private:
     int currentPixmapAcpectRatio_ = 1;
     QPointer<PPainterArea> paintArea_;
     QPointer<SurfaceSelector> selector_;
-    QPointer<QObject> core_;
+    QPointer<pryx::capture::CaptureCommands> core_;
     bool escapeUnchecked_ = false; // the Escape press only unchecked items
     bool closedEmitted_ = false;
     bool movedByUser_ = false;

@@ -15,10 +15,5 @@ public:
     AbstractGraphItem *item() const { return item_; }
 
 protected:
-    // Calls an invokable method of the item by name; warns when the item
-    // has no such method (commands of items that live in other files).
-    bool invokeOnItem(const char *method, QGenericArgument a = QGenericArgument(nullptr),
-                      QGenericArgument b = QGenericArgument(nullptr)) const;
-
     QPointer<AbstractGraphItem> item_;
 };

@@ -1,10 +1,11 @@
 #include "editor/commands/linechange.h"
 #include "editor/editorlog.h"
+#include "editor/items/lineitem.h"
 
 #include <QDebug>
 
-LineChange::LineChange(AbstractGraphItem *item, QLineF redoLine, QLineF undoLine)
-    : AbstractHistoryCommand(item), redoLine_(redoLine), undoLine_(undoLine)
+LineChange::LineChange(LineItem *item, QLineF redoLine, QLineF undoLine)
+    : AbstractHistoryCommand(item), line_(item), redoLine_(redoLine), undoLine_(undoLine)
 {
     qCDebug(pryx::lcEditor) << Q_FUNC_INFO << redoLine << undoLine;
 }
@@ -12,10 +13,10 @@ LineChange::LineChange(AbstractGraphItem *item, QLineF redoLine, QLineF undoLine
 void LineChange::apply(const QLineF &line)
 {
     qCDebug(pryx::lcEditor) << Q_FUNC_INFO << line;
-    if (!item_)
+    if (!line_)
         return;
-    invokeOnItem("resetLine");
-    invokeOnItem("setLine", Q_ARG(QPointF, line.p1()), Q_ARG(QPointF, line.p2()));
+    line_->resetLine();
+    line_->setLine(line.p1(), line.p2());
 }
 
 void LineChange::redo()

@@ -1,20 +1,23 @@
 #pragma once
 #include <QLineF>
+#include <QPointer>
 
 #include "editor/commands/abstracthistorycommand.h"
 
-// Switches a line or arrow between two segments; calls the item's
-// invokables resetLine() and setLine(QPointF, QPointF) (an arrow's own
-// setLine is found first, since it is the most derived).
+class LineItem;
+
+// Switches a line or arrow between two segments: resetLine(), then the
+// item's own setLine with the segment's two ends.
 class LineChange : public AbstractHistoryCommand
 {
 public:
-    LineChange(AbstractGraphItem *item, QLineF redoLine, QLineF undoLine);
+    LineChange(LineItem *item, QLineF redoLine, QLineF undoLine);
     void undo() override;
     void redo() override;
 
 private:
     void apply(const QLineF &line);
+    QPointer<LineItem> line_;
     QLineF redoLine_;
     QLineF undoLine_;
 };

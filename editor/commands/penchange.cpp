@@ -1,14 +1,21 @@
 #include "editor/commands/penchange.h"
 
-PenChange::PenChange(AbstractGraphItem *item, QRectF redoRect, QRectF undoRect)
-    : AbstractHistoryCommand(item), redoRect_(redoRect), undoRect_(undoRect)
+#include "editor/items/penitem.h"
+
+PenChange::PenChange(PenItem *item, QRectF redoRect, QRectF undoRect)
+    : AbstractHistoryCommand(item), pen_(item), redoRect_(redoRect), undoRect_(undoRect)
 {
 }
 
 void PenChange::redo()
 {
-    invokeOnItem("setRect", Q_ARG(QRectF, redoRect_));
+    if (pen_)
+        pen_->setRect(redoRect_);
     setText(QStringLiteral("Pen change"));
 }
 
-void PenChange::undo() { invokeOnItem("setRect", Q_ARG(QRectF, undoRect_)); }
+void PenChange::undo()
+{
+    if (pen_)
+        pen_->setRect(undoRect_);
+}

@@ -1,18 +1,21 @@
 #pragma once
+#include <QPointer>
 #include <QRectF>
 
 #include "editor/commands/abstracthistorycommand.h"
 
-// Switches a pen or marker stroke between two rectangles; calls the item's
-// invokable setRect(QRectF).
+class PenItem;
+
+// Switches a pen or marker stroke between two rectangles.
 class PenChange : public AbstractHistoryCommand
 {
 public:
-    PenChange(AbstractGraphItem *item, QRectF redoRect, QRectF undoRect);
+    PenChange(PenItem *item, QRectF redoRect, QRectF undoRect);
     void undo() override;
     void redo() override;
 
 private:
+    QPointer<PenItem> pen_;
     QRectF redoRect_;
     QRectF undoRect_;
 };

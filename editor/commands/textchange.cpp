@@ -1,12 +1,22 @@
 #include "editor/commands/textchange.h"
 
-TextChange::TextChange(AbstractGraphItem *item, double redoSize, QRectF redoRect, double undoSize,
+#include "editor/items/textitem.h"
+
+TextChange::TextChange(TextItem *item, double redoSize, QRectF redoRect, double undoSize,
                        QRectF undoRect)
-    : AbstractHistoryCommand(item), redoSize_(redoSize), redoRect_(redoRect), undoSize_(undoSize),
-      undoRect_(undoRect)
+    : AbstractHistoryCommand(item), text_(item), redoSize_(redoSize), redoRect_(redoRect),
+      undoSize_(undoSize), undoRect_(undoRect)
 {
 }
 
-void TextChange::redo() { invokeOnItem("setTextGeometry", Q_ARG(double, redoSize_), Q_ARG(QRectF, redoRect_)); }
+void TextChange::redo()
+{
+    if (text_)
+        text_->setTextGeometry(redoSize_, redoRect_);
+}
 
-void TextChange::undo() { invokeOnItem("setTextGeometry", Q_ARG(double, undoSize_), Q_ARG(QRectF, undoRect_)); }
+void TextChange::undo()
+{
+    if (text_)
+        text_->setTextGeometry(undoSize_, undoRect_);
+}

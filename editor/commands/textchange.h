@@ -1,18 +1,21 @@
 #pragma once
+#include <QPointer>
 #include <QRectF>
 
 #include "editor/commands/abstracthistorycommand.h"
 
-// Switches a text between two font sizes and text rectangles; calls the
-// item's invokable setTextGeometry(double, QRectF).
+class TextItem;
+
+// Switches a text between two font sizes and text rectangles.
 class TextChange : public AbstractHistoryCommand
 {
 public:
-    TextChange(AbstractGraphItem *item, double redoSize, QRectF redoRect, double undoSize, QRectF undoRect);
+    TextChange(TextItem *item, double redoSize, QRectF redoRect, double undoSize, QRectF undoRect);
     void undo() override;
     void redo() override;
 
 private:
+    QPointer<TextItem> text_;
     double redoSize_;
     QRectF redoRect_;
     double undoSize_;

@@ -16,7 +16,7 @@ public:
 
     // The segment from start to tip (no Shift snapping); with `reversed`
     // the tip is the end that stays fixed.
-    Q_INVOKABLE void setLine(QPointF start, QPointF tip);
+    Q_INVOKABLE void setLine(QPointF start, QPointF tip) override;
     void dragLine(QPointF start, QPointF tip) override;
     void setTextItem(TextItem *item);
     TextItem *textItem() const { return textItem_; }

@@ -18,7 +18,8 @@ public:
 
     // Sets the segment as given (undo, redo and code): no Shift snapping.
     // An existing line keeps its first end; resetLine() first to move it.
-    Q_INVOKABLE void setLine(QPointF a, QPointF b);
+    // An arrow puts its own tip and head in place.
+    Q_INVOKABLE virtual void setLine(QPointF a, QPointF b);
     Q_INVOKABLE void resetLine();
     // The segment from the user's own drag: Shift snaps the second end.
     virtual void dragLine(QPointF a, QPointF b);

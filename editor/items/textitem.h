@@ -13,8 +13,7 @@
 #include <QTimer>
 
 #include "editor/abstractgraphitem.h"
-
-class ArrowItem;
+#include "editor/items/arrowitem.h"
 
 class TextItem : public AbstractGraphItem
 {

@@ -6,9 +6,11 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
+#include <QTranslator>
 #include <QtTest>
 
 #include "core/base/setting.h"
+#include "editor/tools/toolcatalog.h"
 
 class ToolbarCore : public QObject
 {
@@ -48,6 +50,7 @@ class TestToolBar : public QObject
 
     bool open(const QString &lastTool, bool shortTool = false, const QString &panel = "1")
     {
+        pryx::editor::ToolCatalog::registerType();
         Setting::instance()->setValue("lastGraphTools", lastTool);
         Setting::instance()->setValue("visibleColorPanel", panel);
         view.reset(new QQuickView);
@@ -89,6 +92,42 @@ private slots:
         QVERIFY(open(stored, shortTool));
         QCOMPARE(area()->property("currentModule").toString(), expected);
         QCOMPARE(find(qPrintable("tool" + expected))->property("check").toBool(), true);
+    }
+
+    // The buttons come from the tool registry: their order on the bar, and
+    // their tooltips translated in the toolbar's own context.
+    void buttonsInOrderWithTheirTooltips_data()
+    {
+        QTest::addColumn<bool>("russian");
+        QTest::newRow("English") << false;
+        QTest::newRow("Russian") << true;
+    }
+    void buttonsInOrderWithTheirTooltips()
+    {
+        QFETCH(bool, russian);
+        QTranslator ru;
+        if (russian) {
+            QVERIFY(ru.load(QStringLiteral(":/translate/pryx.qm")));
+            QCoreApplication::installTranslator(&ru);
+        }
+        const bool opened = open("Line");
+        if (russian)
+            QCoreApplication::removeTranslator(&ru);
+        QVERIFY(opened);
+        QStringList names;
+        for (QQuickItem *button : find("toolButtons")->childItems())
+            if (button->objectName().startsWith("tool"))
+                names << button->property("name").toString();
+        QCOMPARE(names, QStringList({"Move", "Pen", "Marker", "Line", "Arrow", "Text", "Ellipse", "Rect",
+                                     "Counter", "Blur", "Blackout"}));
+        QCOMPARE(find("toolBlur")->property("toolTipText").toString(),
+                 russian ? QString::fromUtf8("<b>Инструмент «Размытие»</b>") : QString("<b>Tool Blur</b>"));
+        QCOMPARE(find("toolBlur")->property("subToolTipText").toString(), QString());
+        const QString rectDetail = find("toolRect")->property("subToolTipText").toString();
+        if (russian)
+            QVERIFY2(!rectDetail.contains("draw square"), qPrintable(rectDetail));
+        else
+            QCOMPARE(rectDetail, QString("+ Shift - draw square.\n+ Ctrl - draws a filled."));
     }
 
     void toolButtonsCheckAndUncheck()

@@ -10,9 +10,10 @@
 #include <QRasterWindow>
 #include <QStringList>
 
+#include "capture/capturecommands.h"
 #include "capture/surfacewidget.h"
 
-class FakeCore : public QObject
+class FakeCore : public pryx::capture::CaptureCommands
 {
     Q_OBJECT
 public:
@@ -36,17 +37,17 @@ public slots:
             surface = nullptr;
         }
     }
-    void screenUpload(int type, bool quick, QPixmap)
+    void screenUpload(int type, bool quick, QPixmap) override
     {
         calls << QStringLiteral("screenUpload(%1,%2)").arg(type).arg(quick);
     }
-    void screenSaveToDisk(QPixmap) { calls << "screenSaveToDisk"; }
-    void screenSaveToClipboard() { calls << (surface ? "screenSaveToClipboard" : "screenSaveToClipboard without surface"); }
-    void screenPostVK(QPixmap) { calls << "screenPostVK"; }
-    void screenPostOdnoklassniki(QPixmap) { calls << "screenPostOdnoklassniki"; }
-    void screenPostFacebook(QPixmap) { calls << "screenPostFacebook"; }
-    void screenPostTwitter(QPixmap) { calls << "screenPostTwitter"; }
-    void screenPostMail(QPixmap) { calls << "screenPostMail"; }
+    void screenSaveToDisk(QPixmap) override { calls << "screenSaveToDisk"; }
+    void screenSaveToClipboard() override { calls << (surface ? "screenSaveToClipboard" : "screenSaveToClipboard without surface"); }
+    void screenPostVK(QPixmap) override { calls << "screenPostVK"; }
+    void screenPostOdnoklassniki(QPixmap) override { calls << "screenPostOdnoklassniki"; }
+    void screenPostFacebook(QPixmap) override { calls << "screenPostFacebook"; }
+    void screenPostTwitter(QPixmap) override { calls << "screenPostTwitter"; }
+    void screenPostMail(QPixmap) override { calls << "screenPostMail"; }
 };
 
 class FakeItem : public QQuickItem

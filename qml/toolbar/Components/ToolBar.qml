@@ -1,4 +1,5 @@
 import QtQuick 2.12
+import PryxComponent 1.0
 import "../Component/useful.js" as Fn
 
 // Annotation toolbar over a capture. It reads `paintArea`, `currentGraphModule`,
@@ -51,7 +52,6 @@ Item {
             return undefined
         return settings.getValue(key)
     }
-    function isCurrent(name) { return moduleName === name || itemName === name }
 
     function toolButtonTriggered(name, check) {
         selectedButton = check ? name : ""
@@ -159,31 +159,22 @@ Item {
         y: 19
         spacing: 2
         Repeater {
-            model: [
-                { name: "Move", tip: qsTr("<b>Tool Move and transform</b>"), sub: qsTr("Space - Switching to tool \"Move\"") },
-                { name: "Pen", tip: qsTr("<b>Tool Pen</b>"), sub: qsTr("+ Shift - Drawing a straight line") },
-                { name: "Marker", tip: qsTr("<b>Tool Marker</b>"), sub: qsTr("+ Shift - Drawing a straight line") },
-                { name: "Line", tip: qsTr("<b>Tool Line</b>"), sub: qsTr("+ Shift - drawing a straight line at angles of 45°.") },
-                { name: "Arrow", tip: qsTr("<b>Tool Arrow</b>"), sub: qsTr("+ Shift - drawing arrows at angles of 45°.") },
-                { name: "Text", tip: qsTr("<b>Tool Text</b>"), sub: "" },
-                { name: "Ellipse", tip: qsTr("<b>Tool Ellipse</b>"), sub: qsTr("+ Shift - draw circle.\n+ Ctrl - draws a filled.") },
-                { name: "Rect", tip: qsTr("<b>Tool Rectangle</b>"), sub: qsTr("+ Shift - draw square.\n+ Ctrl - draws a filled.") },
-                { name: "Counter", tip: qsTr("<b>Tool Counter</b>"), sub: "" },
-                { name: "Blur", tip: qsTr("<b>Tool Blur</b>"), sub: "" },
-                { name: "Blackout", tip: qsTr("<b>Tool Blackout</b>"), sub: "" }
-            ]
+            model: Tools.toolbarButtons
             ToolButton {
                 objectName: "tool" + modelData.name
                 name: modelData.name
                 check: toolBar.selectedButton === modelData.name
                 icon: {
                     var base = "qrc:/component/image/toolbar/tool_" + modelData.name.toLowerCase()
-                    if (toolBar.commandModified && (modelData.name === "Ellipse" || modelData.name === "Rect"))
+                    if (toolBar.commandModified && Tools.fillsWithCtrl(modelData.name))
                         base += "_command"
                     return base + ".png"
                 }
-                toolTipText: modelData.tip + (typeof core !== "undefined" && core ? core.emptyString : "")
-                subToolTipText: toolBar.keyText(modelData.sub)
+                // The registry's texts, translated here in the toolbar's context.
+                toolTipText: qsTranslate("ToolBar", modelData.tip)
+                             + (typeof core !== "undefined" && core ? core.emptyString : "")
+                subToolTipText: toolBar.keyText(modelData.detail === "" ? "" : qsTranslate("ToolBar", modelData.detail))
+                                + (typeof core !== "undefined" && core ? core.emptyString : "")
                 onClick: toolBar.toolButtonTriggered(arg, check)
             }
         }
@@ -305,7 +296,7 @@ Item {
             y: 44
             width: 340
             height: 24
-            visible: !toolBar.isCurrent("Blur") && !toolBar.isCurrent("Blackout") && !toolBar.isCurrent("Ponoram")
+            visible: Tools.usesColor(toolBar.moduleName) && Tools.usesColor(toolBar.itemName)
             Image {
                 id: colorLine
                 y: 6
@@ -359,7 +350,8 @@ Item {
             y: 76
             width: substrateRow.width
             height: 20
-            visible: toolBar.isCurrent("Text") && !toolBar.ponoramWork
+            visible: (Tools.usesSubstrate(toolBar.moduleName) || Tools.usesSubstrate(toolBar.itemName))
+                     && !toolBar.ponoramWork
             readonly property bool checked: typeof currentSubstrate !== "undefined" && currentSubstrate === true
             Row {
                 id: substrateRow
