@@ -2,13 +2,12 @@
 #include "network/networklog.h"
 
 #include <QDebug>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
 
 #include "core/base/servicehosts.h"
+#include "network/networkaccessmanager.h"
 #include "network/statisticmodule.h"
 
 namespace {
@@ -63,11 +62,12 @@ QString AnalyticsEvent::body() const
 
 void AnalyticsEvent::send()
 {
-    auto *manager = new QNetworkAccessManager(this);
-    manager->setProxy(QNetworkProxy::NoProxy);
+    // Over https with the service's certificate verified, through the user's
+    // proxy, like every other request.
+    auto *manager = new pryx::net::ProxiedAccessManager(this);
     connect(manager, SIGNAL(finished(QNetworkReply*)), this, SLOT(finished(QNetworkReply*)));
-    QNetworkRequest request(
-        QUrl("http://" + pryx::serviceHost(pryx::Service::Analytics) + "/collect"));
+    QNetworkRequest request{QUrl(pryx::analyticsUrl())};
+    request.setSslConfiguration(NetworkAccessManager::sslConfiguration());
     manager->post(request, body().toUtf8());
 }
 

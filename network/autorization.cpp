@@ -30,6 +30,8 @@
 #include "network/analyticsevent.h"
 #include "network/networkaccessmanager.h"
 #include "network/networkreadreply.h"
+#include "network/quietreply.h"
+#include "network/uploadservices.h"
 #include "network/serverlistener.h"
 #include "windows/messagedialog.h"
 
@@ -146,6 +148,9 @@ Autorization::Autorization(QObject *parent) : QObject(parent)
     readReply_ = new NetworkReadReply(this);
 
     setStatus(NoneAuth, true);
+    // Managers on worker threads (the Dropbox upload) read this copy of the
+    // proxy settings.
+    pryx::net::proxyChoice();
     connect(this, SIGNAL(authFinished()), this, SLOT(sendAuthorizationStatistic()));
     connect(this, SIGNAL(registrationFinished()), this, SLOT(sendRegistrationStatistic()));
     connect(this, SIGNAL(registrationFinished()), this, SLOT(sendAuthorizationStatistic()));
@@ -224,6 +229,8 @@ NetworkAccessManager *Autorization::manager(bool withProxyAuth)
 QNetworkReply *Autorization::send(RequestKind kind, QNetworkReply *reply)
 {
     reply->setProperty(kKindProperty, int(kind));
+    // A service that accepts and never answers ends like one that is gone.
+    pryx::net::abortWhenQuiet(reply, pryx::net::services().transferTimeoutMs);
     return reply;
 }
 
@@ -301,8 +308,8 @@ bool Autorization::checkInternetAccess()
     for (int i = 0; i < 32; ++i)
         pingValue_ += QLatin1Char(pryx::kRandomAlphabet[std::rand() % alphabet]);
 
-    QNetworkAccessManager pinger;
-    pinger.setProxy(QNetworkProxy::NoProxy);
+    // Through the user's proxy, like the requests it stands for.
+    pryx::net::ProxiedAccessManager pinger;
     QNetworkRequest request(QUrl(pryx::pingUrl() + pingValue_));
     verified(request);
     request.setTransferTimeout(kInternetCheckTimeoutMs);
@@ -480,8 +487,11 @@ QString Autorization::errorReport(QNetworkReply *reply, const QByteArray &body) 
 {
     QString text = QStringLiteral("------------ Autorization ERROR ------------\n"
                                   "************ ERROR INFO ************\n");
-    text += QStringLiteral("Error id:") + QString::number(int(reply->error())) + QLatin1Char('\n');
-    text += QStringLiteral("Error string:") + maskedText(reply->errorString());
+    text += QStringLiteral("Error id:") + QString::number(int(pryx::net::replyError(reply)))
+          + QLatin1Char('\n');
+    text += QStringLiteral("Error string:")
+          + (pryx::net::timedOut(reply) ? QStringLiteral("No answer in time")
+                                        : maskedText(reply->errorString()));
     text += QStringLiteral("\n************ ********** ************");
     text += QStringLiteral("\n************ HEADER INFO ************");
     text += QLatin1Char('\n');
@@ -532,14 +542,16 @@ void Autorization::finished(QNetworkReply *reply)
         return;
     const QByteArray body = reply->readAll();
 
+    const QNetworkReply::NetworkError error = pryx::net::replyError(reply);
     if (kind == RequestFeedback) {
         setStatus(SendFeedBack, false);
         writeReport(reply, body);
-        emit feedBackResponse(reply->error() != QNetworkReply::NoError ? reply->errorString()
-                                                                      : tr("Your review posted!"));
+        emit feedBackResponse(error == QNetworkReply::NoError ? tr("Your review posted!")
+                              : pryx::net::timedOut(reply) ? tr("No answer in time")
+                                                           : reply->errorString());
         return;
     }
-    if (reply->error() != QNetworkReply::NoError)
+    if (error != QNetworkReply::NoError)
         replyFailed(kind, reply, body);
     else
         replySucceeded(kind, reply, body);

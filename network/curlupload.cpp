@@ -1,6 +1,7 @@
 #include "network/curlupload.h"
 
 #include "core/base/paths.h"
+#include "network/sftpknownhosts.h"
 #include "network/uploadarchive.h"
 #include "platform/privatedir.h"
 #include "network/networklog.h"
@@ -76,23 +77,24 @@ size_t discardCallback(char *, size_t size, size_t count, void *)
     return size * count;
 }
 
+// The server's host key, checked against the trusted keys before any
+// password is sent.
 struct KeyCheck {
+    QString host;
+    int port = 22;
     bool mismatch = false;
 };
 
-int keyCallback(CURL *, const struct curl_khkey *, const struct curl_khkey *,
-                enum curl_khmatch match, void *clientp)
+int hostKeyCallback(void *clientp, int, const char *key, size_t length)
 {
     auto *check = static_cast<KeyCheck *>(clientp);
-    switch (match) {
-    case CURLKHMATCH_OK:
-        return CURLKHSTAT_FINE;
-    case CURLKHMATCH_MISSING:
-        return CURLKHSTAT_FINE_ADD_TO_FILE;   // trust on first use
-    default:
+    const HostKeyMatch m = trustHostKey(knownHostsPath(), check->host, check->port,
+                                        QByteArray(key, int(length)));
+    if (m == HostKeyMatch::Changed) {
         check->mismatch = true;
-        return CURLKHSTAT_REJECT;
+        return CURLKHMATCH_MISMATCH;
     }
+    return CURLKHMATCH_OK;
 }
 
 QString hostKeyChangedText(CurlProtocol protocol)
@@ -106,7 +108,8 @@ QString hostKeyChangedText(CurlProtocol protocol)
 
 // Options shared by the transfer and the connection check.
 void applyCommon(CURL *h, CurlProtocol protocol, const QString &user, const QString &password,
-                 int port, bool verbose, char *errorBuffer, KeyCheck *keyCheck)
+                 const QString &host, int port, bool verbose, char *errorBuffer,
+                 KeyCheck *keyCheck)
 {
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, protocol == CurlProtocol::Ftp ? "ftp" : "sftp");
@@ -122,9 +125,10 @@ void applyCommon(CURL *h, CurlProtocol protocol, const QString &user, const QStr
     }
     if (protocol == CurlProtocol::Sftp) {
         pryx::platform::ensurePrivateDir(dataPath());
-        curl_easy_setopt(h, CURLOPT_SSH_KNOWNHOSTS, QFile::encodeName(knownHostsPath()).constData());
-        curl_easy_setopt(h, CURLOPT_SSH_KEYFUNCTION, keyCallback);
-        curl_easy_setopt(h, CURLOPT_SSH_KEYDATA, keyCheck);
+        keyCheck->host = host;
+        keyCheck->port = effectivePort(protocol, port);
+        curl_easy_setopt(h, CURLOPT_SSH_HOSTKEYFUNCTION, hostKeyCallback);
+        curl_easy_setopt(h, CURLOPT_SSH_HOSTKEYDATA, keyCheck);
     }
 }
 
@@ -161,23 +165,44 @@ size_t readCallback(char *buffer, size_t size, size_t count, void *userdata)
     return size_t(n);
 }
 
-// The path of a remote file as an SFTP quote command takes it. The upload URL
-// puts a path below "~" in the login folder; the quote command gets it as a
-// relative path, which the server resolves from that same folder.
-QByteArray quotedRemotePath(const QString &path, const QString &name)
+// The path of a remote file as an SFTP quote command takes it: relative
+// paths start, like the upload URL's "/~/", in the login folder.
+QByteArray quotedRemotePath(const RemoteFolder &folder, const QString &name)
 {
-    QString full;
-    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/"))) {
-        full = path.mid(1) + "/" + name;
-        while (full.startsWith(QLatin1Char('/')))
-            full.remove(0, 1);
-    } else {
-        full = "/" + path + "/" + name;
-    }
+    QString full = folder.path.isEmpty() ? name : folder.path + "/" + name;
+    if (folder.absolute)
+        full.prepend(QLatin1Char('/'));
     QByteArray p = full.toUtf8();
     p.replace('\\', "\\\\");
     p.replace('"', "\\\"");
     return '"' + p + '"';
+}
+
+// "scheme://host[:port]/": the port only when it is not the protocol's own.
+QString serverUrl(CurlProtocol protocol, const QString &host, int port)
+{
+    QString h = host;
+    if (h.contains(QLatin1Char(':')) && !h.startsWith(QLatin1Char('[')))
+        h = "[" + h + "]";
+    QString url = schemeOf(protocol) + "://" + h;
+    const int p = effectivePort(protocol, port);
+    if (p != effectivePort(protocol, 0))
+        url += ":" + QString::number(p);
+    return url + "/";
+}
+
+// The folder part of a URL, ending with "/" (or empty for the FTP login
+// folder). FTP paths start in the login folder, a leading "/" (an empty first
+// step) goes to the root; SFTP paths start at the root, "~/" in the login
+// folder.
+QString folderUrlPath(CurlProtocol protocol, const RemoteFolder &folder)
+{
+    QString path = encodePath(folder.path);
+    if (!path.isEmpty())
+        path += QLatin1Char('/');
+    if (protocol == CurlProtocol::Ftp)
+        return folder.absolute ? "/" + path : path;
+    return folder.absolute ? path : "~/" + path;
 }
 
 } // namespace
@@ -219,10 +244,23 @@ QString encodePath(const QString &path)
     return parts.join(QLatin1Char('/'));
 }
 
-QString transferUrl(CurlProtocol protocol, const QString &host, const QString &path,
+RemoteFolder remoteFolder(const QString &folder)
+{
+    RemoteFolder r;
+    QString path = folder;
+    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
+        path.remove(0, 1);
+    else
+        r.absolute = path.startsWith(QLatin1Char('/'));
+    QStringList steps = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    r.path = steps.join(QLatin1Char('/'));
+    return r;
+}
+
+QString transferUrl(CurlProtocol protocol, const QString &host, int port, const QString &path,
                     const QString &fileName)
 {
-    return schemeOf(protocol) + "://" + host + "/" + encodePath(path) + "/"
+    return serverUrl(protocol, host, port) + folderUrlPath(protocol, remoteFolder(path))
            + QString::fromLatin1(QUrl::toPercentEncoding(fileName));
 }
 
@@ -236,15 +274,10 @@ QString uploadLink(const QString &baseUrl, const QString &url, const QString &fi
     return base + "/" + QString::fromLatin1(QUrl::toPercentEncoding(fileName));
 }
 
-QString checkUrl(CurlProtocol protocol, const QString &host, const QString &path)
+QString checkUrl(CurlProtocol protocol, const QString &host, int port, const QString &path)
 {
-    QString url = schemeOf(protocol) + "://" + host + "/" + encodePath(path);
-    if (!url.endsWith(QLatin1Char('/')))
-        url += QLatin1Char('/');
-    return url;
+    return serverUrl(protocol, host, port) + folderUrlPath(protocol, remoteFolder(path));
 }
-
-QString knownHostsPath() { return dataPath() + "sftp_known_hosts"; }
 
 CurlUploadResult runCurlUpload(CurlProtocol protocol, const CurlUploadParams &params,
                                const CurlUploadEvents &events, CurlUploadCounters &counters,
@@ -270,7 +303,7 @@ CurlUploadResult runCurlUpload(CurlProtocol protocol, const CurlUploadParams &pa
         fileToSend = params.files.first();
         name = QFileInfo(fileToSend).fileName();
     }
-    const QString url = transferUrl(protocol, params.host, params.path, name);
+    const QString url = transferUrl(protocol, params.host, params.port, params.path, name);
     result.link = uploadLink(params.baseUrl, url, name);
     events.readyLink(result.link);
 
@@ -320,14 +353,15 @@ CurlUploadResult runCurlUpload(CurlProtocol protocol, const CurlUploadParams &pa
     struct curl_slist *post = nullptr;
     if (protocol == CurlProtocol::Sftp) {
         sentName = name + ".part";
-        post = curl_slist_append(post, ("*rm " + quotedRemotePath(params.path, name)).constData());
-        post = curl_slist_append(post, ("rename " + quotedRemotePath(params.path, sentName) + " "
-                                        + quotedRemotePath(params.path, name))
+        const RemoteFolder folder = remoteFolder(params.path);
+        post = curl_slist_append(post, ("*rm " + quotedRemotePath(folder, name)).constData());
+        post = curl_slist_append(post, ("rename " + quotedRemotePath(folder, sentName) + " "
+                                        + quotedRemotePath(folder, name))
                                            .constData());
     } else {
         post = curl_slist_append(post, ("RNFR " + name).toUtf8().constData());
     }
-    const QString sendUrl = transferUrl(protocol, params.host, params.path, sentName);
+    const QString sendUrl = transferUrl(protocol, params.host, params.port, params.path, sentName);
 
     char errorBuffer[CURL_ERROR_SIZE] = {0};
     KeyCheck keyCheck;
@@ -337,8 +371,8 @@ CurlUploadResult runCurlUpload(CurlProtocol protocol, const CurlUploadParams &pa
     curl_easy_setopt(easy, CURLOPT_URL, sendUrl.toUtf8().constData());
     curl_easy_setopt(easy, CURLOPT_POSTQUOTE, post);
     curl_easy_setopt(easy, CURLOPT_READDATA, &readCtx);
-    applyCommon(easy, protocol, params.user, params.password, params.port, params.verbose,
-                errorBuffer, &keyCheck);
+    applyCommon(easy, protocol, params.user, params.password, params.host, params.port,
+                params.verbose, errorBuffer, &keyCheck);
     curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(info.size()));
     // A server that stops answering ends the job instead of hanging it.
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 30L);
@@ -424,8 +458,8 @@ QString checkCurlConnection(CurlProtocol protocol, const QString &user, const QS
         return tr(contextOf(protocol), "Could not start the transfer library");
     char errorBuffer[CURL_ERROR_SIZE] = {0};
     KeyCheck keyCheck;
-    curl_easy_setopt(h, CURLOPT_URL, checkUrl(protocol, host, path).toUtf8().constData());
-    applyCommon(h, protocol, user, password, port, verbose, errorBuffer, &keyCheck);
+    curl_easy_setopt(h, CURLOPT_URL, checkUrl(protocol, host, port, path).toUtf8().constData());
+    applyCommon(h, protocol, user, password, host, port, verbose, errorBuffer, &keyCheck);
     curl_easy_setopt(h, CURLOPT_TIMEOUT, long(timeoutSeconds));
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, discardCallback);
     const CURLcode code = curl_easy_perform(h);

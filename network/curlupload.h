@@ -3,6 +3,8 @@
 // connection checks: URL and link rules, the libcurl transfer loop, the SFTP
 // host-key store and the debug trace.
 
+#include "network/sftpknownhosts.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -58,17 +60,25 @@ QString schemeOf(CurlProtocol protocol);
 
 // Percent-encodes every segment of a path and keeps the "/" between them.
 QString encodePath(const QString &path);
-// scheme://host/path/name, path and name percent-encoded.
-QString transferUrl(CurlProtocol protocol, const QString &host, const QString &path,
+
+// A remote folder as the user gives it: empty, "~" or a path without a
+// leading "/" (or below "~/") is in the login folder, as command-line clients
+// take it; a leading "/" starts at the server's root.
+struct RemoteFolder {
+    bool absolute = false;
+    QString path;   // the steps joined by "/", no "/" at either end
+};
+RemoteFolder remoteFolder(const QString &folder);
+
+// scheme://host[:port]/folder/name, folder and name percent-encoded, the port
+// only when it is not the protocol's own.
+QString transferUrl(CurlProtocol protocol, const QString &host, int port, const QString &path,
                     const QString &fileName);
 // The link shown to the user: base URL (one trailing "/" cut) + "/" + name,
 // or the transfer URL when there is no base URL.
 QString uploadLink(const QString &baseUrl, const QString &url, const QString &fileName);
 // The folder URL the connection check lists; always ends with "/".
-QString checkUrl(CurlProtocol protocol, const QString &host, const QString &path);
-
-// The file of SFTP host keys trusted on first use (in the data folder).
-QString knownHostsPath();
+QString checkUrl(CurlProtocol protocol, const QString &host, int port, const QString &path);
 
 // Runs one upload job (zip when needed, link, transfer). Blocks until done,
 // failed or canceled.

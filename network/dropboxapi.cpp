@@ -339,7 +339,7 @@ void QDropboxAuth::codeComplete(QString code)
                             + "&redirect_uri=http://127.0.0.1:" + QByteArray::number(port_)
                             + "&grant_type=authorization_code";
     if (!manager_) {
-        manager_ = new QNetworkAccessManager(this);
+        manager_ = new pryx::net::ProxiedAccessManager(this);
         connect(manager_, &QNetworkAccessManager::finished, this, &QDropboxAuth::managerFinished);
     }
     manager_->post(request, body);
@@ -393,7 +393,7 @@ void QDropboxFile::setShortUrl(bool on)
 QNetworkAccessManager *QDropboxFile::manager()
 {
     if (!manager_) {
-        manager_ = new QNetworkAccessManager(this);
+        manager_ = new pryx::net::ProxiedAccessManager(this);
         connect(manager_, &QNetworkAccessManager::finished, this, &QDropboxFile::managerFinished);
     }
     return manager_;
@@ -518,7 +518,7 @@ void QDropboxInfo::post(const QString &path)
         return;
     }
     if (!manager_) {
-        manager_ = new QNetworkAccessManager(this);
+        manager_ = new pryx::net::ProxiedAccessManager(this);
         connect(manager_, &QNetworkAccessManager::finished, this, &QDropboxInfo::managerFinished);
     }
     const QNetworkRequest request =

@@ -7,6 +7,7 @@
 #include "network/handleftpupload.h"
 #include "network/handlesftpupload.h"
 #include "network/networkaccessmanager.h"
+#include "network/quietreply.h"
 #include "network/uploadarchive.h"
 #include "network/uploadmodel.h"
 #include "network/uploadservices.h"
@@ -39,7 +40,6 @@ UploadWorker *newWorker(HandlerUpload::TargetUpload target, QObject *parent)
     }
     return nullptr;
 }
-const char *const kTimedOut = "pryxTimedOut";
 
 bool hasControlChars(const QString &s)
 {
@@ -140,28 +140,10 @@ NetworkAccessManager *HandlerUpload::newManager(const char *finishedSlot)
 void HandlerUpload::watch(QNetworkReply *reply)
 {
     // A request that moves no byte for the timeout fails as timed out.
-    const int ms = pryx::net::services().transferTimeoutMs;
-    if (ms <= 0)
-        return;
-    auto *timer = new QTimer(reply);
-    timer->setSingleShot(true);
-    timer->setInterval(ms);
-    auto restart = [timer] { timer->start(); };
-    connect(reply, &QNetworkReply::uploadProgress, timer, restart);
-    connect(reply, &QNetworkReply::downloadProgress, timer, restart);
-    connect(timer, &QTimer::timeout, reply, [reply] {
-        reply->setProperty(kTimedOut, true);
-        reply->abort();
-    });
-    timer->start();
+    pryx::net::abortWhenQuiet(reply, pryx::net::services().transferTimeoutMs);
 }
 
-int HandlerUpload::replyError(QNetworkReply *reply) const
-{
-    if (reply->property(kTimedOut).toBool())
-        return QNetworkReply::TimeoutError;
-    return reply->error();
-}
+int HandlerUpload::replyError(QNetworkReply *reply) const { return pryx::net::replyError(reply); }
 
 QByteArray HandlerUpload::createBody(const QString &description, int fileCount, bool archive, TypeUpload type)
 {

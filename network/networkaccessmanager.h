@@ -1,16 +1,15 @@
 #pragma once
 // Network manager of the service requests: the user's HTTP proxy from the
-// settings, proxy credentials, the "proxy_connect.log" lines, and the
-// identity and token headers of getAuthRequest.
+// settings (applied again to every request), proxy credentials, the
+// "proxy_connect.log" lines, and the identity and token headers of
+// getAuthRequest.
 
-#include <QNetworkAccessManager>
+#include "network/proxiedaccessmanager.h"
+
 #include <QNetworkRequest>
 #include <QSslConfiguration>
 
-class QAuthenticator;
-class QNetworkProxy;
-
-class NetworkAccessManager : public QNetworkAccessManager
+class NetworkAccessManager : public pryx::net::ProxiedAccessManager
 {
     Q_OBJECT
 public:
@@ -20,14 +19,4 @@ public:
     // The default configuration with peer verification on and the CA of
     // PRYX_EXTRA_CA_FILE (when set) added to the trusted ones.
     static QSslConfiguration sslConfiguration();
-
-    // Not empty when the proxy settings cannot be used (a bad port); such a
-    // manager must not send anything.
-    QString proxyError() const { return proxyError_; }
-
-public slots:
-    void proxyAuth(const QNetworkProxy &proxy, QAuthenticator *authenticator);
-
-private:
-    QString proxyError_;
 };

@@ -1,4 +1,5 @@
 #include "network/statisticmodule.h"
+#include "network/networkaccessmanager.h"
 #include "network/networklog.h"
 
 #include <QDateTime>
@@ -72,12 +73,13 @@ void StatisticModule::prepEventInfo()
 
 void StatisticModule::sendStatistic()
 {
-    auto *manager = new QNetworkAccessManager(this);
+    auto *manager = new NetworkAccessManager(this);
     connect(manager, SIGNAL(finished(QNetworkReply*)), this, SLOT(finishStat(QNetworkReply*)));
     QNetworkRequest request(
         QUrl("https://" + pryx::serviceHost(pryx::Service::Analytics) + "/collect"));
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QStringLiteral("application/x-www-form-urlencoded"));
+    request.setSslConfiguration(NetworkAccessManager::sslConfiguration());
     manager->post(request, (preparedBody_.isEmpty() ? body() : preparedBody_).toUtf8());
 }
 

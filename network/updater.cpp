@@ -346,7 +346,7 @@ void Updater::prepareRequest(QNetworkRequest &request) const
 void Updater::requestVersion()
 {
     if (!manager_) {
-        manager_ = new QNetworkAccessManager(this);
+        manager_ = new pryx::net::ProxiedAccessManager(this);
         connect(manager_, &QNetworkAccessManager::finished, this,
                 &Updater::networkManagerFinished);
     }

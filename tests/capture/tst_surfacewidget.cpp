@@ -8,14 +8,13 @@
 #include "editor/ppainterarea.h"
 #include "platform/desktopgrab.h"
 #include "support/capturefixtures.h"
+#include "support/standin.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest>
 
 namespace {
@@ -312,19 +311,20 @@ private slots:
         QVERIFY(open());
         FakeArea area(surface->rootObject());
         surface->setPaintArea(&area);
-        // Each shortcut also sends its analytics event (to a local stand-in).
-        QTcpServer stats;
-        QVERIFY(stats.listen(QHostAddress::LocalHost));
-        qputenv("PRYX_ANALYTICS_HOST", QByteArray("127.0.0.1:") + QByteArray::number(stats.serverPort()));
-        QByteArray requests;
-        connect(&stats, &QTcpServer::newConnection, &stats, [&] {
-            while (QTcpSocket *s = stats.nextPendingConnection())
-                connect(s, &QTcpSocket::readyRead, s, [&requests, s] { requests += s->readAll(); });
-        });
+        // Each shortcut also sends its analytics event (to the HTTPS stand-in).
+        pryx::test::StandIn stats;
+        QVERIFY2(stats.start(), qPrintable(stats.error()));
+        qputenv("PRYX_ANALYTICS_HOST", stats.host().toLatin1());
+        auto requests = [&stats] {
+            QByteArray bodies;
+            for (const pryx::test::StandInRequest &r : stats.requests())
+                bodies += r.path + " " + r.body + "\n";
+            return bodies;
+        };
         key(Qt::Key_Z, Qt::ControlModifier);
         key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(area.calls, (QStringList{"checkUndo", "checkRedo"}));
-        QTRY_VERIFY(requests.contains("undo") && requests.contains("redo"));
+        QTRY_VERIFY2(requests().contains("undo") && requests().contains("redo"), requests().constData());
         qunsetenv("PRYX_ANALYTICS_HOST");
         surface->setPaintArea(nullptr);
     }

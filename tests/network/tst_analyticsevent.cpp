@@ -1,16 +1,17 @@
-// Analytics events as a stand-in collector on 127.0.0.1 receives them.
+// Analytics events as the HTTPS stand-in on 127.0.0.1 receives them.
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest>
 
 #include "core/base/localregistry.h"
 #include "core/core.h"
 #include "network/analyticsevent.h"
 #include "network/statisticmodule.h"
+#include "support/standin.h"
 #include "support/testsupport.h"
 
 namespace {
@@ -18,69 +19,23 @@ const QString kTid = "UA-118430627-1";
 const QRegularExpression kUuid("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$");
 } // namespace
 
-// Reads HTTP requests, records them and answers 200 (or closes at once).
-class Collector : public QObject
-{
-    Q_OBJECT
-public:
-    struct Request {
-        QByteArray method, path, body;
-    };
-    QList<Request> requests;
-    bool drop = false;
-
-    bool listen()
-    {
-        connect(&server_, &QTcpServer::newConnection, this, &Collector::accept);
-        return server_.listen(QHostAddress::LocalHost, 0);
-    }
-    quint16 port() const { return server_.serverPort(); }
-
-private slots:
-    void accept()
-    {
-        while (QTcpSocket *s = server_.nextPendingConnection()) {
-            connect(s, &QTcpSocket::readyRead, this, [this, s] { read(s); });
-            connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-        }
-    }
-
-private:
-    void read(QTcpSocket *s)
-    {
-        QByteArray &buf = buffers_[s];
-        buf += s->readAll();
-        const int end = buf.indexOf("\r\n\r\n");
-        if (end < 0)
-            return;
-        const QByteArray head = buf.left(end);
-        int length = 0;
-        for (const QByteArray &line : head.split('\n')) {
-            if (line.toLower().startsWith("content-length:"))
-                length = line.mid(15).trimmed().toInt();
-        }
-        if (buf.size() < end + 4 + length)
-            return;
-        const QList<QByteArray> first = head.left(head.indexOf("\r\n")).split(' ');
-        requests.append({first.value(0), first.value(1), buf.mid(end + 4, length)});
-        buffers_.remove(s);
-        if (drop) {
-            s->abort();
-            return;
-        }
-        s->write("HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 2\r\n"
-                 "Connection: close\r\n\r\nok");
-        s->disconnectFromHost();
-    }
-
-    QTcpServer server_;
-    QHash<QTcpSocket *, QByteArray> buffers_;
+// What the collector (the HTTPS stand-in) received, oldest first.
+struct Sent {
+    QByteArray method, path, body;
 };
 
 class TestAnalyticsEvent : public QObject
 {
     Q_OBJECT
-    Collector collector_;
+    pryx::test::StandIn standIn_;
+
+    QList<Sent> sent() const
+    {
+        QList<Sent> list;
+        for (const pryx::test::StandInRequest &r : standIn_.requests())
+            list.append({r.method.toLatin1(), r.path, r.body});
+        return list;
+    }
 
     QByteArray expected(const QString &ec, const QString &ea, const QString &label = QString())
     {
@@ -94,13 +49,13 @@ class TestAnalyticsEvent : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(collector_.listen());
-        qputenv("PRYX_ANALYTICS_HOST", "127.0.0.1:" + QByteArray::number(collector_.port()));
+        QVERIFY2(standIn_.start(), qPrintable(standIn_.error()));
+        qputenv("PRYX_ANALYTICS_HOST", standIn_.host().toLatin1());
     }
     void init()
     {
-        collector_.requests.clear();
-        collector_.drop = false;
+        standIn_.setScript({});
+        standIn_.clearLog();
     }
 
     void bodies_data()
@@ -130,10 +85,10 @@ private slots:
         QFETCH(QString, ec);
         QFETCH(QString, ea);
         QPointer<AnalyticsEvent> event = new AnalyticsEvent(category, action, true, label);
-        QTRY_COMPARE(collector_.requests.size(), 1);
-        QCOMPARE(collector_.requests.at(0).method, QByteArray("POST"));
-        QCOMPARE(collector_.requests.at(0).path, QByteArray("/collect"));
-        QCOMPARE(collector_.requests.at(0).body, expected(ec, ea, label));
+        QTRY_COMPARE(sent().size(), 1);
+        QCOMPARE(sent().at(0).method, QByteArray("POST"));
+        QCOMPARE(sent().at(0).path, QByteArray("/collect"));
+        QCOMPARE(sent().at(0).body, expected(ec, ea, label));
         // The event frees itself once the reply is in.
         QTRY_VERIFY(event.isNull());
     }
@@ -143,19 +98,32 @@ private slots:
         auto *event = new AnalyticsEvent(2, 2, false, "fragment");
         auto *plain = new AnalyticsEvent();
         QTest::qWait(300);
-        QVERIFY(collector_.requests.isEmpty());
+        QVERIFY(sent().isEmpty());
         plain->send();
-        QTRY_COMPARE(collector_.requests.size(), 1);
-        QCOMPARE(collector_.requests.at(0).body, expected("size", "change"));
+        QTRY_COMPARE(sent().size(), 1);
+        QCOMPARE(sent().at(0).body, expected("size", "change"));
         delete event;
     }
 
     void failedSendFreesEvent()
     {
-        collector_.drop = true;
+        standIn_.setScript(QJsonArray{QJsonObject{{"path", "^/collect"}, {"close", true}}});
         QPointer<AnalyticsEvent> event = new AnalyticsEvent(4, 1, true, QString());
         QTRY_VERIFY(event.isNull());
-        QVERIFY(!collector_.requests.isEmpty());   // Qt may retry once on a dropped connection
+        QVERIFY(!sent().isEmpty());   // Qt may retry once on a dropped connection
+    }
+
+    // Events go over https with the collector's certificate verified: one
+    // that cannot be verified gets nothing, and the event is dropped quietly.
+    void unverifiedCollectorGetsNothing()
+    {
+        const QByteArray ca = qgetenv("PRYX_EXTRA_CA_FILE");
+        qunsetenv("PRYX_EXTRA_CA_FILE");
+        QPointer<AnalyticsEvent> event = new AnalyticsEvent(4, 1, true, QString());
+        QTRY_VERIFY(event.isNull());
+        qputenv("PRYX_EXTRA_CA_FILE", ca);
+        QTest::qWait(200);
+        QVERIFY(sent().isEmpty());
     }
 
     void coreEvents()
@@ -163,16 +131,16 @@ private slots:
         Core *core = Core::instance();
         core->addAnalyticsEvent(AnalyticsEvent::CategoryCapture, AnalyticsEvent::ActionHotkey, true,
                                 "smart");
-        QTRY_COMPARE(collector_.requests.size(), 1);
-        QCOMPARE(collector_.requests.at(0).body, expected("capture", "hotkey", "smart"));
+        QTRY_COMPARE(sent().size(), 1);
+        QCOMPARE(sent().at(0).body, expected("capture", "hotkey", "smart"));
         core->addAnalyticsEvent(1, 0);          // not sent
         core->addAnalyticsEvent(1, 0, false);   // not sent
         core->addAnalyticsEvent(3, 3, true);
-        QTRY_COMPARE(collector_.requests.size(), 2);
-        QCOMPARE(collector_.requests.at(1).body, expected("auth", "auth"));
+        QTRY_COMPARE(sent().size(), 2);
+        QCOMPARE(sent().at(1).body, expected("auth", "auth"));
         QTest::qWait(200);
-        QCOMPARE(collector_.requests.size(), 2);
-        QCOMPARE(core->analyticsUrl(), "https://127.0.0.1:" + QString::number(collector_.port())
+        QCOMPARE(sent().size(), 2);
+        QCOMPARE(core->analyticsUrl(), "https://" + standIn_.host()
                                            + "/collect");
     }
 
@@ -182,7 +150,7 @@ private slots:
     {
         QFile::remove(pryx::localRegistryPath());
         for (int run = 0; run < 2; ++run) {
-            // Run without blocking: the collector lives in this event loop.
+            // The stand-in logs what the children send.
             QProcess child;
             child.setProcessChannelMode(QProcess::MergedChannels);
             child.start(PRYX_CORE_DRIVER, {"analytics", "4", "5", QString("run%1").arg(run)});
@@ -191,14 +159,14 @@ private slots:
             QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
                      child.readAll().constData());
         }
-        QTRY_COMPARE(collector_.requests.size(), 2);
+        QTRY_COMPARE(sent().size(), 2);
         const QRegularExpression cid("&cid=([^&]*)&");
-        const QString first = cid.match(QString::fromUtf8(collector_.requests.at(0).body)).captured(1);
-        const QString second = cid.match(QString::fromUtf8(collector_.requests.at(1).body)).captured(1);
+        const QString first = cid.match(QString::fromUtf8(sent().at(0).body)).captured(1);
+        const QString second = cid.match(QString::fromUtf8(sent().at(1).body)).captured(1);
         QVERIFY2(kUuid.match(first).hasMatch(), qPrintable(first));
         QCOMPARE(second, first);
         QCOMPARE(pryx::localRegistryValue("cid").toString(), first);
-        QVERIFY(collector_.requests.at(1).body.endsWith("&ec=app&ea=use&an=Pryx&el=run1"));
+        QVERIFY(sent().at(1).body.endsWith("&ec=app&ea=use&an=Pryx&el=run1"));
         QCOMPARE(StatisticModule::readClientId(), first);
     }
 

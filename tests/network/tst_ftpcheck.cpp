@@ -161,31 +161,45 @@ private slots:
     void urls_data()
     {
         QTest::addColumn<bool>("sftp");
+        QTest::addColumn<int>("port");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("folderUrl");
-        QTest::newRow("plain") << false << "up" << "a.png" << "ftp://h/up/a.png" << "ftp://h/up/";
-        QTest::newRow("empty path keeps two slashes") << false << "" << "a.png" << "ftp://h//a.png" << "ftp://h/";
-        QTest::newRow("blanks") << true << "my shots" << "x 2024-03-05 at 14.07.09.zip"
-                                << "sftp://h/my%20shots/x%202024-03-05%20at%2014.07.09.zip"
-                                << "sftp://h/my%20shots/";
-        QTest::newRow("cyrillic") << false << "снимки" << "ж.png"
+        // FTP paths start in the login folder; a first empty step is the root.
+        QTest::newRow("ftp relative") << false << 21 << "up" << "a.png" << "ftp://h/up/a.png" << "ftp://h/up/";
+        QTest::newRow("ftp empty: login folder") << false << 21 << "" << "a.png" << "ftp://h/a.png" << "ftp://h/";
+        QTest::newRow("ftp home") << false << 21 << "~" << "a.png" << "ftp://h/a.png" << "ftp://h/";
+        QTest::newRow("ftp below home") << false << 21 << "~/up/" << "a.png" << "ftp://h/up/a.png" << "ftp://h/up/";
+        QTest::newRow("ftp absolute") << false << 21 << "/srv/up" << "a.png" << "ftp://h//srv/up/a.png" << "ftp://h//srv/up/";
+        QTest::newRow("ftp root") << false << 21 << "/" << "a.png" << "ftp://h//a.png" << "ftp://h//";
+        QTest::newRow("ftp port") << false << 2121 << "" << "a.png" << "ftp://h:2121/a.png" << "ftp://h:2121/";
+        QTest::newRow("ftp unset port") << false << 0 << "up" << "a.png" << "ftp://h/up/a.png" << "ftp://h/up/";
+        QTest::newRow("cyrillic") << false << 21 << "снимки" << "ж.png"
                                   << "ftp://h/%D1%81%D0%BD%D0%B8%D0%BC%D0%BA%D0%B8/%D0%B6.png"
                                   << "ftp://h/%D1%81%D0%BD%D0%B8%D0%BC%D0%BA%D0%B8/";
-        QTest::newRow("nested with slash") << true << "a/b/" << "c#?.txt" << "sftp://h/a/b//c%23%3F.txt" << "sftp://h/a/b/";
-        QTest::newRow("home") << true << "~/up" << "f" << "sftp://h/~/up/f" << "sftp://h/~/up/";
+        // SFTP paths start at the root; "~/" is the login folder.
+        QTest::newRow("sftp blanks") << true << 22 << "my shots" << "x 2024-03-05 at 14.07.09.zip"
+                                << "sftp://h/~/my%20shots/x%202024-03-05%20at%2014.07.09.zip"
+                                << "sftp://h/~/my%20shots/";
+        QTest::newRow("sftp empty: login folder") << true << 22 << "" << "f" << "sftp://h/~/f" << "sftp://h/~/";
+        QTest::newRow("sftp nested with slashes") << true << 22 << "a//b/" << "c#?.txt" << "sftp://h/~/a/b/c%23%3F.txt" << "sftp://h/~/a/b/";
+        QTest::newRow("sftp home") << true << 22 << "~/up" << "f" << "sftp://h/~/up/f" << "sftp://h/~/up/";
+        QTest::newRow("sftp absolute") << true << 22 << "/srv/up" << "f" << "sftp://h/srv/up/f" << "sftp://h/srv/up/";
+        QTest::newRow("sftp root") << true << 22 << "/" << "f" << "sftp://h/f" << "sftp://h/";
+        QTest::newRow("sftp port") << true << 2222 << "~" << "f" << "sftp://h:2222/~/f" << "sftp://h:2222/~/";
     }
     void urls()
     {
         QFETCH(bool, sftp);
+        QFETCH(int, port);
         QFETCH(QString, path);
         QFETCH(QString, name);
         QFETCH(QString, url);
         QFETCH(QString, folderUrl);
         const CurlProtocol p = sftp ? CurlProtocol::Sftp : CurlProtocol::Ftp;
-        QCOMPARE(pryx::transferUrl(p, "h", path, name), url);
-        QCOMPARE(pryx::checkUrl(p, "h", path), folderUrl);
+        QCOMPARE(pryx::transferUrl(p, "h", port, path, name), url);
+        QCOMPARE(pryx::checkUrl(p, "h", port, path), folderUrl);
     }
 
     void links_data()

@@ -72,7 +72,9 @@ class TestFtpUpload : public QObject
     const QString password_ = QStringLiteral("pa:ss w0rd");
 
     int portOf(bool sftp) const { return sftp ? sftp_.port() : ftp_.port(); }
-    QString rootOf(bool sftp) const { return sftp ? sftpRoot_ : ftpRoot_; }
+    // Where a relative remote folder starts: the login folder (the FTP
+    // server's is its root).
+    QString rootOf(bool sftp) const { return sftp ? sftpRoot_ + "/home/tester" : ftpRoot_; }
 
     void addProtocolRows(const char *name)
     {
@@ -229,8 +231,10 @@ private slots:
         const QString scheme = sftp ? "sftp" : "ftp";
         QCOMPARE(job.links.first(), pryx::transferUrl(sftp ? pryx::CurlProtocol::Sftp
                                                            : pryx::CurlProtocol::Ftp,
-                                                      "127.0.0.1", folder, sent.first()));
-        QVERIFY(job.links.first().startsWith(scheme + "://127.0.0.1/arch%20"));
+                                                      "127.0.0.1", portOf(sftp), folder, sent.first()));
+        QVERIFY2(job.links.first().startsWith(scheme + "://127.0.0.1:" + QString::number(portOf(sftp))
+                                              + (sftp ? "/~/arch%20" : "/arch%20")),
+                 qPrintable(job.links.first()));
         QVERIFY(!job.links.first().contains("loader"));
         QCOMPARE(readZip(rootOf(sftp) + "/" + folder + "/" + sent.first()), expected);
     }

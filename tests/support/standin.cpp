@@ -1,5 +1,6 @@
 #include "support/standin.h"
 
+#include "support/systemservers.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -11,6 +12,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace pryx::test {
 
@@ -200,6 +205,23 @@ bool TinyProxy::start(const QString &user, const QString &password)
         "LogLevel Info\nMaxClients 50\nAllow 127.0.0.1\n";
     if (!user.isEmpty())
         text += "BasicAuth " + user.toUtf8() + " " + password.toUtf8() + "\n";
+    if (!runAs_.isEmpty()) {
+        // It opens its log after leaving root.
+        const struct passwd *pw = ::getpwnam(runAs_.toLocal8Bit().constData());
+        if (!pw) {
+            error_ = QStringLiteral("no user ") + runAs_;
+            return false;
+        }
+        const struct group *gr = ::getgrgid(pw->pw_gid);
+        text += "User " + runAs_.toUtf8() + "\n";
+        if (gr)
+            text += "Group " + QByteArray(gr->gr_name) + "\n";
+        if (::chown(QFile::encodeName(dir_.path()).constData(), pw->pw_uid, pw->pw_gid) != 0) {
+            error_ = QStringLiteral("cannot hand the log folder to ") + runAs_;
+            return false;
+        }
+        openPathForOthers(dir_.path());
+    }
     conf.write(text);
     conf.close();
     proc_.setProcessChannelMode(QProcess::ForwardedChannels);

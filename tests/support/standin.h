@@ -75,6 +75,8 @@ class TinyProxy
 public:
     TinyProxy();
     ~TinyProxy();
+    // The system user tinyproxy runs as (it drops root at start); set before start().
+    void setRunAs(const QString &user) { runAs_ = user; }
     bool start(const QString &user = QString(), const QString &password = QString());
     void stop();
     int port() const { return port_; }
@@ -84,6 +86,7 @@ public:
 private:
     QTemporaryDir dir_;
     QProcess proc_;
+    QString runAs_;
     int port_ = 0;
     QString error_;
 };

@@ -1,10 +1,11 @@
 // The login window of the real Core, its page driving the real login object
 // against the HTTPS stand-in with the account routes: registration and
 // password login, errors beside their fields, the welcome view and the end
-// of the window.
+// of the window; a service that never answers.
 #include "core/base/setting.h"
 #include "core/core.h"
 #include "network/autorization.h"
+#include "network/uploadservices.h"
 #include "windows/autorizationwidget.h"
 
 #include "support/standin.h"
@@ -14,6 +15,8 @@
 #include <QPointer>
 #include <QQuickItem>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 using pryx::test::StandIn;
@@ -222,6 +225,40 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(item("avatar")->property("source").toUrl(),
                                   QUrl("qrc:/image/image/image/avatar_default.png"), 10000);
         start();
+    }
+
+    // A service that accepts and never answers: the busy e-mail step ends in
+    // the internet error (the proxy form) after the quiet time-out, and the
+    // next check goes out.
+    void silentServiceEndsTheEmailStep()
+    {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+        QList<QTcpSocket *> held;
+        connect(&silent, &QTcpServer::newConnection, this, [&] {
+            while (QTcpSocket *c = silent.nextPendingConnection())
+                held << c;
+        });
+        const QByteArray host = qgetenv("PRYX_AUTH_HOST");
+        const int timeout = pryx::net::services().transferTimeoutMs;
+        qputenv("PRYX_AUTH_HOST", "127.0.0.1:" + QByteArray::number(silent.serverPort()));
+        pryx::net::services().transferTimeoutMs = 1500;
+        openLogin();
+        typeInto("email", "silent@mail.test");
+        clickOn("nextButton");
+        QVERIFY(shown("busyIndicator"));
+        QTRY_VERIFY_WITH_TIMEOUT(shown("proxyForm"), 20000);
+        qputenv("PRYX_AUTH_HOST", host);
+        pryx::net::services().transferTimeoutMs = timeout;
+        QCOMPARE(held.size(), 1);
+        QVERIFY(!shown("busyIndicator"));
+        QCOMPARE(text("proxyError"), QStringLiteral("Internet connect not found"));
+
+        clickOn("backButton");
+        QTRY_VERIFY(shown("form"));
+        typeInto("email", "silent@mail.test");
+        returnKey();
+        QTRY_COMPARE_WITH_TIMEOUT(text("nextButton"), QStringLiteral("Registration"), 10000);
     }
 };
 

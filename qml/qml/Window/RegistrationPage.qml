@@ -52,12 +52,18 @@ Pc.Window {
         confirmError = ""
     }
 
+    // The account's state as it is now: it enters some states (the internet
+    // error among them) without announcing them.
+    function currentStatus() {
+        return account && account.statusAutorization !== undefined ? account.statusAutorization : sNoneAuth
+    }
+
     function nextStep() {
         if (!account)
             return
         busy = true
         hideErrors()
-        switch (status) {
+        switch (currentStatus()) {
         case sNoneAuth:
         case sCheckEmail:
             account.checkEmail(email.text)
