@@ -263,7 +263,20 @@ void SurfacePonoramScreen::scrollWindow(const QRect &s)
     QImage previous;
     bool failed = false;
     for (int round = 0; round < maxRounds_ && !escape_; ++round) {
-        const QImage shot = grab(round == 0 ? first : lower);
+        QImage shot = grab(round == 0 ? first : lower);
+        if (round > 0) {
+            // A busy window may not have drawn the last step yet: look again
+            // for a while before taking an unchanged shot for its end.
+            QElapsedTimer settle;
+            settle.start();
+            while (!shot.isNull() && sameBits(shot, previous) && !escape_
+                   && settle.elapsed() < kSettleMs) {
+                const qint64 next = settle.elapsed() + 50;
+                while (settle.elapsed() < next && !escape_)
+                    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+                shot = grab(lower);
+            }
+        }
         if (shot.isNull()) {
             failed = true;
             break;

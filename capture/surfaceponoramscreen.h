@@ -75,6 +75,9 @@ private:
     QImage grab(const QRect &pageRect);
     void setMaskRegion(const QRegion &region);
 
+    // Longest wait for a scrolled window to show its next step.
+    static constexpr int kSettleMs = 1500;
+
     QPixmap background_;
     QPixmap ponoramPixmap_;
     QPointer<SurfaceSelector> selector_;

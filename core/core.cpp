@@ -337,7 +337,8 @@ void Core::exitApp()
     qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     // No queued settings write may be lost: the process ends without
     // running any destructor.
-    Setting::instance()->flush();
+    if (!Setting::instance()->flush())
+        qWarning("settings writes still queued at exit were lost");
 
     // The keyboard-hook library is looked up by file name; nothing ships it
     // on this platform, so a missing one is normal.

@@ -66,9 +66,10 @@ public:
     static QString platformName();
     static QString platformNameFor(const QString &cpuArchitecture);
 
-    // Writes every queued statement before returning (bounded by timeoutMs);
+    // Writes every queued statement before returning (bounded by timeoutMs,
+    // as long as the end of the application object allows a slow disk);
     // false when the database thread did not finish in time.
-    bool flush(int timeoutMs = 5000);
+    bool flush(int timeoutMs = 30000);
 
     // The error text when the settings file had to be replaced or cannot be
     // written (empty when all is well); also announced by databaseError.

@@ -116,8 +116,12 @@ bool SqlDatabase::flush(int timeoutMs)
     if (QThread::currentThread() == this)
         return true;
     // Queued calls reach the worker in order: once this one runs, every
-    // statement queued before it has run.
+    // statement queued before it has run; it commits them.
     auto sem = std::make_shared<QSemaphore>(0);
-    QMetaObject::invokeMethod(worker_, [sem] { sem->release(); }, Qt::QueuedConnection);
+    SqlWorker *worker = worker_;
+    QMetaObject::invokeMethod(worker_, [sem, worker] {
+        worker->commitWrites();
+        sem->release();
+    }, Qt::QueuedConnection);
     return sem->tryAcquire(1, timeoutMs);
 }

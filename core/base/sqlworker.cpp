@@ -166,6 +166,7 @@ bool SqlWorker::close()
     QMutexLocker lock(&statementLock_);
     if (stopped_)
         return false;
+    commitLocked();
     stopped_ = true;
     {
         QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
@@ -180,7 +181,14 @@ void SqlWorker::execute(QString query, QVariantList param)
     QMutexLocker lock(&statementLock_);
     if (stopped_)
         return;
-    QSqlQuery q(QSqlDatabase::database());
+    QSqlDatabase db = QSqlDatabase::database();
+    if (!inTransaction_ && db.transaction()) {
+        inTransaction_ = true;
+        // Runs after every request queued before it, so the writes queued
+        // with this one go into the same transaction.
+        QMetaObject::invokeMethod(this, &SqlWorker::commitWrites, Qt::QueuedConnection);
+    }
+    QSqlQuery q(db);
     ++statements_;
     bool ok = q.prepare(query);
     if (ok) {
@@ -188,15 +196,38 @@ void SqlWorker::execute(QString query, QVariantList param)
             q.addBindValue(value);
         ok = q.exec();
     }
-    if (!ok) {
+    if (!ok)
         qWarning() << Q_FUNC_INFO << query << q.lastError().text();
-        // Report when writes start failing, not for every one of them.
-        if (!writesFailing_)
-            emit databaseFailed(q.lastError().text());
-        writesFailing_ = true;
-    } else {
-        writesFailing_ = false;
-    }
+    reportWriteResult(ok, q.lastError().text());
+}
+
+void SqlWorker::commitWrites()
+{
+    QMutexLocker lock(&statementLock_);
+    if (!stopped_)
+        commitLocked();
+}
+
+void SqlWorker::commitLocked()
+{
+    if (!inTransaction_)
+        return;
+    inTransaction_ = false;
+    QSqlDatabase db = QSqlDatabase::database();
+    if (db.commit())
+        return;
+    const QString error = db.lastError().text();
+    qWarning() << Q_FUNC_INFO << "commit" << error;
+    db.rollback();
+    reportWriteResult(false, error);
+}
+
+void SqlWorker::reportWriteResult(bool ok, const QString &error)
+{
+    // Report when writes start failing, not for every one of them.
+    if (!ok && !writesFailing_)
+        emit databaseFailed(error);
+    writesFailing_ = !ok;
 }
 
 void SqlWorker::getDataLoad(quint64 id, QString name)

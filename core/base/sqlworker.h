@@ -21,9 +21,11 @@ public:
     // From any thread: returns once the worker has finished the statement it
     // runs now, if any; it runs none afterwards.
     void stop();
-    // On the database thread: closes and removes the connection; false when
-    // the worker was stopped first.
+    // On the database thread: commits the writes that ran so far, closes and
+    // removes the connection; false when the worker was stopped first.
     bool close();
+    // On the database thread: commits the writes that ran so far.
+    void commitWrites();
 
 public slots:
     // Opens the file; creates it, the table and the default rows when missing.
@@ -45,9 +47,15 @@ private:
     bool createDataBase();
     bool hasSettingsTable();
     QString moveAside(const QString &path);
+    void commitLocked();
+    void reportWriteResult(bool ok, const QString &error);
 
     QString fileName_;
     bool writesFailing_ = false;
+    // Writes that follow one another share one transaction, committed once
+    // the writes queued with them have run: one sync of the file for a burst
+    // of writes instead of one each.
+    bool inTransaction_ = false;
     // Held while a statement runs; stopped_ is read and written under it.
     QMutex statementLock_;
     bool stopped_ = false;

@@ -142,6 +142,24 @@ private slots:
         QCOMPARE(view->renderRubberRect().size(), want.size());
     }
 
+    // A window that draws each step only 400 ms after its notch, like a busy
+    // program, is followed to the end of its content all the same.
+    void slowWindowIsFollowedToItsEnd()
+    {
+        win.stop();
+        QVERIFY(win.start(kWindow, kContent, 40, 400));
+        QScopedPointer<SurfacePonoramScreen> view(openOnWindow());
+        QCOMPARE(view->fixedRect(), kWindow);
+        view->startPonoram();
+        QVERIFY(view->isFinished());
+        QCOMPARE(win.position(), kContent - kWindow.height());
+        const QImage got = view->ponoramPixmap().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage want = pryx::test::scrollContent(kWindow.width(), kContent)
+                                .copy(1, 1, kWindow.width() - 2, kContent - 2);
+        QCOMPARE(got, want);
+        QCOMPARE(buttonMask(), uint16_t(0));
+    }
+
     void roundCap()
     {
         QScopedPointer<SurfacePonoramScreen> view(openOnWindow());

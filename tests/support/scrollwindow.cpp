@@ -6,6 +6,9 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QRasterWindow>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <cstdio>
@@ -29,8 +32,8 @@ namespace {
 class ScrollWindow : public QRasterWindow
 {
 public:
-    ScrollWindow(int contentHeight, int step, int width)
-        : content_(scrollContent(width, contentHeight)), step_(step) {}
+    ScrollWindow(int contentHeight, int step, int width, int delayMs)
+        : content_(scrollContent(width, contentHeight)), step_(step), delayMs_(delayMs) {}
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -50,6 +53,14 @@ protected:
     void wheelEvent(QWheelEvent *e) override
     {
         const int notches = -e->angleDelta().y() / 120;
+        if (delayMs_ > 0)
+            QTimer::singleShot(delayMs_, this, [this, notches] { scroll(notches); });
+        else
+            scroll(notches);
+    }
+
+    void scroll(int notches)
+    {
         pos_ = qBound(0, pos_ + notches * step_, content_.height() - height());
         update();
         std::printf("pos %d\n", pos_);
@@ -59,6 +70,7 @@ protected:
 private:
     QImage content_;
     int step_;
+    int delayMs_;
     int pos_ = 0;
     bool announced_ = false;
 };
@@ -71,7 +83,7 @@ int runScrollWindow(int argc, char **argv)
         return 2;
     QGuiApplication app(argc, argv);
     const QRect geo(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]));
-    ScrollWindow w(atoi(argv[6]), atoi(argv[7]), geo.width());
+    ScrollWindow w(atoi(argv[6]), atoi(argv[7]), geo.width(), argc > 8 ? atoi(argv[8]) : 0);
     w.setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
     w.setGeometry(geo);
     w.show();
@@ -80,31 +92,38 @@ int runScrollWindow(int argc, char **argv)
 
 ScrollWindowProcess::~ScrollWindowProcess() { stop(); }
 
-bool ScrollWindowProcess::start(const QRect &g, int contentHeight, int step)
+bool ScrollWindowProcess::start(const QRect &g, int contentHeight, int step, int delayMs)
 {
     proc_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     proc_.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--scroll-window"), QString::number(g.x()), QString::number(g.y()),
                  QString::number(g.width()), QString::number(g.height()),
-                 QString::number(contentHeight), QString::number(step)});
-    if (!proc_.waitForStarted(5000))
+                 QString::number(contentHeight), QString::number(step), QString::number(delayMs)});
+    if (!proc_.waitForStarted(10000))
         return false;
     QElapsedTimer t;
     t.start();
-    while (t.elapsed() < 10000) {
+    bool ready = false;
+    while (!ready && t.elapsed() < 30000) {
         if (proc_.canReadLine() || proc_.waitForReadyRead(200)) {
-            while (proc_.canReadLine())
-                if (proc_.readLine().trimmed() == "ready") {
-                    // Let the first frame reach the screen.
-                    QElapsedTimer s;
-                    s.start();
-                    while (s.elapsed() < 300)
-                        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-                    return true;
-                }
+            while (!ready && proc_.canReadLine())
+                ready = proc_.readLine().trimmed() == "ready";
         }
         if (proc_.state() != QProcess::Running)
             return false;
+    }
+    if (!ready)
+        return false;
+    // Shown is not yet drawn: wait until the first frame is on the screen.
+    QScreen *screen = QGuiApplication::primaryScreen();
+    const QImage first = scrollContent(g.width(), contentHeight).copy(0, 0, g.width(), g.height());
+    while (t.elapsed() < 30000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        const QImage shown = screen->grabWindow(0, g.x(), g.y(), g.width(), g.height())
+                                 .toImage().convertToFormat(QImage::Format_RGB32);
+        if (shown.size() != first.size() || shown == first)
+            return true;   // partly off the screen: nothing to compare
+        QThread::msleep(20);
     }
     return false;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // A scrollable window in a process of its own for the panorama tests: it
 // shows a band of a tall noise picture and moves the band down by a fixed
-// step on every wheel notch, stopping at the picture's end.
+// step on every wheel notch, stopping at the picture's end; a slow one draws
+// each step only a while after its notch, like a busy program.
 
 #include <QImage>
 #include <QProcess>
@@ -13,15 +14,16 @@ namespace pryx::test {
 QImage scrollContent(int width, int height);
 
 // Entry of the window process: args after "--scroll-window" are
-// x y width height contentHeight step.
+// x y width height contentHeight step [delayMs].
 int runScrollWindow(int argc, char **argv);
 
 class ScrollWindowProcess
 {
 public:
     ~ScrollWindowProcess();
-    // Starts this test program as the window and waits until it is shown.
-    bool start(const QRect &geometry, int contentHeight, int step);
+    // Starts this test program as the window and waits until its first
+    // frame is on the screen.
+    bool start(const QRect &geometry, int contentHeight, int step, int delayMs = 0);
     void stop();
     // Scroll position the window reports ("pos N" lines), -1 when unknown.
     int position();

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -150,32 +151,46 @@ bool XorgDummy::start(const QVector<QRect> &monitors)
                 .toLatin1());
     f.close();
 
-    int n = 120;
-    while (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) ||
-           QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-        ++n;
-    display_ = QStringLiteral(":%1").arg(n);
-    const QByteArray disp = display_.toLatin1();
+    // The server picks a free display itself and writes its number once it
+    // accepts connections: no other server of the machine can be taken for
+    // it, and a busy machine gets as long as it needs.
+    int fds[2];
+    if (pipe(fds) != 0) {
+        error_ = QStringLiteral("pipe failed");
+        return false;
+    }
+    const QByteArray fdArg = QByteArray::number(fds[1]);
     const QByteArray confPath = conf.toLocal8Bit();
     const QByteArray logPath = (dir_ + QStringLiteral("/xorg.log")).toLocal8Bit();
     const QByteArray dirPath = dir_.toLocal8Bit();
     pid_ = fork();
     if (pid_ == 0) {
+        close(fds[0]);
         const int null = open("/dev/null", O_RDWR);
         dup2(null, 0);
         dup2(null, 1);
         dup2(null, 2);
-        execlp("Xorg", "Xorg", disp.constData(), "-noreset", "-nolisten", "tcp", "-config",
-               confPath.constData(), "-logfile", logPath.constData(), "-configdir",
+        execlp("Xorg", "Xorg", "-displayfd", fdArg.constData(), "-noreset", "-nolisten", "tcp",
+               "-config", confPath.constData(), "-logfile", logPath.constData(), "-configdir",
                dirPath.constData(), static_cast<char *>(nullptr));
         _exit(127);
     }
+    close(fds[1]);
     if (pid_ < 0) {
+        close(fds[0]);
         error_ = QStringLiteral("fork failed");
         return false;
     }
-    bool up = false;
-    for (int i = 0; i < 100 && !up; ++i) {
+    QByteArray number;
+    pollfd p{fds[0], POLLIN, 0};
+    while (!number.endsWith('\n') && poll(&p, 1, 60000) > 0) {
+        char c;
+        if (read(fds[0], &c, 1) != 1)
+            break;   // the server ended
+        number.append(c);
+    }
+    close(fds[0]);
+    if (!number.endsWith('\n')) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
@@ -186,20 +201,14 @@ bool XorgDummy::start(const QVector<QRect> &monitors)
             error_ = WIFEXITED(status) && WEXITSTATUS(status) == 127
                          ? QStringLiteral("Xorg is not installed")
                          : QStringLiteral("Xorg ended at once (it needs root): %1").arg(last);
-            stop();
-            return false;
+        } else {
+            error_ = QStringLiteral("Xorg gave no display number within 60 s");
         }
-        xcb_connection_t *c = xcb_connect(disp.constData(), nullptr);
-        up = !xcb_connection_has_error(c);
-        xcb_disconnect(c);
-        if (!up)
-            usleep(100 * 1000);
-    }
-    if (!up) {
-        error_ = QStringLiteral("Xorg did not accept connections within 10 s");
         stop();
         return false;
     }
+    display_ = QStringLiteral(":%1").arg(QString::fromLatin1(number.trimmed()));
+    const QByteArray disp = display_.toLatin1();
     if (!layOut(monitors)) {
         stop();
         return false;

@@ -42,9 +42,14 @@ bool TrayDisplay::start(int timeoutMs)
     while (clock.elapsed() < timeoutMs) {
         if (tree().contains("(\"panel\" \"trayer\")"))
             return true;
+        if (trayer_.state() != QProcess::Running) {
+            error_ = "trayer ended before it showed its panel: "
+                + QString::fromLocal8Bit(trayer_.readAllStandardError());
+            return false;
+        }
         QThread::msleep(50);
     }
-    error_ = "trayer shows no panel";
+    error_ = QString("trayer shows no panel after %1 ms").arg(clock.elapsed());
     return false;
 }
 

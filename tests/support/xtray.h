@@ -19,7 +19,7 @@ public:
     TrayDisplay &operator=(const TrayDisplay &) = delete;
 
     // Starts Xvfb on a free display and trayer on it; false with error() set.
-    bool start(int timeoutMs = 10000);
+    bool start(int timeoutMs = 60000);
     void stop();
     QString display() const { return display_; }   // ":N"
     QString error() const { return error_; }

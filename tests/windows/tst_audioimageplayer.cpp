@@ -237,24 +237,31 @@ private slots:
         QString id;
         QElapsedTimer t;
         t.start();
-        while (id.isEmpty() && t.elapsed() < 15000) {
+        while (id.isEmpty() && t.elapsed() < 30000) {
             QTest::qWait(200);
             QProcess find;
             find.start("xdotool", {"search", "--onlyvisible", "--pid",
                                    QString::number(child.processId()), "--name", "^Player - "});
-            find.waitForFinished(3000);
+            find.waitForFinished(5000);
             id = QString::fromLatin1(find.readAllStandardOutput()).split('\n').value(0).trimmed();
         }
         QVERIFY2(!id.isEmpty(), "no player window");
-        QTest::qWait(500);
         // Read straight from the X server; no external grabber that may wait
-        // on other clients of the shared display.
-        const QImage image = QGuiApplication::primaryScreen()->grabWindow(id.toULong()).toImage();
+        // on other clients of the shared display. Shown is not yet drawn: look
+        // until the picture is there. The picture sits in the middle of the
+        // 800 x 600 panel.
+        QImage image;
+        QColor seen;
+        t.restart();
+        do {
+            QTest::qWait(100);
+            image = QGuiApplication::primaryScreen()->grabWindow(id.toULong()).toImage();
+            if (!image.isNull())
+                seen = image.pixelColor(image.width() / 2, image.height() / 2 - 100);
+        } while (!(seen.red() > 120 && seen.green() < 60) && t.elapsed() < 30000);
         child.terminate();
         QVERIFY(child.waitForFinished(5000));
         QVERIFY(!image.isNull());
-        // The picture sits in the middle of the 800 x 600 panel.
-        const QColor seen = image.pixelColor(image.width() / 2, image.height() / 2 - 100);
         QVERIFY2(seen.red() > 120 && seen.green() < 60, qPrintable(seen.name()));
     }
 };
