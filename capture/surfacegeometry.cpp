@@ -100,4 +100,49 @@ QPoint toolbarPosition(const QRect &selection, const QSize &toolbar,
     return QPoint(x, y);
 }
 
+int screenAt(const QVector<QRect> &screens, const QPoint &p)
+{
+    int best = -1;
+    qint64 bestDistance = 0;
+    for (int i = 0; i < screens.size(); ++i) {
+        const QRect &s = screens[i];
+        if (s.contains(p))
+            return i;
+        const qint64 dx = p.x() < s.left() ? s.left() - p.x() : (p.x() > s.right() ? p.x() - s.right() : 0);
+        const qint64 dy = p.y() < s.top() ? s.top() - p.y() : (p.y() > s.bottom() ? p.y() - s.bottom() : 0);
+        const qint64 d = dx * dx + dy * dy;
+        if (best < 0 || d < bestDistance) {
+            best = i;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+QPoint keepInside(const QRect &item, const QRect &screen)
+{
+    int x = item.x();
+    int y = item.y();
+    if (x + item.width() > screen.x() + screen.width())
+        x = screen.x() + screen.width() - item.width();
+    if (y + item.height() > screen.y() + screen.height())
+        y = screen.y() + screen.height() - item.height();
+    x = qMax(x, screen.x());
+    y = qMax(y, screen.y());
+    return QPoint(x, y);
+}
+
+QPoint magnifierPosition(const QPoint &base, const QSize &size, const QPoint &cursor,
+                         const QVector<QRect> &screensPage)
+{
+    QPoint p = base + QPoint(10, 10);
+    const int i = screenAt(screensPage, cursor);
+    if (i < 0)
+        return p;
+    const QRect scr = screensPage[i];
+    if (p.x() + size.width() > scr.x() + scr.width() || p.y() + size.height() > scr.y() + scr.height())
+        p = base - QPoint(size.width() + 10, size.height() + 10);
+    return keepInside(QRect(p, size), scr);
+}
+
 } // namespace pryx::capture

@@ -31,4 +31,17 @@ int screenOfSelection(const QVector<QRect> &screens, const QRect &selection);
 QPoint toolbarPosition(const QRect &selection, const QSize &toolbar,
                        const QVector<QRect> &screensPage);
 
+// The screen holding a point, else the one nearest to it; -1 for none.
+int screenAt(const QVector<QRect> &screens, const QPoint &p);
+
+// `item` moved as little as needed to lie inside `screen` (its top-left
+// corner wins when it is larger).
+QPoint keepInside(const QRect &item, const QRect &screen);
+
+// Where the magnifier goes: beside `base` (the cursor or the selection's
+// corner), below and right of it, or above and left of it when that would
+// leave the monitor under the cursor; always inside that monitor.
+QPoint magnifierPosition(const QPoint &base, const QSize &size, const QPoint &cursor,
+                         const QVector<QRect> &screensPage);
+
 } // namespace pryx::capture

@@ -13,11 +13,13 @@
 #include "editor/tools/toolcatalog.h"
 #include "network/analyticsevent.h"
 #include "platform/desktopgrab.h"
+#include "platform/globalshortcut.h"
 #include "platform/privatedir.h"
 #include "capture/capturelog.h"
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QCursor>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
@@ -86,8 +88,21 @@ SurfaceWidget::SurfaceWidget(QWindow *parent, pryx::capture::CaptureCommands *co
     setColor(Qt::black);
 }
 
+SurfaceWidget::BusyScope::BusyScope(SurfaceWidget *s) : s_(s) { ++s->busy_; }
+
+SurfaceWidget::BusyScope::~BusyScope()
+{
+    if (!s_)
+        return;
+    if (--s_->busy_ == 0 && s_->deletePending_) {
+        s_->deletePending_ = false;
+        s_->deleteLater();
+    }
+}
+
 SurfaceWidget::~SurfaceWidget()
 {
+    pryx::platform::releaseKeyboard(this);
     qCDebug(pryx::lcCapture) << Q_FUNC_INFO;
 }
 
@@ -201,6 +216,14 @@ void SurfaceWidget::show()
     setGeometry(desktop_);
     QQuickView::show();
     pryx::platform::activate(this);
+    // Keys typed since the hotkey, and all keys while the surface is shown.
+    pryx::platform::holdKeyboardFor(this);
+}
+
+void SurfaceWidget::hideEvent(QHideEvent *e)
+{
+    pryx::platform::releaseKeyboard(this);
+    QQuickView::hideEvent(e);
 }
 
 QRect SurfaceWidget::selectRect() const
@@ -286,48 +309,56 @@ pryx::capture::CaptureCommands *SurfaceWidget::commandsFor(const char *action) c
 
 void SurfaceWidget::saveScreen()
 {
+    BusyScope busy(this);
     if (auto *c = commandsFor("save"))
         c->screenSaveToDisk(QPixmap());
 }
 
 void SurfaceWidget::screenPostVK()
 {
+    BusyScope busy(this);
     if (auto *c = commandsFor("VK"))
         c->screenPostVK(QPixmap());
 }
 
 void SurfaceWidget::screenPostOdnoklassniki()
 {
+    BusyScope busy(this);
     if (auto *c = commandsFor("Odnoklassniki"))
         c->screenPostOdnoklassniki(QPixmap());
 }
 
 void SurfaceWidget::screenPostFacebook()
 {
+    BusyScope busy(this);
     if (auto *c = commandsFor("Facebook"))
         c->screenPostFacebook(QPixmap());
 }
 
 void SurfaceWidget::screenPostTwitter()
 {
+    BusyScope busy(this);
     if (auto *c = commandsFor("Twitter"))
         c->screenPostTwitter(QPixmap());
 }
 
 void SurfaceWidget::screenPostMail()
 {
+    BusyScope busy(this);
     if (auto *c = commandsFor("mail"))
         c->screenPostMail(QPixmap());
 }
 
 void SurfaceWidget::uploadScreen()
 {
+    BusyScope busy(this);
     if (selectionUsable("upload"))
         emit uploadedScreen();
 }
 
 void SurfaceWidget::checkProperties()
 {
+    BusyScope busy(this);
     if (!quick_)
         return;
     if (auto *c = commands("upload"))
@@ -339,26 +370,21 @@ void SurfaceWidget::checkProperties()
 // closed meanwhile: the caller must then stop touching Core.
 bool SurfaceWidget::waitWithToolbarHidden()
 {
+    BusyScope busy(this);
     emit hideToolBar();
-    QCoreApplication::processEvents();
     ++waitDepth_;
+    QCoreApplication::processEvents();
     QEventLoop loop;
     QTimer::singleShot(200, &loop, &QEventLoop::quit);
     loop.exec();
     --waitDepth_;
     update();
-    if (closing_ || deletePending_) {
-        if (deletePending_ && waitDepth_ == 0) {
-            deletePending_ = false;
-            deleteLater();
-        }
-        return false;
-    }
-    return true;
+    return !closing_ && !deletePending_;
 }
 
 void SurfaceWidget::screenSaveToClipboard()
 {
+    BusyScope busy(this);
     if (!selectionUsable("copy"))
         return;
     if (paintArea_)
@@ -371,6 +397,7 @@ void SurfaceWidget::screenSaveToClipboard()
 
 void SurfaceWidget::setEnableMask(bool enable)
 {
+    BusyScope busy(this);
     if (!selector_)
         return;
     maskEnabled_ = enable;
@@ -398,6 +425,34 @@ QPoint SurfaceWidget::toolbarPosition(int left, int top, int right, int bottom, 
         pryx::capture::screensInPage(pryx::platform::screenGeometries(), desktop_);
     return pryx::capture::toolbarPosition(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)),
                                             QSize(toolbarWidth, toolbarHeight), screens);
+}
+
+QPoint SurfaceWidget::keepInsideScreen(int x, int y, int width, int height)
+{
+    const QVector<QRect> screens =
+        pryx::capture::screensInPage(pryx::platform::screenGeometries(), desktop_);
+    const QRect item(x, y, width, height);
+    const int i = pryx::capture::screenOfSelection(screens, item);
+    return i < 0 ? item.topLeft() : pryx::capture::keepInside(item, screens.at(i));
+}
+
+QPoint SurfaceWidget::magnifierPosition(int baseX, int baseY, int width, int height, int cursorX,
+                                        int cursorY)
+{
+    const QVector<QRect> screens =
+        pryx::capture::screensInPage(pryx::platform::screenGeometries(), desktop_);
+    return pryx::capture::magnifierPosition(QPoint(baseX, baseY), QSize(width, height),
+                                            QPoint(cursorX, cursorY), screens);
+}
+
+QRect SurfaceWidget::cursorScreen()
+{
+    const QVector<QRect> screens =
+        pryx::capture::screensInPage(pryx::platform::screenGeometries(), desktop_);
+    const int i = pryx::capture::screenAt(screens, pryx::capture::screenToPage(QCursor::pos(), desktop_));
+    if (i >= 0)
+        return screens.at(i);
+    return QRect(primaryX(), primaryY(), primaryWidth(), primaryHeight());
 }
 
 void SurfaceWidget::setPaintArea(QQuickItem *area) { paintArea_ = area; }
@@ -430,6 +485,7 @@ void SurfaceWidget::setPonoramWork(bool value)
 
 void SurfaceWidget::startPonoram()
 {
+    BusyScope busy(this);
     setEnableMask(true);
     setPonoramWork(true);
     QCoreApplication::processEvents();
@@ -500,6 +556,7 @@ void SurfaceWidget::close()
 {
     if (waitDepth_ > 0)
         closing_ = true;
+    pryx::platform::releaseKeyboard(this);
     QWindow::close();
     emit closed();
 }
@@ -512,9 +569,8 @@ bool SurfaceWidget::event(QEvent *e)
         e->ignore();
         return true;
     case QEvent::DeferredDelete:
-        // A deletion asked for during a nested wait is carried out once the
-        // waiting handler has returned.
-        if (waitDepth_ > 0) {
+        // Never inside one of the surface's own calls (see BusyScope).
+        if (busy_ > 0) {
             deletePending_ = true;
             return true;
         }
@@ -559,6 +615,7 @@ void SurfaceWidget::copyMagnifierColor()
 
 void SurfaceWidget::keyPressEvent(QKeyEvent *e)
 {
+    BusyScope busy(this);
     QQuickView::keyPressEvent(e);
     emit isCommandModifiedChanged();
     const int key = e->key();
@@ -651,6 +708,7 @@ void SurfaceWidget::keyPressEvent(QKeyEvent *e)
 
 void SurfaceWidget::keyReleaseEvent(QKeyEvent *e)
 {
+    BusyScope busy(this);
     QQuickView::keyReleaseEvent(e);
     if (e->key() == Qt::Key_Space && !e->isAutoRepeat()) {
         if (selector_ && !selector_->hasSelection())
@@ -665,6 +723,7 @@ void SurfaceWidget::keyReleaseEvent(QKeyEvent *e)
 
 void SurfaceWidget::mousePressEvent(QMouseEvent *e)
 {
+    BusyScope busy(this);
     pressPos_ = e->pos();
     mousePressed_ = true;
     if (e->button() == Qt::LeftButton && currentTool().isEmpty() && selector_ &&
@@ -677,6 +736,7 @@ void SurfaceWidget::mousePressEvent(QMouseEvent *e)
 
 void SurfaceWidget::mouseMoveEvent(QMouseEvent *e)
 {
+    BusyScope busy(this);
     if (selector_ && selectionDrag_ && mousePressed_ && currentTool().isEmpty()) {
         const QRectF r = selector_->rubberRect();
         selector_->moveRubberTo(int(r.left()) + (e->pos().x() - pressPos_.x()),
@@ -689,6 +749,7 @@ void SurfaceWidget::mouseMoveEvent(QMouseEvent *e)
 
 void SurfaceWidget::mouseReleaseEvent(QMouseEvent *e)
 {
+    BusyScope busy(this);
     if (selectionDrag_)
         setCursor(SurfaceSelector::crossCursor());
     mousePressed_ = false;
@@ -702,6 +763,7 @@ void SurfaceWidget::mouseReleaseEvent(QMouseEvent *e)
 
 void SurfaceWidget::mouseDoubleClickEvent(QMouseEvent *e)
 {
+    BusyScope busy(this);
     if (selector_) {
         const QRectF page(QPointF(0, 0), QSizeF(selector_->width(), selector_->height()));
         if (isEmptySelection())

@@ -75,6 +75,12 @@ public:
     Q_INVOKABLE QRect toolbarScreen(int x, int y, int width, int height);
     Q_INVOKABLE QPoint toolbarPosition(int left, int top, int right, int bottom,
                                        int toolbarWidth, int toolbarHeight);
+    // Page coordinates of the toolbar kept wholly inside its monitor.
+    Q_INVOKABLE QPoint keepInsideScreen(int x, int y, int width, int height);
+    Q_INVOKABLE QPoint magnifierPosition(int baseX, int baseY, int width, int height, int cursorX,
+                                         int cursorY);
+    // The monitor under the mouse cursor, in page coordinates.
+    Q_INVOKABLE QRect cursorScreen();
     Q_INVOKABLE void setPaintArea(QQuickItem *area);
     Q_INVOKABLE QString requestBackground();
     Q_INVOKABLE QPointF mapToScene(QQuickItem *item);
@@ -109,6 +115,7 @@ signals:
 
 protected:
     bool event(QEvent *e) override;
+    void hideEvent(QHideEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void keyReleaseEvent(QKeyEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
@@ -148,9 +155,25 @@ private:
     Ponoram *ponoram_ = nullptr;
     QSize ponoramSize_ = QSize(-1, -1);
 
+    // Held while one of the surface's own calls runs: a deletion asked for
+    // meanwhile (a close reached from a page handler or a nested wait) is
+    // carried out once the outermost call has returned.
+    class BusyScope
+    {
+    public:
+        explicit BusyScope(SurfaceWidget *s);
+        ~BusyScope();
+        BusyScope(const BusyScope &) = delete;
+        BusyScope &operator=(const BusyScope &) = delete;
+
+    private:
+        QPointer<SurfaceWidget> s_;
+    };
+
     QRect desktop_;
     QPointer<pryx::capture::CaptureCommands> core_;
     int waitDepth_ = 0;       // nested waits running (copy to the clipboard)
+    int busy_ = 0;            // BusyScopes open
     bool deletePending_ = false;
     bool closing_ = false;    // closed while a wait ran
     int backgroundSerial_ = 0;

@@ -156,6 +156,19 @@ bool refusedDuringPanorama(const SurfacePonoramScreen *panorama, const char *com
     return true;
 }
 
+// One capture at a time: a command while the surface is open (a hotkey, the
+// tray, the command line) would start a second capture over the first.
+bool refusedWhileCapturing(const SurfaceWidget *surface, const SurfacePonoramScreen *panorama,
+                           const char *command)
+{
+    if (refusedDuringPanorama(panorama, command))
+        return true;
+    if (!surface)
+        return false;
+    qCDebug(pryx::lcCore) << command << "refused: a capture is open";
+    return true;
+}
+
 } // namespace
 
 bool coreLoginStored(Core *core)
@@ -225,7 +238,7 @@ void Core::openSurfaceRect(int index, QRect rect, QPixmap pxm)
 
 void Core::fragmentScreen()
 {
-    if (refusedDuringPanorama(panoramaScreen_, Q_FUNC_INFO))
+    if (refusedWhileCapturing(surface_, panoramaScreen_, Q_FUNC_INFO))
         return;
     addAnalyticsEvent(AnalyticsEvent::CategoryCapture, AnalyticsEvent::ActionHotkey, true, "fragment");
     screen(false, false);
@@ -233,7 +246,7 @@ void Core::fragmentScreen()
 
 void Core::fullScreen()
 {
-    if (refusedDuringPanorama(panoramaScreen_, Q_FUNC_INFO))
+    if (refusedWhileCapturing(surface_, panoramaScreen_, Q_FUNC_INFO))
         return;
     addAnalyticsEvent(AnalyticsEvent::CategoryCapture, AnalyticsEvent::ActionHotkey, true, "screen");
     screen(true, false);
@@ -241,7 +254,7 @@ void Core::fullScreen()
 
 void Core::quickScreen()
 {
-    if (refusedDuringPanorama(panoramaScreen_, Q_FUNC_INFO))
+    if (refusedWhileCapturing(surface_, panoramaScreen_, Q_FUNC_INFO))
         return;
     addAnalyticsEvent(AnalyticsEvent::CategoryCapture, AnalyticsEvent::ActionHotkey, true, "smart");
     screenUpload(0, true, QPixmap());
@@ -249,9 +262,9 @@ void Core::quickScreen()
 
 void Core::screen(bool fullscreen, bool quick)
 {
-    qCDebug(pryx::lcCore) << Q_FUNC_INFO << fullscreen << quick;
-    if (refusedDuringPanorama(panoramaScreen_, Q_FUNC_INFO))
+    if (refusedWhileCapturing(surface_, panoramaScreen_, Q_FUNC_INFO))
         return;
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << fullscreen << quick;
     clearAudioFile();
     if (!coreLoginStored(this)) {
         showLoginWindow();

@@ -10,6 +10,21 @@
 
 struct xcb_connection_t;
 
+class QWindow;
+
+namespace pryx::platform {
+
+// Keys typed right after a hotkey, before the window it opens can take them,
+// are not lost: the hotkey's press freezes the keyboard until this program
+// has read it, then the keyboard is held (actively grabbed) and the keys are
+// kept. holdKeyboardFor() hands what was kept, and every key from then on,
+// to `window` until releaseKeyboard(window). A hold that no window claims by
+// the time the hotkey's handlers have returned is dropped.
+void holdKeyboardFor(QWindow *window);
+void releaseKeyboard(QWindow *window);
+
+} // namespace pryx::platform
+
 class GlobalShortcut : public QObject
 {
     Q_OBJECT

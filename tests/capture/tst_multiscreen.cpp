@@ -5,7 +5,7 @@
 #include "core/base/setting.h"
 #include "platform/desktopgrab.h"
 #include "support/capturefixtures.h"
-#include "tst_multiscreen/xorgdummy.h"
+#include "support/xorgdummy.h"
 
 #include <QGuiApplication>
 #ifdef QT_WIDGETS_LIB
@@ -20,7 +20,7 @@ namespace {
 const QVector<QRect> kMonitors = {QRect(200, 60, 1280, 720), QRect(1480, 40, 1024, 768),
                                   QRect(400, 780, 800, 600)};
 const QColor kColours[] = {QColor(0x20, 0x40, 0x60), QColor(0xc0, 0x30, 0x10), QColor(0x10, 0xd0, 0x50)};
-XorgDummy *g_server = nullptr;
+pryx::test::XorgDummy *g_server = nullptr;
 QString g_skip;
 
 } // namespace
@@ -156,7 +156,7 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    XorgDummy server;
+    pryx::test::XorgDummy server;
     if (!server.start(kMonitors)) {
         g_skip = QStringLiteral("no several-monitor X server here: ") + server.error();
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -126,6 +126,34 @@ private slots:
         const int idx = screenOfSelection(screens, selection);
         QVERIFY(screens[idx].contains(QRect(p, QSize(400, 105))));
     }
+
+    // The magnifier (80 x 80 here) stays on the monitor under the cursor:
+    // 1920x1080 on the left, the shorter 1600x900 on the right.
+    void magnifier_data()
+    {
+        QTest::addColumn<QPoint>("base");
+        QTest::addColumn<QPoint>("cursor");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("beside the cursor") << QPoint(500, 500) << QPoint(500, 500) << QPoint(510, 510);
+        QTest::newRow("right monitor, near its bottom") << QPoint(2500, 880) << QPoint(2500, 880)
+                                                        << QPoint(2410, 790);
+        QTest::newRow("left monitor, by the right one") << QPoint(1900, 1000) << QPoint(1900, 1000)
+                                                         << QPoint(1810, 910);
+        QTest::newRow("selection corner on the right, cursor there") << QPoint(3500, 300) << QPoint(3500, 300)
+                                                                     << QPoint(3410, 210);
+        QTest::newRow("flipped past the top-left corner") << QPoint(1925, 895) << QPoint(1925, 895)
+                                                          << QPoint(1920, 805);
+    }
+    void magnifier()
+    {
+        QFETCH(QPoint, base);
+        QFETCH(QPoint, cursor);
+        QFETCH(QPoint, expected);
+        const Screens side{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1600, 900)};
+        const QPoint p = pryx::capture::magnifierPosition(base, QSize(80, 80), cursor, side);
+        QCOMPARE(p, expected);
+        QVERIFY(side[pryx::capture::screenAt(side, cursor)].contains(QRect(p, QSize(80, 80))));
+    }
 };
 
 QTEST_GUILESS_MAIN(TstSurfaceGeometry)

@@ -110,9 +110,12 @@ Item {
                                          ? selector.gx : selector.rubberRectRight
             readonly property int baseY: (selector.rubberRectRight === 0 || selector.rubberRectBottom === 0)
                                          ? selector.gy : selector.rubberRectBottom
-            readonly property bool innerPlace: baseX + 10 + width > root.width || baseY + 10 + height > root.height
-            x: innerPlace ? baseX - width - 10 : baseX + 10
-            y: innerPlace ? baseY - height - 10 : baseY + 10
+            // Beside the cursor or the selection, on the monitor under the cursor.
+            readonly property point place: surface.magnifierPosition(baseX, baseY, width, height,
+                                                                     selector.gx, selector.gy)
+            readonly property bool innerPlace: place.x < baseX || place.y < baseY
+            x: place.x
+            y: place.y
 
             MagnifierItem {
                 id: magnifierItem
@@ -333,10 +336,11 @@ Item {
         id: toolBar
         objectName: "toolBar"
         z: 20000
-        height: surface.isPonoramWork ? 200 : 105
         enableMove: true
         visible: selector.showToolBar
         onMovedChanged: root.toolBarMoved = moved
+        // Placed by the height it draws: the colour panel may open later.
+        onHeightChanged: root.placeToolBar()
         onToolClick: {
             // Stopped before the tool changes: the change alone cancels.
             if (name === "Ponoram" && !check)
@@ -379,8 +383,12 @@ Item {
     }
 
     function placeToolBar() {
-        if (toolBarMoved)
+        if (toolBarMoved) {
+            var q = surface.keepInsideScreen(toolBar.x, toolBar.y, toolBar.width, toolBar.height)
+            toolBar.x = q.x
+            toolBar.y = q.y
             return
+        }
         var p = surface.toolbarPosition(selector.rubberRectLeft, selector.rubberRectTop,
                                         selector.rubberRectRight, selector.rubberRectBottom,
                                         toolBar.width, toolBar.height)
@@ -400,9 +408,11 @@ Item {
         border { left: 30; top: 30; right: 30; bottom: 30 }
         visible: surface.visibleCloseWindow
         onVisibleChanged: {
+            // In the middle of the monitor the user works on.
             if (visible) {
-                x = surface.primaryX + surface.primaryWidth / 2 - 220
-                y = surface.primaryY + surface.primaryHeight / 2 - 125
+                var m = surface.cursorScreen()
+                x = m.x + m.width / 2 - 220
+                y = m.y + m.height / 2 - 125
             }
         }
         // Keeps clicks on the dialog from reaching the selector.

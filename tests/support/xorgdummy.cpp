@@ -1,4 +1,4 @@
-#include "xorgdummy.h"
+#include "support/xorgdummy.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -117,6 +117,8 @@ bool run(const QString &command)
 }
 
 } // namespace
+
+namespace pryx::test {
 
 bool XorgDummy::start(const QVector<QRect> &monitors)
 {
@@ -259,3 +261,5 @@ void XorgDummy::stop()
         dir_.clear();
     }
 }
+
+} // namespace pryx::test

@@ -1,6 +1,6 @@
 #pragma once
-// A private Xorg server with the dummy video driver and three monitors of
-// different sizes whose bounding rectangle does not start at (0, 0). Started
+// A private Xorg server with the dummy video driver and monitors of their own
+// sizes and places (the bounding rectangle need not start at (0, 0)). Started
 // before the application object connects to it.
 
 #include <QRect>
@@ -8,6 +8,8 @@
 #include <QVector>
 
 #include <sys/types.h>
+
+namespace pryx::test {
 
 class XorgDummy
 {
@@ -29,3 +31,5 @@ private:
     QString display_;
     QString error_;
 };
+
+} // namespace pryx::test

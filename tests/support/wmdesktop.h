@@ -1,0 +1,100 @@
+#pragma once
+// A desktop as users have it: a private Xorg server (dummy driver) with two
+// monitors, 1920x1080 primary on the left and 1600x900 on the right, openbox
+// as the window manager and, on request, xcompmgr as the compositor and
+// trayer as the notification area. Tests look at what the program shows
+// through this server: its windows, their geometry and the screen's pixels.
+// Start it before the application object (it sets DISPLAY); one per test
+// program is enough, the cases share it.
+
+#include <QImage>
+#include <QPoint>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRect>
+#include <QString>
+#include <QVector>
+
+#include <cstdint>
+#include <memory>
+
+struct xcb_connection_t;
+
+namespace pryx::test {
+
+class XorgDummy;
+
+class WmDesktop
+{
+public:
+    WmDesktop();
+    ~WmDesktop();
+    WmDesktop(const WmDesktop &) = delete;
+    WmDesktop &operator=(const WmDesktop &) = delete;
+
+    static QRect leftMonitor() { return QRect(0, 0, 1920, 1080); }    // primary
+    static QRect rightMonitor() { return QRect(1920, 0, 1600, 900); }
+    static QVector<QRect> monitors() { return {leftMonitor(), rightMonitor()}; }
+    static QRect desktop() { return QRect(0, 0, 3520, 1080); }
+
+    // Xorg and openbox; false with error() set (a test then skips).
+    bool start();
+    void stop();
+    bool startCompositor();
+    void stopCompositor();
+    bool compositorRunning() const;
+    bool startTray();
+    QString error() const { return error_; }
+    QString display() const;
+    QProcessEnvironment environment(const QProcessEnvironment &base =
+                                        QProcessEnvironment::systemEnvironment()) const;
+
+    // A top-level window as the X server sees it: the client window (under
+    // openbox's frame when it has one), in root coordinates.
+    struct Window {
+        uint32_t id = 0;
+        QRect geometry;
+        bool viewable = false;
+        bool overrideRedirect = false;
+        qint64 pid = 0;
+        QString name;
+        QString instance;   // WM_CLASS instance
+    };
+    // The windows of a process (pid 0: of every process).
+    QVector<Window> windows(qint64 pid = 0) const;
+    // The monitor holding most of the rectangle; -1 for none.
+    static int monitorOf(const QRect &r);
+
+    // The screen's pixels (the root window) in RGB32.
+    QImage grab(const QRect &area = desktop()) const;
+    // `import -window root` into a PNG file; returns whether it worked.
+    bool screenshot(const QString &path) const;
+
+    // The pointer and its buttons, through XTest.
+    void movePointer(const QPoint &p);
+    void pressButton(int button = 1);
+    void releaseButton(int button = 1);
+    void click(const QPoint &p, int button = 1, int count = 1);
+    // Press at a, move in steps to b, release.
+    void drag(const QPoint &a, const QPoint &b, int steps = 8);
+    QPoint pointer() const;
+    void sync() const;
+
+private:
+    bool waitForWindowManager(int timeoutMs);
+    std::unique_ptr<XorgDummy> server_;
+    QProcess openbox_;
+    QProcess compositor_;
+    QProcess tray_;
+    xcb_connection_t *conn_ = nullptr;
+    uint32_t root_ = 0;
+    QString error_;
+};
+
+// Bounding box of the pixels of `img` equal to `colour` (null when none);
+// `area` limits the search.
+QRect boundsOfColour(const QImage &img, QRgb colour, const QRect &area = QRect());
+// Bounding box of the pixels that differ between two images of one size.
+QRect boundsOfChange(const QImage &before, const QImage &after, int tolerance = 8);
+
+} // namespace pryx::test
