@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QObject>
 #include <QPixmap>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -28,6 +29,7 @@ class AutorizationWidget;
 class UploadWidget;
 class LastUploadWidget;
 class ProxyWidget;
+class ErrorWidget;
 class EditPonoramWidget;
 class NetworkExchange;
 class UploadModel;
@@ -200,6 +202,8 @@ private:
     UploadWidget *uploadWidget_ = nullptr;
     LastUploadWidget *lastUploadWidget_ = nullptr;
     ProxyWidget *proxyWidget_ = nullptr;
+    // The open error window; a further error replaces its text.
+    QPointer<ErrorWidget> errorWidget_;
     EditPonoramWidget *editPonoramWidget_ = nullptr;
     Autorization *account_ = nullptr;
     NetworkExchange *networkExchange_ = nullptr;

@@ -22,6 +22,7 @@
 #include "capture/surfaceselector.h"
 #include "capture/surfacewidget.h"
 #include "core/base/paths.h"
+#include "core/base/pngencoder.h"
 #include "core/base/setting.h"
 #include "core/corelogin.h"
 #include "core/keptwindow.h"
@@ -115,6 +116,8 @@ QString saveFolder()
 
 bool encode(const QImage &image, const ImageFormat &f, QByteArray *bytes)
 {
+    if (f.quality < 0)
+        return pryx::encodePng(image, bytes);
     QBuffer buffer(bytes);
     return buffer.open(QIODevice::WriteOnly) && image.save(&buffer, f.format, f.quality);
 }

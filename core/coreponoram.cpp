@@ -7,6 +7,7 @@
 #include "capture/surfaceponoramscreen.h"
 #include "capture/surfacewidget.h"
 #include "core/base/paths.h"
+#include "core/base/pngencoder.h"
 #include "core/base/setting.h"
 #include "windows/editponoramwidget.h"
 #include "windows/maintoolwidget.h"
@@ -33,7 +34,9 @@ QString writePanorama(const QImage &image)
     QDir().mkpath(pryx::tmpPath());
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, format, quality) || bytes.isEmpty())
+    const bool encoded = quality < 0 ? pryx::encodePng(image, &bytes)
+                                     : buffer.open(QIODevice::WriteOnly) && image.save(&buffer, format, quality);
+    if (!encoded || bytes.isEmpty())
         return QString();
     QFile file(name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()

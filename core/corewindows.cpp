@@ -143,11 +143,17 @@ void Core::showProxyWidget()
 void Core::showErrorWidget(QString text)
 {
     qCDebug(pryx::lcCore) << Q_FUNC_INFO << text;
-    auto *error = new ErrorWidget(QString());
-    error->setErrorText(text);
-    connect(error, SIGNAL(closed()), error, SLOT(deleteLater()));
-    error->show();
-    error->raise();
+    // One window at a time: errors that come while it is open (each of a
+    // row of failed uploads) replace its text instead of stacking windows.
+    if (!errorWidget_ || !errorWidget_->isVisible()) {
+        if (errorWidget_)
+            errorWidget_->deleteLater();
+        errorWidget_ = new ErrorWidget(QString());
+        connect(errorWidget_.data(), SIGNAL(closed()), errorWidget_.data(), SLOT(deleteLater()));
+    }
+    errorWidget_->setErrorText(text);
+    errorWidget_->show();
+    errorWidget_->raise();
 }
 
 void Core::registrationWidgetDestroy()

@@ -217,8 +217,12 @@ void QDropboxAuthSocket::clientReady()
         const QUrlQuery query(target.mid(q + 1));
         const QString code = query.queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
         const QString state = query.queryItemValue(QStringLiteral("state"), QUrl::FullyDecoded);
-        if (!code.isEmpty() && state == state_)
+        if (!code.isEmpty() && !state_.isEmpty() && state == state_) {
+            // One code per authorisation: a reload of the page, or a
+            // browser's retry, must not exchange it a second time.
+            state_.clear();
             emit codeComplete(code);
+        }
         else if (!code.isEmpty())
             qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "redirect with a wrong state ignored";
     }

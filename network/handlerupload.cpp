@@ -8,6 +8,7 @@
 #include "network/handlesftpupload.h"
 #include "network/networkaccessmanager.h"
 #include "network/quietreply.h"
+#include "network/serviceputworker.h"
 #include "network/uploadarchive.h"
 #include "network/uploadmodel.h"
 #include "network/uploadservices.h"
@@ -19,7 +20,9 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkProxy>
 #include <QNetworkReply>
+#include <QSslCertificate>
 #include <QThread>
 #include <QTimer>
 #include <QtConcurrent>
@@ -305,6 +308,15 @@ bool HandlerUpload::sendOne(bool single)
         request.setUrl(QUrl(pryx::uploadApiUrl() + '/' + idPart + QStringLiteral("?fields=id")));
         NetworkAccessManager::getAuthRequest(request);
         request.setRawHeader("Content-Disposition", singleFileDisposition(name));
+        if (m->proxy().type() == QNetworkProxy::NoProxy) {
+            // Without a proxy the bytes go through libcurl on a thread of
+            // its own, at the speed of the connection.
+            delete file;
+            managers_.removeAll(m);
+            m->deleteLater();
+            putThroughCurl(request, path);
+            return true;
+        }
         reply = m->put(request, file);
     } else {
         request.setUrl(QUrl(pryx::uploadApiUrl() + QStringLiteral("?fields=id&parent=") + idPart));
@@ -319,6 +331,55 @@ bool HandlerUpload::sendOne(bool single)
     running_.insert(reply);
     watch(reply);
     return true;
+}
+
+void HandlerUpload::putThroughCurl(const QNetworkRequest &request, const QString &path)
+{
+    ServicePutWorker::Request r;
+    r.url = request.url().toEncoded();
+    for (const QByteArray &name : request.rawHeaderList())
+        r.headers.append({name, request.rawHeader(name)});
+    r.file = path;
+    for (const QSslCertificate &ca : request.sslConfiguration().caCertificates())
+        r.caPem += ca.toPem();
+    r.stallTimeoutMs = pryx::net::services().transferTimeoutMs;
+    auto *w = new ServicePutWorker(r, this);
+    worker_ = w;
+    connect(w, &UploadWorker::uploadProgress, this, &HandlerUpload::calcUploadProgress);
+    connect(w, &ServicePutWorker::transferEnded, this, &HandlerUpload::putEnded);
+    progress_[w] = 0;
+    running_.insert(w);
+    w->startJob({path}, false, 0);
+}
+
+void HandlerUpload::putEnded(int code, int status, QByteArray detail)
+{
+    running_.remove(sender());
+    if (ended_ || failed_ || stopped_)
+        return;
+    if (code != QNetworkReply::NoError) {
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << code << status << detail;
+        if (code == QNetworkReply::RemoteHostClosedError || code == QNetworkReply::HostNotFoundError
+            || code == QNetworkReply::TimeoutError || code == QNetworkReply::UnknownNetworkError)
+            failOffline();
+        else
+            fail(errorText(code));
+        return;
+    }
+    if (status < 200 || status > 299) {
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "status" << status;
+        fail(tr("The server sent an invalid reply"));
+        return;
+    }
+    if (!files_.isEmpty()) {
+        sendOne(false);
+        return;
+    }
+    if (running_.isEmpty()) {
+        shareLink();
+        ended_ = true;
+        emit uploadComplete(this);
+    }
 }
 
 QByteArray HandlerUpload::singleFileDisposition(const QString &fileName)
@@ -478,6 +539,13 @@ void HandlerUpload::stopUpload()
         archiveTask_->stop = true;
     if (archiveWatcher_ && archiveWatcher_->isRunning()) {
         stopPending_ = true;     // archiveEnded() finishes the stop
+        return;
+    }
+    if (auto *put = qobject_cast<ServicePutWorker *>(worker_.data())) {
+        // A cancelled transfer ends at once, like an aborted reply.
+        put->cancel();
+        put->wait();
+        finishStopped();
         return;
     }
     if (worker_) {

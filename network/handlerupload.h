@@ -16,6 +16,7 @@
 #include <memory>
 
 class QNetworkReply;
+class QNetworkRequest;
 class QTimer;
 class UploadWorker;
 class NetworkAccessManager;
@@ -91,12 +92,14 @@ public slots:
 private slots:
     void archiveEnded();
     void archivePoll();
+    void putEnded(int code, int status, QByteArray detail);
 
 private:
     NetworkAccessManager *newManager(const char *finishedSlot);
     void watch(QNetworkReply *reply);
     int replyError(QNetworkReply *reply) const;
     bool sendOne(bool single);
+    void putThroughCurl(const QNetworkRequest &request, const QString &path);
     void startArchive();
     void fail(const QString &text);
     void failOffline();

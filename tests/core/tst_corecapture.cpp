@@ -125,6 +125,17 @@ QByteArray encode(const QImage &image, const char *format, int quality)
     return bytes;
 }
 
+// A PNG file of the program against Qt's PNG of the expected image: the
+// bytes may differ (it deflates in stripes), the decoded pixels may not.
+bool samePng(const QByteArray &bytes, const QImage &expected)
+{
+    if (!bytes.startsWith("\x89PNG\r\n\x1a\n"))
+        return false;
+    const QImage ours = QImage::fromData(bytes, "PNG");
+    const QImage qts = QImage::fromData(encode(expected, "PNG", -1), "PNG");
+    return !ours.isNull() && ours.format() == qts.format() && ours == qts;
+}
+
 } // namespace
 
 class TestCoreCapture : public QObject
@@ -273,7 +284,10 @@ private slots:
         QVERIFY2(file.startsWith(pryx::tmpPath()) && file.endsWith(extension), qPrintable(file));
         const QByteArray bytes = readAll(file);
         QVERIFY(bytes.startsWith(format == "PNG" ? QByteArray("\x89PNG\r\n\x1a\n") : QByteArray("\xff\xd8\xff")));
-        QCOMPARE(bytes, encode(expected, format.constData(), jpegQuality));
+        if (format == "PNG")
+            QVERIFY(samePng(bytes, expected));
+        else
+            QCOMPARE(bytes, encode(expected, format.constData(), jpegQuality));
         QImageReader reader(file);
         QCOMPARE(reader.size(), selection.size());
         QCOMPARE(core->audioImageSource(), file);
@@ -641,7 +655,7 @@ private slots:
         const QStringList added = newTmpFiles(before);
         QCOMPARE(added.size(), 1);
         QVERIFY(added.first().endsWith(".png"));
-        QCOMPARE(readAll(added.first()), encode(expected, "PNG", -1));
+        QVERIFY(samePng(readAll(added.first()), expected));
         QVERIFY(g_log.join('\n').contains(added.first()));
         QVERIFY(uploaded(added.first()));
         QCOMPARE(settings->getValue("count_screen").toInt(), counted);
@@ -662,7 +676,7 @@ private slots:
         core->ponoramUpload(QPixmap::fromImage(img));
         QStringList added = newTmpFiles(before);
         QCOMPARE(added.size(), 1);
-        QCOMPARE(readAll(added.first()), encode(img, "PNG", -1));
+        QVERIFY(samePng(readAll(added.first()), img));
         QVERIFY(uploaded(added.first()));
         waitGone(s);
 
@@ -703,7 +717,7 @@ private slots:
         standIn.clearLog();
         ed->uploadScreen();
         const QString file = core->lastCaptureFile();
-        QCOMPARE(readAll(file), encode(expected, "PNG", -1));
+        QVERIFY(samePng(readAll(file), expected));
         QCOMPARE(settings->getValue("count_screen").toInt(), counted + 1);
         QVERIFY(uploaded(file));
         QTRY_VERIFY(ed.isNull());
@@ -721,7 +735,7 @@ private slots:
         expected = render(ed);
         ed->saveScreen();
         QCOMPARE(dialogs, 1);
-        QCOMPARE(readAll(folder + "/pano.png"), encode(expected, "PNG", -1));
+        QVERIFY(samePng(readAll(folder + "/pano.png"), expected));
         QTRY_VERIFY(ed.isNull());
 
         // Copy: the image on the clipboard.

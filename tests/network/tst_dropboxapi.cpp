@@ -147,6 +147,21 @@ private slots:
             QCOMPARE(codes.first().first().toString(), code);
     }
 
+    // A reload of the page, or a browser that sends the redirect again,
+    // brings the same code twice: it is handed on once, since a second
+    // exchange of a spent code fails with invalid_grant.
+    void sameRedirectTwiceGivesOneCode()
+    {
+        QDropboxAuthSocket socket(QString(), QStringLiteral("S1"));
+        QVERIFY(socket.listen(QHostAddress::LocalHost, 0));
+        QSignalSpy codes(&socket, &QDropboxAuthSocket::codeComplete);
+        const QByteArray request = "GET /?code=C1&state=S1 HTTP/1.1\r\nHost: x\r\n\r\n";
+        QVERIFY(ask(socket.serverPort(), request).contains("drpbox auth complete"));
+        QVERIFY(ask(socket.serverPort(), request).contains("drpbox auth complete"));
+        QCOMPARE(codes.count(), 1);
+        QCOMPARE(codes.first().first().toString(), QStringLiteral("C1"));
+    }
+
     void emptyKeyOrSecret_data()
     {
         QTest::addColumn<QString>("key");

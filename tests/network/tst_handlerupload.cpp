@@ -5,6 +5,7 @@
 #include "core/base/setting.h"
 #include "network/handlerupload.h"
 #include "network/networkexchange.h"
+#include "network/serviceputworker.h"
 #include "network/uploadmodel.h"
 #include "network/uploadservices.h"
 #include "support/standin.h"
@@ -16,6 +17,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkReply>
+#include <QRegularExpression>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -26,6 +29,7 @@
 
 using pryx::test::StandIn;
 using pryx::test::StandInRequest;
+using pryx::test::TinyProxy;
 
 class UrlCatcher : public QObject
 {
@@ -688,6 +692,108 @@ private slots:
         for (const auto &p : requestsOf("POST", "/upload/"))
             cd.insert(p.header("Content-Disposition"));
         QCOMPARE(cd, (QSet<QByteArray>{"attachment; filename*=UTF-8'ru'new%0Aline.txt", "attachment; filename=plain.txt"}));
+    }
+
+    // The one-file transfer goes through libcurl when no proxy is set and
+    // through Qt's stack behind a proxy: the same request either way (method,
+    // path, the program's headers, body bytes), progress up to the whole
+    // file, and the same end.
+    void transferSameThroughCurlAndQt()
+    {
+        const QString path = makeFile("same request.png", 3 << 20);
+        TinyProxy proxy;
+        QVERIFY2(proxy.start(), qPrintable(proxy.error()));
+        QList<StandInRequest> puts;
+        for (const bool viaProxy : {false, true}) {
+            standIn.clearLog();
+            Setting::instance()->setValue("useProxy", viaProxy ? "true" : "false");
+            Setting::instance()->setValue("proxy_host", "127.0.0.1");
+            Setting::instance()->setValue("proxy_port", QString::number(proxy.port()));
+            NetworkExchange ex;
+            QSignalSpy complete(model, &UploadModel::uploadComplete);
+            QSignalSpy errors(&ex, &NetworkExchange::error);
+            QSignalSpy offline(&ex, &NetworkExchange::internetNotAvailable);
+            ex.uploadFile(path, "d", HandlerUpload::AfterNone);
+            HandlerUpload *job = ex.jobs().first();
+            QSignalSpy progress(job, &HandlerUpload::uploadProgress);
+            QVERIFY(waitEnd(complete, errors, offline, 30000));
+            QCOMPARE(errors.count(), 0);
+            QCOMPARE(offline.count(), 0);
+            QVERIFY(progress.count() >= 1);
+            qint64 last = 0;
+            for (const QList<QVariant> &p : progress) {
+                QVERIFY(p[0].toLongLong() >= last);
+                last = p[0].toLongLong();
+                QCOMPARE(p[1].toLongLong(), qint64(3 << 20));
+            }
+            QCOMPARE(last, qint64(3 << 20));
+            const auto got = requestsOf("PUT", "/upload/");
+            QCOMPARE(got.size(), 1);
+            puts << got.first();
+            flushDeletes();
+        }
+        QVERIFY2(proxy.logText().contains("CONNECT"), qPrintable(proxy.logText()));
+        const StandInRequest &curl = puts[0], &qt = puts[1];
+        QCOMPARE(curl.method, qt.method);
+        const QRegularExpression shape("^/upload/drive/v1/files/[^/?]+\\?fields=id$");
+        QVERIFY2(shape.match(QString::fromLatin1(curl.path)).hasMatch(), curl.path.constData());
+        QVERIFY2(shape.match(QString::fromLatin1(qt.path)).hasMatch(), qt.path.constData());
+        for (const QByteArray name : {"User-agent", "Authorization", "Content-Disposition", "Content-Type",
+                                      "Content-Length", "Host", "Expect", "Transfer-Encoding"}) {
+            QCOMPARE(curl.hasHeader(name), qt.hasHeader(name));
+            QCOMPARE(curl.header(name), qt.header(name));
+        }
+        QCOMPARE(curl.header("Authorization"), QByteArray("Bearer tok-1"));
+        QCOMPARE(curl.header("Content-Disposition"),
+                 QByteArray("attachment; filename*=UTF-8'ru'same%20request.png"));
+        QCOMPARE(curl.size, qint64(3 << 20));
+        QCOMPARE(curl.sha256, fileSha(path));
+        QCOMPARE(qt.sha256, fileSha(path));
+    }
+
+    // The curl transfer verifies the server: with only another authority
+    // trusted the handshake fails; a closed port is a refused connection;
+    // a trusted server gets the bytes.
+    void curlTransferVerifiesAndReports_data()
+    {
+        QTest::addColumn<bool>("ownAuthority");
+        QTest::addColumn<bool>("closedPort");
+        QTest::addColumn<int>("code");
+        QTest::newRow("trusted") << true << false << int(QNetworkReply::NoError);
+        QTest::newRow("other authority") << false << false << int(QNetworkReply::SslHandshakeFailedError);
+        QTest::newRow("closed port") << true << true << int(QNetworkReply::ConnectionRefusedError);
+    }
+    void curlTransferVerifiesAndReports()
+    {
+        QFETCH(bool, ownAuthority);
+        QFETCH(bool, closedPort);
+        QFETCH(int, code);
+        StandIn other;
+        if (!ownAuthority)
+            QVERIFY2(other.start(), qPrintable(other.error()));
+        QFile ca(ownAuthority ? standIn.caFile() : other.caFile());
+        QVERIFY(ca.open(QIODevice::ReadOnly));
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 closedPortNumber = closed.serverPort();
+        closed.close();
+        ServicePutWorker::Request r;
+        r.url = closedPort ? "https://127.0.0.1:" + QByteArray::number(closedPortNumber) + "/upload/x"
+                           : "https://" + standIn.host().toLatin1() + "/upload/drive/v1/files/x?fields=id";
+        r.headers = {{"User-agent", "Pryx 3.0.48"}};
+        r.file = makeFile("v.bin", 5000);
+        r.caPem = ca.readAll();
+        ServicePutWorker w(r);
+        QSignalSpy ended(&w, &ServicePutWorker::transferEnded);
+        w.startJob({r.file}, false, 0);
+        QVERIFY(ended.wait(15000));
+        QCOMPARE(ended[0][0].toInt(), code);
+        const auto got = requestsOf("PUT", "/upload/");
+        QCOMPARE(got.size(), code == QNetworkReply::NoError ? 1 : 0);
+        if (code == QNetworkReply::NoError) {
+            QCOMPARE(ended[0][1].toInt(), 200);
+            QCOMPARE(got.first().sha256, fileSha(r.file));
+        }
     }
 
     void proxyPortInvalid()

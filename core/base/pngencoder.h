@@ -1,0 +1,25 @@
+#pragma once
+// PNG writer for captures: the rows are filtered and deflated in horizontal
+// stripes on several threads and joined into one zlib stream, so a large
+// desktop is written in a fraction of the time of a single deflate.
+
+#include <QByteArray>
+#include <QImage>
+
+namespace pryx {
+
+struct PngOptions {
+    int level = 6;     // zlib level, 6 being zlib's and Qt's default
+    int threads = 0;   // 0: one per core
+    // Raw bytes below which rows stay in one stripe.
+    int minStripeBytes = 512 * 1024;
+};
+
+// Encodes `image` into `out` with the same pixels and colour type as Qt's
+// own PNG writer: RGB for opaque formats, RGBA (not premultiplied) for
+// formats with alpha. Formats it does not handle itself (indexed, grey,
+// 16 bits per channel, or an image carrying text or a colour space) go
+// through Qt's writer. False when nothing could be written.
+bool encodePng(const QImage &image, QByteArray *out, const PngOptions &options = {});
+
+} // namespace pryx
