@@ -56,8 +56,8 @@ class TstLogin : public QObject
         QCOMPARE(w_->status(), QQuickView::Ready);
         w_->show();
         QVERIFY(QTest::qWaitForWindowExposed(w_.data()));
-        // Another test's window on the shared display may take the focus
-        // back in between: ask again until ours holds it.
+        // The first request may come before the window is mapped: ask
+        // again until ours holds the focus.
         QElapsedTimer waited;
         waited.start();
         while (!w_->isActive() && waited.elapsed() < 5000) {
