@@ -142,7 +142,7 @@ Core::Core() : pryx::capture::CaptureCommands(nullptr)
     // in progress in the temporary folder: only the first instance sweeps.
     const bool firstInstance = takeInstanceLock();
     if (firstInstance)
-        Updater::sweepLeftovers();
+        Updater::sweepLeftovers(pryx::programFileNames(programFileName()));
     if (handOverUpdate()) {
         Setting::instance()->flush();
         fflush(stdout);
