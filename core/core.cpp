@@ -115,6 +115,14 @@ Core::Core() : pryx::capture::CaptureCommands(nullptr)
     connect(networkExchange_, SIGNAL(internetNotAvailable(QString)), this, SLOT(internetNotAvailable(QString)));
 
     createTrayIcon();
+    // What the settings store has to tell the user (a damaged file it
+    // replaced, a lock that lasts, a database that stops answering, writes
+    // that fail) goes to the error window, never from inside a settings read;
+    // what it found at start, once the event loop runs.
+    connect(Setting::instance(), &Setting::databaseError, this, &Core::showErrorWidget, Qt::QueuedConnection);
+    if (!Setting::instance()->databaseErrorText().isEmpty())
+        QMetaObject::invokeMethod(this, "showErrorWidget", Qt::QueuedConnection,
+                                  Q_ARG(QString, Setting::instance()->databaseErrorText()));
     connect(Setting::instance(), SIGNAL(languageChanged()), this, SIGNAL(languageChanged()));
     connect(Setting::instance(), SIGNAL(languageChanged()), this, SLOT(createTrayIcon()));
 
