@@ -484,6 +484,7 @@ void Setting::syncAutostart()
     followingAutostart_ = true;
     setValue(QStringLiteral("autostart"), enabled ? 1 : 0);
     followingAutostart_ = false;
+    flush();
 }
 
 void Setting::changeValue(QString name, QVariant value)
