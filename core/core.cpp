@@ -369,20 +369,16 @@ void Core::showTrayMessage(QString title, QString messae)
 void Core::openTrayMenu() {}
 void Core::activatedTrayIcon(QSystemTrayIcon::ActivationReason reason)
 {
-    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toLower();
-    const bool ownMenus = desktop == "kde" || desktop == "gnome" || desktop == "xfce";
     if (reason == QSystemTrayIcon::Trigger) {
-        // Where a double click means something else, the single click waits
-        // until it cannot be the first of a pair.
-        if (ownMenus)
-            screen(false, false);
-        else
-            trayClickTimer_.start();
+        // A single click acts once it can no longer be the first of a double
+        // click; acting at once would open the capture under the second one.
+        trayClickTimer_.start();
         return;
     }
     if (reason == QSystemTrayIcon::DoubleClick)
         trayClickTimer_.stop();
-    if (ownMenus)
+    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toLower();
+    if (desktop == "kde" || desktop == "gnome" || desktop == "xfce")
         return;
     showMainWindow();
 }

@@ -93,6 +93,13 @@ private slots:
         QVERIFY(pryx.waitFor(kScreen, 5000));
         QTest::qWait(700);
         QCOMPARE(pryx.count(kMainWindow), shown);
+
+        // A double click does nothing there: not even its first click.
+        const int screens = pryx.count(kScreen);
+        QVERIFY(display_.click(icon, 1, 2));
+        QTest::qWait(1000);
+        QCOMPARE(pryx.count(kScreen), screens);
+        QCOMPARE(pryx.count(kMainWindow), shown);
     }
 
     // A second start hands its command line to the running program and

@@ -102,6 +102,16 @@ class TestTrayDesktop : public QObject
             && waitFor([&] { return !surfaceShown(child.pid()); }, 5000);
     }
 
+    // With PRYX_SCREENSHOT_DIR set, the desktop as the case left it.
+    static void saveScreenshot(const QString &name)
+    {
+        const QByteArray dir = qgetenv("PRYX_SCREENSHOT_DIR");
+        if (dir.isEmpty())
+            return;
+        QDir().mkpath(QString::fromLocal8Bit(dir));
+        g_desk->screenshot(QString::fromLocal8Bit(dir) + "/" + name + ".png");
+    }
+
 private slots:
     void initTestCase()
     {
@@ -154,6 +164,7 @@ private slots:
         QVERIFY2(second.output().contains(kHandedOver), second.output().constData());
         QVERIFY(!second.output().contains("Core::Core"));
         QCOMPARE(icons().size(), 1);
+        saveScreenshot(QString("second-start-%1").arg(QTest::currentDataTag()));
 
         if (capture) {
             QVERIFY(waitFor([&] { return surfaceShown(app.pid()); }, 10000));
@@ -208,6 +219,7 @@ private slots:
 
         g_desk->click(icons().value(0), 1, 2);
         QVERIFY(waitFor([&] { return mainWindowShown(app.pid()); }, 10000));
+        saveScreenshot("double-click");
         // Well past the double-click interval, no capture has started.
         QVERIFY(staysFalse([&] { return surfaceShown(app.pid()); }, 1500));
         QCOMPARE(app.count(kScreen), screens);
