@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
@@ -123,6 +124,7 @@ private slots:
         QByteArray before;
         if (entry != "none") {
             before = entryText(entry == "on");
+            QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
             QFile f(file);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(before);
