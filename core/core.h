@@ -192,6 +192,9 @@ private:
     void callUploadFrontEnd(UploadCall call, const QStringList &files, const QString &title = QString(),
                             int type = 0);
     void showLoginWindow();
+    // Soon after a capture has ended and its pictures are freed, the heap's
+    // free pages go back to the system.
+    void releaseCaptureMemory();
 
     QPixmap capturePixmap_;
     QSystemTrayIcon *trayIcon_ = nullptr;
@@ -219,4 +222,5 @@ private:
     QMenu *trayMenu_ = nullptr;
     QTimer userInfoTimer_;
     Updater *updater_ = nullptr;
+    QTimer *heapRelease_ = nullptr;
 };

@@ -28,6 +28,7 @@
 #include "core/keptwindow.h"
 #include "platform/desktopgrab.h"
 #include "platform/filedialogs.h"
+#include "platform/heap.h"
 #include "platform/windowlist.h"
 #include "windows/autorizationwidget.h"
 #include "windows/maintoolwidget.h"
@@ -225,8 +226,22 @@ void Core::deleteSurfaceScreen()
 {
     if (!surface_)
         return;   // one close emits closed() twice
+    connect(surface_, &QObject::destroyed, this, &Core::releaseCaptureMemory);
     surface_->deleteLater();
     surface_ = nullptr;
+}
+
+void Core::releaseCaptureMemory()
+{
+    // A second later: the page's items and the scene graph are freed by
+    // deletions that the surface's own deletion schedules.
+    if (!heapRelease_) {
+        heapRelease_ = new QTimer(this);
+        heapRelease_->setSingleShot(true);
+        heapRelease_->setInterval(1000);
+        connect(heapRelease_, &QTimer::timeout, this, [] { pryx::platform::releaseFreeHeap(); });
+    }
+    heapRelease_->start();
 }
 
 void Core::openSurfaceRect(int index, QRect rect, QPixmap pxm)
@@ -360,6 +375,8 @@ void Core::screenUpload(int type, bool quick, QPixmap pxm)
     }
     lastCaptureFile_ = name;
     emit deletedSurfaceScreen();
+    if (quick)
+        releaseCaptureMemory();
 }
 
 void Core::screenPostFacebook(QPixmap pxm) { screenUpload(1, false, pxm); }
@@ -404,6 +421,7 @@ void Core::screenSaveToDisk(QPixmap pxm)
     proposed += ext;
     QString chosen = pryx::platform::saveFileName(tr("Save file"), proposed, "*" + ext);
     if (chosen.isEmpty()) {
+        capturePixmap_ = QPixmap();
         if (surface_)
             surface_->close();
         emit deletedSurfaceScreen();
@@ -439,6 +457,8 @@ void Core::screenSaveToDisk(QPixmap pxm)
         return;
     }
     Setting::instance()->setValue(QStringLiteral("lastSavePath"), QFileInfo(chosen).absolutePath());
+    // Written: the picture is not kept for the rest of the run.
+    capturePixmap_ = QPixmap();
     emit deletedSurfaceScreen();
 }
 

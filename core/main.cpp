@@ -7,6 +7,7 @@
 #include "core/core.h"
 #include "core/startup.h"
 #include "platform/debugoutput.h"
+#include "platform/heap.h"
 #include "core/corelog.h"
 
 namespace {
@@ -32,8 +33,9 @@ int main(int argc, char **argv)
         qCDebug(pryx::lcCore) << "=== PRYX DEBUG MODE ENABLED ===";
 
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    pryx::chooseSceneGraphBackend();
+    pryx::platform::keepLargeBlocksOutOfHeap();
     auto *app = new QApplication(argc, argv);
-    installFont();
 
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationVersion(PRYX_VERSION);
@@ -65,6 +67,9 @@ int main(int argc, char **argv)
 
     qCDebug(pryx::lcCore) << "Calling Core::instance()->updateHook()...";
     Core::instance()->updateHook();
+    // The fonts are for the pages: registered once the tray icon is up,
+    // before the first page loads.
+    installFont();
 
     qCDebug(pryx::lcCore) << "Setting up signal/slot connections...";
     qCDebug(pryx::lcCore) << "Processing command line arguments...";
