@@ -5,7 +5,8 @@
 // closes them). The two programs take turns, at least five pairs; the
 // median ratios are printed. Both run as a user runs them: no
 // QT_QUICK_BACKEND. Without flameshot installed only Pryx is measured.
-//   build/bench/bench_startup [pairs]
+// Another build of Pryx (a former one, for its figures) can be named.
+//   build/bench/bench_startup [pairs [pryx program]]
 
 #include <QCoreApplication>
 #include <QDir>
@@ -137,6 +138,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int pairs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 5;
+    const QString program = argc > 2 ? QString::fromLocal8Bit(argv[2]) : pryx::test::programPath();
     pryx::test::TrayDisplay display;
     if (!display.start()) {
         std::fprintf(stderr, "%s\n", qPrintable(display.error()));
@@ -172,7 +174,7 @@ int main(int argc, char **argv)
     // One start of each first: their data folders are made, as for a user
     // who has run them before.
     Sample warm;
-    if (!measure(display, pryxEnv, pryx::test::programPath(), "pryx", true, &warm))
+    if (!measure(display, pryxEnv, program, "pryx", true, &warm))
         return 1;
     if (!peer.isEmpty() && !measure(display, peerEnv, peer, "flameshot", false, &warm))
         return 1;
@@ -185,7 +187,7 @@ int main(int argc, char **argv)
         for (int k = 0; k < 2; ++k) {
             const bool isPryx = (k == 0) == pryxFirst;
             if (isPryx) {
-                if (!measure(display, pryxEnv, pryx::test::programPath(), "pryx", true, &a))
+                if (!measure(display, pryxEnv, program, "pryx", true, &a))
                     return 1;
             } else if (!peer.isEmpty() && !measure(display, peerEnv, peer, "flameshot", false, &b)) {
                 return 1;
