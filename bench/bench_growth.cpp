@@ -25,7 +25,6 @@
 #include "core/base/setting.h"
 #include "core/core.h"
 #include "core/startup.h"
-#include "platform/heap.h"
 #include "support/standin.h"
 #include "support/xkeyclient.h"
 
@@ -157,8 +156,6 @@ int child(int argc, char **argv, int rounds, bool software)
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     if (software)
         pryx::chooseSceneGraphBackend();
-    if (qEnvironmentVariableIsEmpty("BENCH_DYNAMIC_HEAP"))
-        pryx::platform::keepLargeBlocksOutOfHeap();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     std::printf("renderer: %s\n", software ? "software (the program's choice)" : "opengl");
@@ -190,7 +187,7 @@ int child(int argc, char **argv, int rounds, bool software)
                 return 1;
             }
         }
-        QTest::qWait(qEnvironmentVariableIntValue("BENCH_WAIT") ? qEnvironmentVariableIntValue("BENCH_WAIT") : 1500);   // the program's own clean-up after a capture
+        QTest::qWait(1500);   // the program's own clean-up after a capture
         last = residentMb();
         if (round == 0)
             first = last;

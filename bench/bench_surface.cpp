@@ -9,7 +9,6 @@
 
 #include "capture/surfacewidget.h"
 #include "core/startup.h"
-#include "platform/heap.h"
 #include "platform/desktopgrab.h"
 
 #include <QApplication>
@@ -67,7 +66,6 @@ int child(int argc, char **argv, bool software)
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     if (software)
         pryx::chooseSceneGraphBackend();
-    pryx::platform::keepLargeBlocksOutOfHeap();
     QApplication app(argc, argv);
     const QRect desk = pryx::platform::virtualDesktop();
     const double pixels = double(desk.width()) * desk.height();

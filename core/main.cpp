@@ -7,7 +7,6 @@
 #include "core/core.h"
 #include "core/startup.h"
 #include "platform/debugoutput.h"
-#include "platform/heap.h"
 #include "core/corelog.h"
 
 namespace {
@@ -34,7 +33,6 @@ int main(int argc, char **argv)
 
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     pryx::chooseSceneGraphBackend();
-    pryx::platform::keepLargeBlocksOutOfHeap();
     auto *app = new QApplication(argc, argv);
 
     QApplication::setQuitOnLastWindowClosed(false);

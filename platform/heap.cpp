@@ -7,14 +7,6 @@
 
 namespace pryx::platform {
 
-void keepLargeBlocksOutOfHeap()
-{
-#if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, 1 << 20);
-    mallopt(M_TRIM_THRESHOLD, 4 << 20);
-#endif
-}
-
 void releaseFreeHeap()
 {
 #if defined(__GLIBC__)
