@@ -142,6 +142,38 @@ bool writeFile(const QString &name, const QByteArray &bytes, QString *error)
     return ok;
 }
 
+enum class Written { Ok, NotEncoded, NotWritten };
+
+// Writes `image` by the format rule to the file `name`. A PNG goes to the
+// file stripe by stripe as it is joined, with no copy of the whole file in
+// memory. A partial file is removed.
+Written writeImage(const QString &name, const QImage &image, const ImageFormat &f, QString *error)
+{
+    if (f.quality >= 0) {
+        QByteArray bytes;
+        if (!encode(image, f, &bytes) || bytes.isEmpty())
+            return Written::NotEncoded;
+        return writeFile(name, bytes, error) ? Written::Ok : Written::NotWritten;
+    }
+    if (image.isNull())
+        return Written::NotEncoded;
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *error = file.errorString();
+        qCDebug(pryx::lcCore) << "capture file not opened:" << name << int(file.error()) << file.errorString();
+        return Written::NotWritten;
+    }
+    const bool encoded = pryx::writePng(image, &file);
+    const bool written = file.error() == QFileDevice::NoError && file.flush();
+    if (encoded && written)
+        return Written::Ok;
+    *error = file.errorString();
+    qCDebug(pryx::lcCore) << "capture file not written:" << name << int(file.error()) << file.errorString();
+    file.close();
+    file.remove();
+    return written ? Written::NotEncoded : Written::NotWritten;
+}
+
 QRect virtualDesktop()
 {
     return QGuiApplication::primaryScreen() ? pryx::platform::virtualDesktop() : QRect();
@@ -321,16 +353,16 @@ void Core::screenUpload(int type, bool quick, QPixmap pxm)
     }
 
     const ImageFormat f = imageFormat();
-    QByteArray bytes;
     QString error;
     name += f.extension;
     QDir().mkpath(pryx::tmpPath());
-    if (!encode(image, f, &bytes) || bytes.isEmpty()) {
+    const Written written = writeImage(name, image, f, &error);
+    if (written == Written::NotEncoded) {
         showErrorWidget(tr("The capture could not be encoded and was not uploaded"));
         return;
     }
     audioImageSource_ = name;
-    if (!writeFile(name, bytes, &error)) {
+    if (written == Written::NotWritten) {
         // The surface stays open with the capture.
         showErrorWidget(tr("The capture could not be written to %1: %2").arg(name, error));
         return;
@@ -445,8 +477,7 @@ void Core::screenSaveToDisk(QPixmap pxm)
                 error = tr("The file %1 could not be written").arg(chosen);
         }
     } else {
-        QByteArray bytes;
-        if (!encode(capturePixmap_.toImage(), f, &bytes) || !writeFile(chosen, bytes, &error))
+        if (writeImage(chosen, capturePixmap_.toImage(), f, &error) != Written::Ok)
             error = tr("The file %1 could not be written: %2").arg(chosen, error);
     }
     if (!error.isEmpty()) {
@@ -467,10 +498,8 @@ void Core::saveDialogFileChange(QString fileName)
     const ImageFormat f = imageFormat();
     if (!fileName.contains(f.extension))
         fileName += f.extension;
-    QByteArray bytes;
     QString error;
-    if (capturePixmap_.isNull() || !encode(capturePixmap_.toImage(), f, &bytes)
-        || !writeFile(fileName, bytes, &error))
+    if (capturePixmap_.isNull() || writeImage(fileName, capturePixmap_.toImage(), f, &error) != Written::Ok)
         showErrorWidget(tr("The file %1 could not be written: %2").arg(fileName, error));
 }
 
@@ -496,15 +525,14 @@ void Core::screenSaveToClipboard()
             return;   // the surface stays open
         const QString folder = saveFolder();
         const ImageFormat f = imageFormat();
-        QByteArray bytes;
         QString error;
         if (folder.isEmpty()) {
             qCDebug(pryx::lcCore) << Q_FUNC_INFO << "no save folder, no copy kept";
-        } else if (encode(result.toImage(), f, &bytes)) {
+        } else {
             const QString name = freeName(
                 folder, QDateTime::currentDateTime().toString(QStringLiteral("dd-MM-yyyy hh-mm-ss")),
                 f.extension);
-            if (!writeFile(name, bytes, &error))
+            if (writeImage(name, result.toImage(), f, &error) != Written::Ok)
                 qCDebug(pryx::lcCore) << Q_FUNC_INFO << "copy not written:" << name << error;
         }
     }
