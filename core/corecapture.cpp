@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QSaveFile>
 #include <QScreen>
 #include <QQuickItem>
 #include <QStandardPaths>
@@ -146,7 +147,8 @@ enum class Written { Ok, NotEncoded, NotWritten };
 
 // Writes `image` by the format rule to the file `name`. A PNG goes to the
 // file stripe by stripe as it is joined, with no copy of the whole file in
-// memory. A partial file is removed.
+// memory, through a save file: a file that was there stays untouched until
+// the new one is complete. A partial file is removed.
 Written writeImage(const QString &name, const QImage &image, const ImageFormat &f, QString *error)
 {
     if (f.quality >= 0) {
@@ -157,21 +159,25 @@ Written writeImage(const QString &name, const QImage &image, const ImageFormat &
     }
     if (image.isNull())
         return Written::NotEncoded;
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly)) {
         *error = file.errorString();
         qCDebug(pryx::lcCore) << "capture file not opened:" << name << int(file.error()) << file.errorString();
         return Written::NotWritten;
     }
-    const bool encoded = pryx::writePng(image, &file);
-    const bool written = file.error() == QFileDevice::NoError && file.flush();
-    if (encoded && written)
-        return Written::Ok;
-    *error = file.errorString();
-    qCDebug(pryx::lcCore) << "capture file not written:" << name << int(file.error()) << file.errorString();
-    file.close();
-    file.remove();
-    return written ? Written::NotEncoded : Written::NotWritten;
+    if (!pryx::writePng(image, &file)) {
+        const bool writeFailed = file.error() != QFileDevice::NoError;
+        *error = file.errorString();
+        qCDebug(pryx::lcCore) << "capture file not written:" << name << int(file.error()) << file.errorString();
+        file.cancelWriting();
+        return writeFailed ? Written::NotWritten : Written::NotEncoded;
+    }
+    if (!file.commit()) {
+        *error = file.errorString();
+        qCDebug(pryx::lcCore) << "capture file not written:" << name << int(file.error()) << file.errorString();
+        return Written::NotWritten;
+    }
+    return Written::Ok;
 }
 
 QRect virtualDesktop()

@@ -265,12 +265,8 @@ bool qtEncode(const QImage &image, QByteArray *out)
     return buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG");
 }
 
-bool writeStriped(const QImage &image, Sink &sink, const PngOptions &options);
-
-} // namespace
-
-namespace {
-
+// Filters and deflates the rows in stripes on several threads, then gives
+// the file to `sink` chunk by chunk.
 bool writeStriped(const QImage &image, Sink &sink, const PngOptions &options)
 {
     const bool alpha = image.hasAlphaChannel();
