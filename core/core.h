@@ -198,6 +198,9 @@ private:
     void callUploadFrontEnd(UploadCall call, const QStringList &files, const QString &title = QString(),
                             int type = 0);
     void showLoginWindow();
+    // Soon after a capture has ended and its pictures are freed, the heap's
+    // free pages go back to the system.
+    void releaseCaptureMemory();
 
     QPixmap capturePixmap_;
     QSystemTrayIcon *trayIcon_ = nullptr;
@@ -227,4 +230,5 @@ private:
     QTimer trayClickTimer_;
     bool startWindowWanted_ = true;
     Updater *updater_ = nullptr;
+    QTimer *heapRelease_ = nullptr;
 };
