@@ -27,7 +27,10 @@ void LastUploadWidget::showTimed()
     show();
 }
 
+// No rounded mask while the page draws its shadow margin; without one the
+// mask rounds the card, whose transparent corners would show black.
 void LastUploadWidget::resizeEvent(QResizeEvent *event)
 {
-    QQuickView::resizeEvent(event);
+    setMasked(!isTransparentSupport());
+    BasicWindow::resizeEvent(event);
 }

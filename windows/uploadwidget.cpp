@@ -17,8 +17,10 @@ void UploadWidget::init()
     loadPage(QStringLiteral("qrc:/qml/qml/Window/UploadPage.qml"));
 }
 
-// No rounded mask: the page changes its height with the list.
+// No rounded mask while the page draws its shadow margin; without one the
+// mask rounds the card, whose transparent corners would show black.
 void UploadWidget::resizeEvent(QResizeEvent *event)
 {
-    QQuickView::resizeEvent(event);
+    setMasked(!isTransparentSupport());
+    BasicWindow::resizeEvent(event);
 }
