@@ -267,11 +267,13 @@ void BasicWindow::updateShape()
 {
     if (width() <= 0 || height() <= 0)
         return;
-    if (masked_)
+    // The mask rounds a bare card; around a margin the card's own
+    // transparent corners do, and the shadow stays whole.
+    const int m = shadowMargin();
+    if (masked_ && m == 0)
         setMask(QRegion(roundedMask(size(), roundedEdge_)));
     else if (!mask().isEmpty())
         setMask(QRegion());
-    const int m = shadowMargin();
     if (m > 0)
         pryx::platform::setInputRegion(this, QRegion(QRect(QPoint(), size()).adjusted(m, m, -m, -m)));
     else

@@ -27,10 +27,9 @@ void LastUploadWidget::showTimed()
     show();
 }
 
-// No rounded mask while the page draws its shadow margin; without one the
-// mask rounds the card, whose transparent corners would show black.
+// The rounded mask of the base as for every window: a bare card's
+// transparent corners would show black without it.
 void LastUploadWidget::resizeEvent(QResizeEvent *event)
 {
-    setMasked(!isTransparentSupport());
     BasicWindow::resizeEvent(event);
 }

@@ -17,10 +17,9 @@ void UploadWidget::init()
     loadPage(QStringLiteral("qrc:/qml/qml/Window/UploadPage.qml"));
 }
 
-// No rounded mask while the page draws its shadow margin; without one the
-// mask rounds the card, whose transparent corners would show black.
+// The rounded mask of the base as for every window: a bare card's
+// transparent corners would show black without it.
 void UploadWidget::resizeEvent(QResizeEvent *event)
 {
-    setMasked(!isTransparentSupport());
     BasicWindow::resizeEvent(event);
 }
