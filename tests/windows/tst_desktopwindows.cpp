@@ -407,14 +407,12 @@ private slots:
         for (int round = 0; round < 2; ++round) {
             QVERIFY(setCompositor(true));
             for (const auto &[kind, card] : {std::pair{QString("main"), mainCard}, std::pair{QString("login"), loginCard}}) {
-                const WmDesktop::Window w = findWindow(kind);
                 QVERIFY(waitFor([&] { return findWindow(kind, 500).geometry.width() == card.width() + 2 * kMargin; },
                                 10000));
                 const WmDesktop::Window now = findWindow(kind);
                 QCOMPARE(now.geometry.adjusted(kMargin, kMargin, -kMargin, -kMargin), card);
                 QCOMPARE(bounds(g_desk->inputShape(now.id)), QRect(kMargin, kMargin, card.width(), card.height()));
                 QVERIFY(g_desk->topLevelAt(now.geometry.topLeft() + QPoint(5, 5)) != g_desk->topLevelOf(now.id));
-                Q_UNUSED(w);
             }
             saveScreenshot(QStringLiteral("compositor-started-%1").arg(round));
             QVERIFY(setCompositor(false));
