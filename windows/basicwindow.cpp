@@ -290,11 +290,11 @@ void BasicWindow::compositingChanged(bool running)
     qCDebug(pryx::lcWindows) << Q_FUNC_INFO << objectName() << running;
     // The page grows or loses its margin now; the card stays where it was.
     emit isTransparentSupportChanged();
-    if (isVisible()) {
-        if (cornerPlaced_ && !moved_ && !posCenter_)
+    if (cornerPlaced_ && !moved_ && !posCenter_) {
+        if (isVisible())
             updatePos();
-        else
-            move(x() + before - after, y() + before - after);
+    } else {
+        move(x() + before - after, y() + before - after);
     }
     updateShape();
 }

@@ -384,10 +384,9 @@ private slots:
         const int m = compositor ? kMargin : 0;
         g_desk->click(QPoint(w.geometry.right() - m - 15, w.geometry.top() + m + 15));
         QVERIFY(waitFor([&] { return !findWindow(kind, 300).id; }, 5000));
-        QTest::qWait(300);
-        QVERIFY(pryx_.running());
-        while (pryx_.process().waitForReadyRead(100)) {
+        while (pryx_.process().waitForReadyRead(200)) {
         }
+        QVERIFY(pryx_.running());
         QVERIFY(!pryx_.output().contains(kHandlerFault));
     }
 
