@@ -48,7 +48,9 @@ class TstLogin : public QObject
     void setText(const QString &name, const QString &t) { item(name)->setProperty("text", t); }
     QSize frame() const
     {
-        return QSize(int(w_->rootObject()->width()) - 60, int(w_->rootObject()->height()) - 60);
+        // The card, without the shadow margin drawn while a compositor runs.
+        const int m = 2 * w_->shadowMargin();
+        return QSize(int(w_->rootObject()->width()) - m, int(w_->rootObject()->height()) - m);
     }
     void open()
     {
