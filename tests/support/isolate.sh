@@ -58,17 +58,27 @@ watchdog() {
 
 # An X display of the test's own: no test sees another's windows, focus,
 # keyboard grabs or clipboard, and keys it types reach only its own windows.
-Xvfb -displayfd 5 -screen 0 "${PRYX_TEST_SCREEN:-1920x1080x24}" -nolisten tcp 5>"$root/display" >"$root/xvfb.log" 2>&1 &
-xvfb=$!
-i=0
-while [ ! -s "$root/display" ] && [ $i -lt 400 ] && kill -0 $xvfb 2>/dev/null; do
-  sleep 0.05
-  i=$((i + 1))
+# Its number is random: a server that picks the lowest free number itself may
+# take one that another test's server is still giving up, whose last act
+# removes the new server's socket.
+xvfb=
+for try in 1 2 3 4 5; do
+  n=$(( $(od -An -N2 -tu2 /dev/urandom) % 30000 + 1000 ))
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+  Xvfb ":$n" -displayfd 5 -screen 0 "${PRYX_TEST_SCREEN:-1920x1080x24}" -nolisten tcp \
+    5>"$root/display" >"$root/xvfb.log" 2>&1 &
+  xvfb=$!
+  i=0
+  while [ ! -s "$root/display" ] && [ $i -lt 400 ] && kill -0 $xvfb 2>/dev/null; do
+    sleep 0.05
+    i=$((i + 1))
+  done
+  [ -s "$root/display" ] && break
 done
 if [ ! -s "$root/display" ]; then
   echo "=== Xvfb did not start:" >&2
   cat "$root/xvfb.log" >&2
-  kill $xvfb 2>/dev/null
+  [ -n "$xvfb" ] && kill $xvfb 2>/dev/null
   rm -rf "$root"
   exit 99
 fi

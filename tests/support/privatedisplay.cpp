@@ -1,4 +1,5 @@
 #include "support/privatedisplay.h"
+#include "support/testsupport.h"
 
 #include <csignal>
 #include <cstdio>
@@ -22,6 +23,7 @@ bool PrivateDisplay::start(const char *screen)
     int fds[2];
     if (pipe(fds) != 0)
         return false;
+    const QByteArray display = freshDisplay().toLatin1();
     pid_ = fork();
     if (pid_ < 0)
         return false;
@@ -29,7 +31,7 @@ bool PrivateDisplay::start(const char *screen)
         close(fds[0]);
         char fd[16];
         snprintf(fd, sizeof fd, "%d", fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", display.constData(), "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp",
                static_cast<char *>(nullptr));
         _exit(127);
     }

@@ -1,7 +1,9 @@
 #include "support/testsupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 namespace pryx::test {
@@ -30,6 +32,16 @@ ChildResult runChild(const QString &program, const QStringList &args, int timeou
     r.crashed = p.exitStatus() == QProcess::CrashExit;
     r.exitCode = p.exitCode();
     return r;
+}
+
+QString freshDisplay()
+{
+    for (;;) {
+        const int n = 1000 + int(QRandomGenerator::global()->bounded(30000));
+        if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))
+            && !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+            return QStringLiteral(":%1").arg(n);
+    }
 }
 
 QString programPath() { return QStringLiteral(PRYX_PROGRAM); }

@@ -32,4 +32,10 @@ QString supportDir();
 // This test's private root (made by isolate.sh), or a fresh temporary folder.
 QString testRoot();
 
+// A display name (":N") for an X server a test starts: a random number that
+// no server holds now. A server picking the lowest free number itself
+// (-displayfd alone) may take one that a server of another test is still
+// giving up, whose last act removes the new server's socket.
+QString freshDisplay();
+
 } // namespace pryx::test

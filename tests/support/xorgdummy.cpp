@@ -1,4 +1,5 @@
 #include "support/xorgdummy.h"
+#include "support/testsupport.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -151,9 +152,8 @@ bool XorgDummy::start(const QVector<QRect> &monitors)
                 .toLatin1());
     f.close();
 
-    // The server picks a free display itself and writes its number once it
-    // accepts connections: no other server of the machine can be taken for
-    // it, and a busy machine gets as long as it needs.
+    // The server writes its display number once it accepts connections, so
+    // a busy machine gets as long as it needs.
     int fds[2];
     if (pipe(fds) != 0) {
         error_ = QStringLiteral("pipe failed");
@@ -163,6 +163,7 @@ bool XorgDummy::start(const QVector<QRect> &monitors)
     const QByteArray confPath = conf.toLocal8Bit();
     const QByteArray logPath = (dir_ + QStringLiteral("/xorg.log")).toLocal8Bit();
     const QByteArray dirPath = dir_.toLocal8Bit();
+    const QByteArray displayArg = freshDisplay().toLatin1();
     pid_ = fork();
     if (pid_ == 0) {
         close(fds[0]);
@@ -170,7 +171,7 @@ bool XorgDummy::start(const QVector<QRect> &monitors)
         dup2(null, 0);
         dup2(null, 1);
         dup2(null, 2);
-        execlp("Xorg", "Xorg", "-displayfd", fdArg.constData(), "-noreset", "-nolisten", "tcp",
+        execlp("Xorg", "Xorg", displayArg.constData(), "-displayfd", fdArg.constData(), "-noreset", "-nolisten", "tcp",
                "-config", confPath.constData(), "-logfile", logPath.constData(), "-configdir",
                dirPath.constData(), static_cast<char *>(nullptr));
         _exit(127);

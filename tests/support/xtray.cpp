@@ -1,4 +1,5 @@
 #include "support/xtray.h"
+#include "support/testsupport.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -14,7 +15,7 @@ bool TrayDisplay::start(int timeoutMs)
     QElapsedTimer clock;
     clock.start();
     xvfb_.setProcessChannelMode(QProcess::SeparateChannels);
-    xvfb_.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+    xvfb_.start("Xvfb", {freshDisplay(), "-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
     if (!xvfb_.waitForStarted(5000)) {
         error_ = "Xvfb did not start: " + xvfb_.errorString();
         return false;

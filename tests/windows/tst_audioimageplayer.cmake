@@ -1,2 +1,2 @@
 add_dependencies(${TEST_TARGET} audiolib pryx)
-set_tests_properties(${TEST_NAME} PROPERTIES TIMEOUT 180 RESOURCE_LOCK pulseaudio)
+set_tests_properties(${TEST_NAME} PROPERTIES TIMEOUT 180)
