@@ -113,6 +113,9 @@ Core::Core() : pryx::capture::CaptureCommands(nullptr)
     connect(networkExchange_, SIGNAL(readyLinkAfterUpload(QString)), this, SLOT(setLastLink(QString)));
     connect(networkExchange_, SIGNAL(error(QString)), this, SLOT(showErrorWidget(QString)));
     connect(networkExchange_, SIGNAL(internetNotAvailable(QString)), this, SLOT(internetNotAvailable(QString)));
+    connect(networkExchange_, SIGNAL(captureNotUploaded(QString,QString)), this,
+            SLOT(captureNotUploaded(QString,QString)));
+    connect(networkExchange_, SIGNAL(linkDropped(QString)), this, SLOT(dropLink(QString)));
 
     createTrayIcon();
     connect(Setting::instance(), SIGNAL(languageChanged()), this, SIGNAL(languageChanged()));

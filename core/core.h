@@ -111,6 +111,7 @@ public slots:
     void openLastLink();
     void copyLastLink();
     void setLastLink(QString link);
+    void dropLink(QString link);
     void openUrl(QString url);
     void openHistory();
 
@@ -124,6 +125,7 @@ public slots:
     void showErrorWidget(QString text);
     void internetNotAvailable(QString captureFile);
     void internetNotAvailableResult(int result);
+    void captureNotUploaded(QString text, QString captureFile);
     void deleteSettingWindow();
     void showSetting();
     void registrationWidgetDestroy();
@@ -192,6 +194,9 @@ private:
     void callUploadFrontEnd(UploadCall call, const QStringList &files, const QString &title = QString(),
                             int type = 0);
     void showLoginWindow();
+    // Asks whether to save the capture of a failed upload; without such a
+    // file, shows errorText instead.
+    void offerCaptureSave(const QString &captureFile, const QString &question, const QString &errorText);
 
     QPixmap capturePixmap_;
     QSystemTrayIcon *trayIcon_ = nullptr;

@@ -19,6 +19,15 @@ void Core::copyLastLink()
         clipboard_->setText(lastLink_, QClipboard::Clipboard);
 }
 
+// The link of an upload that failed or was stopped leaves the clipboard,
+// unless something else was copied since.
+void Core::dropLink(QString link)
+{
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << link;
+    if (clipboard_ && !link.isEmpty() && clipboard_->text(QClipboard::Clipboard) == link)
+        clipboard_->clear(QClipboard::Clipboard);
+}
+
 void Core::openLastLink()
 {
     qCDebug(pryx::lcCore) << Q_FUNC_INFO << lastLink_;

@@ -20,6 +20,7 @@
 
 #include "core/base/setting.h"
 #include "network/networkexchange.h"
+#include "network/uploadmodel.h"
 #include "windows/autorizationwidget.h"
 #include "windows/errorwidget.h"
 #include "windows/lastuploadwidget.h"
@@ -109,6 +110,10 @@ void Core::showLastUploadPage()
     qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     pryx::ensureWindow(uploadWidget_);
     uploadWidget_->hide();
+    if (!s_uploadsCancelled && uploadModel_ && uploadModel_->roundEndedWithoutCompletion()) {
+        // Every job failed and has said so: nothing to announce.
+        return;
+    }
     pryx::ensureWindow(mainToolWidget_);
     mainToolWidget_->hide();
     if (s_uploadsCancelled) {
@@ -169,17 +174,29 @@ void Core::registrationWidgetDestroy()
 void Core::internetNotAvailable(QString captureFile)
 {
     qCDebug(pryx::lcCore) << Q_FUNC_INFO << "show message dialog" << captureFile;
+    offerCaptureSave(captureFile, tr("Internet is not available. Save file to disk ?"),
+                     tr("Internet is not available"));
+}
+
+void Core::captureNotUploaded(QString text, QString captureFile)
+{
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << text << captureFile;
+    offerCaptureSave(captureFile, tr("%1. Save file to disk ?").arg(text), text);
+}
+
+void Core::offerCaptureSave(const QString &captureFile, const QString &question, const QString &errorText)
+{
     // Only a capture upload has a file of its own to save; a failed files
     // upload leaves the user's files where they are.
     if (captureFile.isEmpty() || !QFileInfo::exists(captureFile)) {
         qCDebug(pryx::lcCore) << Q_FUNC_INFO << "no capture file to save";
-        showErrorWidget(tr("Internet is not available"));
+        showErrorWidget(errorText);
         return;
     }
     auto *dialog = new MessageDialog();
     // Each question saves the capture of the job that failed.
     dialog->setProperty(kCaptureFileProperty, captureFile);
-    dialog->showQuestion(tr("Warning"), tr("Internet is not available. Save file to disk ?"));
+    dialog->showQuestion(tr("Warning"), question);
     connect(dialog, SIGNAL(closed()), dialog, SLOT(deleteLater()));
     connect(dialog, SIGNAL(result(int)), this, SLOT(internetNotAvailableResult(int)));
     dialog->show();
