@@ -16,7 +16,11 @@
 #include "support/xkeyclient.h"
 #include "tst_settingpage/settingsstandins.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QQuickItem>
 #include <QSet>
@@ -326,6 +330,36 @@ private slots:
         QCOMPARE(st()->getValue("language").toString(), QStringLiteral("en"));
         click("acceptButton");
         QCOMPARE(closed.count(), 1);
+    }
+
+    // Qt's own dialogs speak the language chosen on the page: a button box
+    // already open follows each switch, a file dialog opened later too.
+    void qtDialogsFollowTheLanguage()
+    {
+        st()->setValue("language", "en");
+        QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        const auto cancelText = [&] { return box.button(QDialogButtonBox::Cancel)->text().remove('&'); };
+        const auto lookIn = [] {
+            QFileDialog dialog;
+            dialog.setOption(QFileDialog::DontUseNativeDialog);
+            auto *label = dialog.findChild<QLabel *>(QStringLiteral("lookInLabel"));
+            return label ? label->text() : QStringLiteral("<no label>");
+        };
+        QCOMPARE(cancelText(), QStringLiteral("Cancel"));
+        QCOMPARE(lookIn(), QStringLiteral("Look in:"));
+        open();
+        click("tabSettings");
+        click("languageRu");
+        click("acceptButton");
+        QCOMPARE(st()->getValue("language").toString(), QStringLiteral("ru"));
+        QTRY_COMPARE(cancelText(), QString::fromUtf8("Отмена"));
+        QCOMPARE(lookIn(), QString::fromUtf8("Перейти к:"));
+        // The window stays open after a language change: back to English.
+        click("languageEn");
+        click("acceptButton");
+        QCOMPARE(st()->getValue("language").toString(), QStringLiteral("en"));
+        QTRY_COMPARE(cancelText(), QStringLiteral("Cancel"));
+        QCOMPARE(lookIn(), QStringLiteral("Look in:"));
     }
 
     void heightFollowsTheTab()
