@@ -288,6 +288,12 @@ QColor Core::getColorFromX(int x)
 void Core::setLastLink(QString link)
 {
     qCDebug(pryx::lcCore) << Q_FUNC_INFO << link;
+    if (!link.isEmpty()) {
+        givenLinks_.removeAll(link);
+        givenLinks_.append(link);
+        while (givenLinks_.size() > 32)
+            givenLinks_.removeFirst();
+    }
     if (link != lastLink_) {
         lastLink_ = link;
         emit lastLinkChanged(lastLink_);

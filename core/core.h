@@ -218,6 +218,8 @@ private:
     QString windowTitle_;
     QClipboard *clipboard_ = nullptr;
     QString lastLink_;
+    // Links given out, oldest first; a link that is dropped leaves the list.
+    QStringList givenLinks_;
     QImage colorLine_;
     QString lastCaptureFile_;
     QString audioImageSource_;
