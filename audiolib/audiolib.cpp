@@ -47,7 +47,7 @@ const char *readBlock(const char *path, int *length, int block)
     if (!path || !length)
         return fail(length, "no file name given");
     std::string why;
-    FILE *f = audiolib::openRegular(path, false, &why);
+    FILE *f = pryx::audiolib::openRegular(path, false, &why);
     if (!f)
         return fail(length, why);
     std::fseek(f, 0, SEEK_END);
@@ -120,7 +120,7 @@ int write(const char *path, const char *image, int imageLength, const char *audi
     putLe(header + 12, static_cast<uint64_t>(imageLength), 8);
     putLe(header + 20, static_cast<uint64_t>(audioLength), 8);
     std::string why;
-    FILE *f = audiolib::openRegular(path, true, &why);
+    FILE *f = pryx::audiolib::openRegular(path, true, &why);
     if (!f) {
         t_error = why;
         return -1;

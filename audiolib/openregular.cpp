@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace audiolib {
+namespace pryx::audiolib {
 
 FILE *openRegular(const char *path, bool forWriting, std::string *why)
 {
@@ -39,4 +39,4 @@ FILE *openRegular(const char *path, bool forWriting, std::string *why)
     return f;
 }
 
-} // namespace audiolib
+} // namespace pryx::audiolib

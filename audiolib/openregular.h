@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-namespace audiolib {
+namespace pryx::audiolib {
 
 // Opens path as a stream only when it is a regular file. The open itself
 // does not wait: a FIFO would block it until a writer comes, and a device
@@ -12,4 +12,4 @@ namespace audiolib {
 // set on failure.
 FILE *openRegular(const char *path, bool forWriting, std::string *why);
 
-} // namespace audiolib
+} // namespace pryx::audiolib

@@ -408,7 +408,7 @@ void Core::exitApp()
     // No queued settings write may be lost: the process ends without
     // running any destructor.
     if (!Setting::instance()->flush())
-        qWarning("settings writes still queued at exit were lost");
+        qCWarning(pryx::lcCore) << "settings writes still queued at exit were lost";
 
     // The keyboard-hook library is looked up by file name; nothing ships it
     // on this platform, so a missing one is normal.

@@ -580,10 +580,10 @@ void HandlerUpload::stopUpload()
         stopPending_ = true;     // archiveEnded() finishes the stop
         return;
     }
-    if (auto *put = qobject_cast<ServicePutWorker *>(worker_.data())) {
+    if (worker_ && worker_->endsAtOnceWhenCancelled()) {
         // A cancelled transfer ends at once, like an aborted reply.
-        put->cancel();
-        put->wait();
+        worker_->cancel();
+        worker_->wait();
         finishStopped();
         return;
     }

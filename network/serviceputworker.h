@@ -33,6 +33,7 @@ public:
     // Starts the transfer; the arguments are the job's and need nothing more.
     void startJob(const QStringList &files, bool archive, int afterAction) override;
     void cancel() override;
+    bool endsAtOnceWhenCancelled() const override { return true; }
 
     // The QNetworkReply::NetworkError a Qt reply gives for an HTTP status
     // (NoError for 1xx to 3xx).

@@ -75,8 +75,7 @@ void StatisticModule::sendStatistic()
 {
     auto *manager = new NetworkAccessManager(this);
     connect(manager, SIGNAL(finished(QNetworkReply*)), this, SLOT(finishStat(QNetworkReply*)));
-    QNetworkRequest request(
-        QUrl("https://" + pryx::serviceHost(pryx::Service::Analytics) + "/collect"));
+    QNetworkRequest request{QUrl(pryx::analyticsUrl())};
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QStringLiteral("application/x-www-form-urlencoded"));
     request.setSslConfiguration(NetworkAccessManager::sslConfiguration());

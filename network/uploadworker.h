@@ -18,6 +18,9 @@ public:
     // Asks a running transfer to stop; thread-safe. A stopped worker emits
     // neither complete nor error.
     virtual void cancel() = 0;
+    // Whether a cancelled transfer ends at once, so that the job may wait
+    // for the thread rather than for its finished signal.
+    virtual bool endsAtOnceWhenCancelled() const { return false; }
 
 signals:
     void startUpload();

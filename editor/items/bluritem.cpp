@@ -146,7 +146,6 @@ void BlurItem::paint(QPainter *painter)
     const QRectF n = m_rect.normalized();
     const QRect source(int(n.x()), int(n.y()), int(n.width()), int(n.height()));
     const QImage below = area->renderImage(source, z(), false);
-    qCDebug(pryx::lcEditor) << Q_FUNC_INFO << below.isNull() << source;
     if (!below.isNull()) {
         const QImage blurred = pryx::editor::blurImage(below, below.rect(), radius_);
         // Drawn over exactly the pixels it was made from.

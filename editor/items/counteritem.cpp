@@ -110,7 +110,6 @@ QPainterPath CounterItem::circlePath() const
 void CounterItem::paint(QPainter *painter)
 {
     const QRectF n = m_rect.normalized();
-    qCDebug(pryx::lcEditor) << "m_rect.normalized().width()" << n.width();
     preparePainter(painter);
     const int rw = int(n.width()), rh = int(n.height());
     const int m = kMargin;
