@@ -13,7 +13,9 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSaveFile>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -37,6 +39,43 @@ bool s_uploadsCancelled = false;
 
 // The capture a save question is about.
 const char kCaptureFileProperty[] = "captureFile";
+
+// Captures of failed uploads waiting for their save question; one question
+// is open at a time.
+struct PendingSave {
+    QString file;
+    QString title;
+    QString question;
+};
+QList<PendingSave> s_pendingSaves;
+QPointer<MessageDialog> s_saveQuestion;
+
+void askNextSave(Core *core)
+{
+    if (s_saveQuestion)
+        return;
+    while (!s_pendingSaves.isEmpty()) {
+        const PendingSave next = s_pendingSaves.takeFirst();
+        if (!QFileInfo::exists(next.file)) {
+            qCDebug(pryx::lcCore) << "capture gone before its save question:" << next.file;
+            continue;
+        }
+        auto *dialog = new MessageDialog();
+        s_saveQuestion = dialog;
+        // Each question saves the capture of the job that failed.
+        dialog->setProperty(kCaptureFileProperty, next.file);
+        dialog->showQuestion(next.title, next.question);
+        QObject::connect(dialog, SIGNAL(closed()), dialog, SLOT(deleteLater()));
+        QObject::connect(dialog, SIGNAL(result(int)), core, SLOT(internetNotAvailableResult(int)));
+        // The next question comes once this one, and its save dialog, is done.
+        QObject::connect(dialog, &BasicWindow::closed, core, [core] {
+            s_saveQuestion = nullptr;
+            QTimer::singleShot(0, core, [core] { askNextSave(core); });
+        });
+        dialog->show();
+        return;
+    }
+}
 
 // Moves source onto target, replacing a file there. The old target stays
 // untouched until the new content is complete in its place.
@@ -193,13 +232,10 @@ void Core::offerCaptureSave(const QString &captureFile, const QString &question,
         showErrorWidget(errorText);
         return;
     }
-    auto *dialog = new MessageDialog();
-    // Each question saves the capture of the job that failed.
-    dialog->setProperty(kCaptureFileProperty, captureFile);
-    dialog->showQuestion(tr("Warning"), question);
-    connect(dialog, SIGNAL(closed()), dialog, SLOT(deleteLater()));
-    connect(dialog, SIGNAL(result(int)), this, SLOT(internetNotAvailableResult(int)));
-    dialog->show();
+    // Failures that come while a question is open wait for their turn:
+    // one window at a time, and no capture goes without its question.
+    s_pendingSaves.append({captureFile, tr("Warning"), question});
+    askNextSave(this);
 }
 
 void Core::internetNotAvailableResult(int result)
