@@ -16,10 +16,19 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	@if [ -n "$$DISPLAY" ]; then exec $(BUILD)/bin/pryx $(ARGS); \
-	 else echo "No DISPLAY: starting pryx on a virtual X display"; \
-	      exec xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/bin/pryx $(ARGS); fi
+# Only the program and the audio library it loads; the desktop is checked
+# first, so a start that cannot show anything fails before any build.
+run:
+	@if [ -z "$$DISPLAY" ]; then \
+	   echo "make run: Pryx needs an X11 desktop, and DISPLAY is not set." >&2; \
+	   echo "Run it from a terminal of your X11 session, or name the X display to use," >&2; \
+	   echo "e.g.  DISPLAY=:0 make run" >&2; exit 1; fi
+	@if command -v xdpyinfo >/dev/null 2>&1 && ! xdpyinfo >/dev/null 2>&1; then \
+	   echo "make run: Pryx needs an X11 desktop, and the X display DISPLAY=$$DISPLAY does not answer." >&2; \
+	   echo "Name a running X display, e.g.  DISPLAY=:0 make run" >&2; exit 1; fi
+	@$(MAKE) configure
+	@cmake --build $(BUILD) --target pryx audiolib -j $(JOBS)
+	@exec $(BUILD)/bin/pryx $(ARGS)
 
 test: build
 	@sh tools/run-tests.sh $(BUILD) $(JOBS)

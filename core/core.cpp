@@ -24,6 +24,7 @@
 #include "core/base/setting.h"
 #include "core/handover.h"
 #include "core/hookkeybord.h"
+#include "core/singleapplication.h"
 #include "network/dropboxauth.h"
 #include "network/handleftpupload.h"
 #include "network/handlesftpupload.h"
@@ -32,6 +33,7 @@
 #include "network/uploadmodel.h"
 #include "platform/crashdump.h"
 #include "platform/privatedir.h"
+#include "windows/wheelarea.h"
 
 namespace {
 Core *s_core = nullptr;
@@ -85,6 +87,7 @@ Core::Core() : pryx::capture::CaptureCommands(nullptr)
 
     Setting::instance();
     pryx::platform::ensurePrivateDir(pryx::dataPath());
+    Setting::instance()->syncAutostart();
 
     if (!pryx::installCrashHandler(pryx::dumpFilePath()))
         qCDebug(pryx::lcCore) << Q_FUNC_INFO << "crash handler not installed";
@@ -103,6 +106,7 @@ Core::Core() : pryx::capture::CaptureCommands(nullptr)
     qmlRegisterType<Autorization>("Core", 1, 0, "Autorization");
     qmlRegisterType<DropboxAuth>("Core", 1, 0, "DropboxAuth");
     qmlRegisterType<HandleFTPUpload>("PryxComponent", 1, 0, "HandleFTPUpload");
+    qmlRegisterType<WheelArea>("PryxComponent", 1, 0, "WheelArea");
 
     qmlRegisterType<UploadModel>("UploadModel", 1, 0, "UploadModel");
 
@@ -118,6 +122,14 @@ Core::Core() : pryx::capture::CaptureCommands(nullptr)
     connect(networkExchange_, SIGNAL(linkDropped(QString)), this, SLOT(dropLink(QString)));
 
     createTrayIcon();
+    // What the settings store has to tell the user (a damaged file it
+    // replaced, a lock that lasts, a database that stops answering, writes
+    // that fail) goes to the error window, never from inside a settings read;
+    // what it found at start, once the event loop runs.
+    connect(Setting::instance(), &Setting::databaseError, this, &Core::showErrorWidget, Qt::QueuedConnection);
+    if (!Setting::instance()->databaseErrorText().isEmpty())
+        QMetaObject::invokeMethod(this, "showErrorWidget", Qt::QueuedConnection,
+                                  Q_ARG(QString, Setting::instance()->databaseErrorText()));
     connect(Setting::instance(), SIGNAL(languageChanged()), this, SIGNAL(languageChanged()));
     connect(Setting::instance(), SIGNAL(languageChanged()), this, SLOT(createTrayIcon()));
 
@@ -145,7 +157,7 @@ Core::Core() : pryx::capture::CaptureCommands(nullptr)
     // in progress in the temporary folder: only the first instance sweeps.
     const bool firstInstance = takeInstanceLock();
     if (firstInstance)
-        Updater::sweepLeftovers();
+        Updater::sweepLeftovers(pryx::programFileNames(programFileName()));
     if (handOverUpdate()) {
         Setting::instance()->flush();
         fflush(stdout);
@@ -158,7 +170,10 @@ Core::Core() : pryx::capture::CaptureCommands(nullptr)
         clearTempPath();
     else
         qCDebug(pryx::lcCore) << Q_FUNC_INFO << "another instance runs, temporary folder kept";
-    QTimer::singleShot(500, this, SLOT(showMainWindow()));
+    QTimer::singleShot(500, this, [this] {
+        if (startWindowWanted_)
+            showMainWindow();
+    });
     // Up and running: a hand-over that started this program may end.
     QTimer::singleShot(0, this, [] {
         pryx::confirmHandOver(QCoreApplication::applicationDirPath(),
@@ -167,21 +182,9 @@ Core::Core() : pryx::capture::CaptureCommands(nullptr)
     qCDebug(pryx::lcCore) << Q_FUNC_INFO << pryx::logFilePath();
 }
 
-namespace {
-QLockFile *instanceLock()
-{
-    static QLockFile *lock = nullptr;   // held until the process ends
-    if (!lock) {
-        lock = new QLockFile(pryx::dataPath() + "pryx.lock");
-        lock->setStaleLockTime(0);
-    }
-    return lock;
-}
-} // namespace
-
 bool Core::takeInstanceLock()
 {
-    QLockFile *lock = instanceLock();
+    QLockFile *lock = pryx::instanceLock();
     return lock->isLocked() || lock->tryLock(0);
 }
 
@@ -239,8 +242,12 @@ bool Core::handOverUpdate()
     }
     qCDebug(pryx::lcCore) << Q_FUNC_INFO << "replaced" << replaced << "in" << programDir;
 
-    // The new program takes the instance lock as the first instance.
-    instanceLock()->unlock();
+    // The new program takes the instance lock and the socket as the first instance.
+    SingleApplication *guard = SingleApplication::instance();
+    const bool guarded = guard && guard->isListening();
+    if (guard)
+        guard->stopListening();
+    pryx::instanceLock()->unlock();
     const QString confirm = pryx::dataPath() + QStringLiteral("handover.ok");
     if (pryx::startAndAwaitConfirmation(programDir + QLatin1Char('/') + name,
                                         QCoreApplication::arguments().mid(1), confirm, 60000)) {
@@ -249,7 +256,8 @@ bool Core::handOverUpdate()
     }
     qCDebug(pryx::lcCore) << Q_FUNC_INFO << "the new program did not start, the installed one is put back";
     pryx::restoreProgramFiles(programDir, replaced);
-    takeInstanceLock();
+    if (takeInstanceLock() && guarded)
+        guard->listen();
     return giveUp(tr("it did not start"));
 }
 
@@ -379,13 +387,26 @@ void Core::openTrayMenu() {}
 void Core::activatedTrayIcon(QSystemTrayIcon::ActivationReason reason)
 {
     if (reason == QSystemTrayIcon::Trigger) {
-        screen(false, false);
+        // A single click acts once it can no longer be the first of a double
+        // click; acting at once would open the capture under the second one.
+        trayClickTimer_.start();
         return;
     }
+    if (reason == QSystemTrayIcon::DoubleClick)
+        trayClickTimer_.stop();
     const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toLower();
     if (desktop == "kde" || desktop == "gnome" || desktop == "xfce")
         return;
     showMainWindow();
+}
+void Core::trayClicked()
+{
+    screen(false, false);
+}
+void Core::captureAtStart(void (Core::*command)())
+{
+    startWindowWanted_ = false;
+    QTimer::singleShot(0, this, command);
 }
 void Core::createTrayIcon()
 {
@@ -398,6 +419,11 @@ void Core::createTrayIcon()
     trayIcon_->setIcon(icon);
     trayIcon_->setVisible(false);
     trayIcon_->setVisible(true);
+    trayClickTimer_.setSingleShot(true);
+    // A little past the double-click interval: the second press may be read
+    // a moment after the interval has run out.
+    trayClickTimer_.setInterval(QApplication::doubleClickInterval() + 100);
+    connect(&trayClickTimer_, &QTimer::timeout, this, &Core::trayClicked);
     connect(trayIcon_, SIGNAL(activated(QSystemTrayIcon::ActivationReason)), this,
             SLOT(activatedTrayIcon(QSystemTrayIcon::ActivationReason)));
     connect(trayIcon_, SIGNAL(messageClicked()), this, SLOT(showMainWindow()));

@@ -75,6 +75,10 @@ public:
     QString audioImageSource() const { return audioImageSource_; }
     void setAudioImageSource(const QString &path) { audioImageSource_ = path; }
 
+    // Runs a capture command once the event loop runs, in place of the main
+    // tool window that a start shows.
+    void captureAtStart(void (Core::*command)());
+
 signals:
     void accountChange(Autorization *account);
     void languageChanged();
@@ -189,6 +193,8 @@ private:
     // True when no other instance of the program runs for this data folder.
     bool takeInstanceLock();
     static QString programFileName();
+    // A single click on the tray icon, once no double click followed.
+    void trayClicked();
     // Capture road (core/corecapture.cpp).
     enum class UploadCall { File, Files, Zip };
     void callUploadFrontEnd(UploadCall call, const QStringList &files, const QString &title = QString(),
@@ -225,5 +231,7 @@ private:
     QString audioImageSource_;
     QMenu *trayMenu_ = nullptr;
     QTimer userInfoTimer_;
+    QTimer trayClickTimer_;
+    bool startWindowWanted_ = true;
     Updater *updater_ = nullptr;
 };

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/core.h"
+#include "core/singleapplication.h"
 #include "core/startup.h"
 #include "platform/debugoutput.h"
 #include "core/corelog.h"
@@ -38,7 +39,6 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationVersion(PRYX_VERSION);
     QApplication::setApplicationName("Pryx");
-    qCDebug(pryx::lcCore) << "SingleApplication disabled for debugging...";
 
     const QStringList args = QApplication::arguments();
     const pryx::CommandLine cl = pryx::parseCommandLine(args);
@@ -54,35 +54,75 @@ int main(int argc, char **argv)
             delete app;
             return 0;
         }
-        if (cl.beta) {
-            printLines({"!!!!!!! ------------------- START BETA MODE --------------------- !!!!!!",
-                        "!!!!!!! ------------------- " + cl.authHost + " " + cl.apiHost
-                            + "  --------------------- !!!!!!"});
-            Core::instance()->setApiHost(cl.apiHost);
-            Core::instance()->setAuthHost(cl.authHost);
-        }
+    }
+
+    // A program that already runs takes this start's command line.
+    SingleApplication guard;
+    switch (guard.start(args)) {
+    case SingleApplication::HandedOver:
+        qCDebug(pryx::lcCore) << "SingleApplication: Pryx already runs, the command line was handed to it";
+        delete app;
+        return 0;
+    case SingleApplication::Alone:
+        qCDebug(pryx::lcCore) << "SingleApplication: another instance runs but does not answer";
+        break;
+    case SingleApplication::First:
+        break;
+    }
+
+    if (cl.beta) {
+        printLines({"!!!!!!! ------------------- START BETA MODE --------------------- !!!!!!",
+                    "!!!!!!! ------------------- " + cl.authHost + " " + cl.apiHost
+                        + "  --------------------- !!!!!!"});
+        Core::instance()->setApiHost(cl.apiHost);
+        Core::instance()->setAuthHost(cl.authHost);
     }
 
     qCDebug(pryx::lcCore) << "Calling Core::instance()->updateHook()...";
     Core::instance()->updateHook();
 
     qCDebug(pryx::lcCore) << "Setting up signal/slot connections...";
+    Core *core = Core::instance();
+    QObject::connect(&guard, &SingleApplication::runnigSecondCopy, core, &Core::showMainWindow);
+    QObject::connect(&guard, &SingleApplication::uploadFile, core, &Core::uploadData);
+    QObject::connect(&guard, &SingleApplication::uploadFileInZip, core, &Core::uploadDataZip);
+    QObject::connect(&guard, &SingleApplication::openAudioImageFile, core, &Core::openAudioImage);
+    QObject::connect(&guard, &SingleApplication::fullScreen, core, &Core::fullScreen);
+    QObject::connect(&guard, &SingleApplication::quickScreen, core, &Core::quickScreen);
+    QObject::connect(&guard, &SingleApplication::screen, core, &Core::fragmentScreen);
     qCDebug(pryx::lcCore) << "Processing command line arguments...";
     if (args.size() > 1 && !cl.updcomp) {
-        if (cl.open) {
+        switch (pryx::startAction(cl)) {
+        case pryx::StartAction::Open:
             qCDebug(pryx::lcCore) << "Opening image with audio:" << cl.openFile;
             if (!cl.openFile.isEmpty())
-                Core::instance()->openAudioImage(cl.openFile);
-        } else if (!cl.zip) {
+                core->openAudioImage(cl.openFile);
+            break;
+        case pryx::StartAction::Zip:
+            qCDebug(pryx::lcCore) << "Files to upload in zip:" << cl.files;
+            core->uploadDataZip(cl.files);
+            break;
+        case pryx::StartAction::FullScreen:
+            qCDebug(pryx::lcCore) << "Full screen capture at start";
+            core->captureAtStart(&Core::fullScreen);
+            break;
+        case pryx::StartAction::QuickScreen:
+            qCDebug(pryx::lcCore) << "Quick capture at start";
+            core->captureAtStart(&Core::quickScreen);
+            break;
+        case pryx::StartAction::Screen:
+            qCDebug(pryx::lcCore) << "Region capture at start";
+            core->captureAtStart(&Core::fragmentScreen);
+            break;
+        case pryx::StartAction::Upload:
+        case pryx::StartAction::None:
             for (const QString &path : cl.skipped)
                 qCDebug(pryx::lcCore) << "Ignoring macOS temporary screenshot:" << path;
             qCDebug(pryx::lcCore) << "Arguments:" << args;
             qCDebug(pryx::lcCore) << "Files to upload:" << cl.files;
             if (!cl.files.isEmpty())
-                Core::instance()->uploadData(cl.files);
-        } else {
-            qCDebug(pryx::lcCore) << "Files to upload in zip:" << cl.files;
-            Core::instance()->uploadDataZip(cl.files);
+                core->uploadData(cl.files);
+            break;
         }
     }
 
@@ -91,6 +131,8 @@ int main(int argc, char **argv)
 
     qCDebug(pryx::lcCore) << "About to call checkAutorization()";
     Core::instance()->checkAutorization();
+
+    guard.acceptMessages();
 
     qCDebug(pryx::lcCore) << "About to start main event loop with gApp.exec()";
     if (QApplication::instance()) {

@@ -79,36 +79,62 @@ bool isMacTemporaryScreenshot(const QString &path)
         && path.contains("screencaptureui");
 }
 
+namespace {
+
+const QStringList &optionWords()
+{
+    static const QStringList words = {"-debug", "-beta", "-z", "-o", "-updcomp", "-help",
+                                      "-full-screen", "-quick-screen", "-screen"};
+    return words;
+}
+
+// Positions of the arguments that are neither option words nor "-beta" values.
+QList<int> plainPositions(const QStringList &args, int *beta = nullptr)
+{
+    QList<int> optionPositions;
+    const int b = args.indexOf("-beta");
+    if (beta)
+        *beta = b;
+    if (b >= 0 && b < args.size() - 2)
+        optionPositions << b + 1 << b + 2;
+    QList<int> plain;
+    for (int i = 1; i < args.size(); ++i) {
+        if (optionPositions.contains(i) || optionWords().contains(args.at(i)))
+            continue;
+        plain << i;
+    }
+    return plain;
+}
+
+} // namespace
+
 CommandLine parseCommandLine(const QStringList &args)
 {
     CommandLine cl;
     if (args.size() <= 1)
         return cl;
     cl.help = args.contains("-help");
-    const int beta = args.indexOf("-beta");
-    QList<int> optionPositions;
+    int beta = -1;
+    const QList<int> positions = plainPositions(args, &beta);
     if (beta >= 0) {
-        optionPositions << beta;
         if (beta >= args.size() - 2) {
             cl.betaHelp = true;
         } else {
             cl.beta = true;
             cl.authHost = args.at(beta + 1);
             cl.apiHost = args.at(beta + 2);
-            optionPositions << beta + 1 << beta + 2;
         }
     }
     cl.updcomp = args.contains("-updcomp");
     cl.open = args.contains("-o");
     cl.zip = args.contains("-z");
+    cl.fullScreen = args.contains("-full-screen");
+    cl.quickScreen = args.contains("-quick-screen");
+    cl.screen = args.contains("-screen");
 
-    static const QStringList optionWords = {"-debug", "-beta", "-z", "-o", "-updcomp", "-help"};
     QStringList plain;
-    for (int i = 1; i < args.size(); ++i) {
-        if (optionPositions.contains(i) || optionWords.contains(args.at(i)))
-            continue;
+    for (int i : positions)
         plain << args.at(i);
-    }
     if (cl.updcomp)
         return cl;
     if (cl.open) {
@@ -122,6 +148,37 @@ CommandLine parseCommandLine(const QStringList &args)
             cl.files << arg;
     }
     return cl;
+}
+
+StartAction startAction(const CommandLine &cl)
+{
+    if (cl.updcomp)
+        return StartAction::None;
+    if (cl.open)
+        return StartAction::Open;
+    if (cl.zip)
+        return StartAction::Zip;
+    if (cl.fullScreen)
+        return StartAction::FullScreen;
+    if (cl.quickScreen)
+        return StartAction::QuickScreen;
+    if (cl.screen)
+        return StartAction::Screen;
+    if (!cl.files.isEmpty())
+        return StartAction::Upload;
+    return StartAction::None;
+}
+
+QStringList absoluteFileArguments(const QStringList &args, const QString &workingDir)
+{
+    QStringList out = args;
+    const QDir dir(workingDir);
+    for (int i : plainPositions(args)) {
+        const QString arg = args.at(i);
+        if (!arg.isEmpty() && QDir::isRelativePath(arg))
+            out[i] = QDir::cleanPath(dir.absoluteFilePath(arg));
+    }
+    return out;
 }
 
 QStringList helpLines()

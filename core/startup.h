@@ -20,7 +20,8 @@ QString initProcessLocale();
 QString processLocaleName();
 
 // The command line as the program understands it. Option words ("-debug",
-// "-beta" with its two values, "-z", "-o", "-updcomp", "-help") are never files.
+// "-beta" with its two values, "-z", "-o", "-updcomp", "-help", the capture
+// options) are never files.
 struct CommandLine {
     bool help = false;
     bool betaHelp = false;       // "-beta" with fewer than two values
@@ -31,12 +32,22 @@ struct CommandLine {
     bool open = false;           // "-o": openFile is opened in the player
     QString openFile;            // empty when no argument but option words
     bool zip = false;            // "-z": files go into one zip upload
+    bool fullScreen = false;     // "-full-screen"
+    bool quickScreen = false;    // "-quick-screen"
+    bool screen = false;         // "-screen": a region capture
     QStringList files;           // files to upload
     QStringList skipped;         // macOS temporary screenshots left out
 };
 
+// What a start asks the program to do, tested in this order.
+enum class StartAction { None, Open, Zip, FullScreen, QuickScreen, Screen, Upload };
+
 // args is the application's argument list, the program path first.
 CommandLine parseCommandLine(const QStringList &args);
+StartAction startAction(const CommandLine &cl);
+// args with every file argument made absolute against workingDir, so that
+// another process finds the same files.
+QStringList absoluteFileArguments(const QStringList &args, const QString &workingDir);
 bool isMacTemporaryScreenshot(const QString &path);
 
 QStringList helpLines();

@@ -540,7 +540,8 @@ void Autorization::finished(QNetworkReply *reply)
     const auto kind = RequestKind(reply->property(kKindProperty).toInt(&known));
     if (!known)
         return;
-    const QByteArray body = reply->readAll();
+    // A reply ended by its time-out is closed: it has no body.
+    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
 
     const QNetworkReply::NetworkError error = pryx::net::replyError(reply);
     if (kind == RequestFeedback) {

@@ -329,7 +329,7 @@ QString Updater::updateDirPath() { return pryx::updatePath(); }
 QString Updater::versionFilePath() { return updateDirPath() + QStringLiteral(".version"); }
 QString Updater::updaterProgramPath() { return updateDirPath() + QStringLiteral("pryxUpdater"); }
 
-void Updater::sweepLeftovers()
+void Updater::sweepLeftovers(const QStringList &programFiles)
 {
     // Staging folders of an unpacking that was cut short.
     QDir data(pryx::dataPath());
@@ -351,10 +351,13 @@ void Updater::sweepLeftovers()
             removeDir(info.filePath());
         }
     }
-    // New program files a hand-over wrote but did not put in place.
+    // New program files a hand-over wrote but did not put in place (only
+    // those of this program: the folder may hold other programs' files).
     QDir program(QCoreApplication::applicationDirPath());
-    for (const QString &name : program.entryList({QStringLiteral(".*.new-*")},
-                                                 QDir::Files | QDir::Hidden | QDir::System)) {
+    QStringList staged;
+    for (const QString &own : programFiles)
+        staged << QLatin1Char('.') + own + QStringLiteral(".new-*");
+    for (const QString &name : program.entryList(staged, QDir::Files | QDir::Hidden | QDir::System)) {
         if (program.remove(name))
             qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "removed" << name;
     }

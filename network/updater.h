@@ -55,9 +55,9 @@ public:
 
     // Removes what an interrupted run left: unpacking staging folders, a
     // partial download, copies of an earlier hand-over in the temporary
-    // folder and half-written program files. Only the first instance may
-    // call it.
-    static void sweepLeftovers();
+    // folder and half-written copies of programFiles (the names of the
+    // program's own files) in its folder. Only the first instance may call it.
+    static void sweepLeftovers(const QStringList &programFiles);
 
     // The version of the program unpacked in the update folder (empty when
     // none is known).

@@ -64,6 +64,8 @@ bool setAutostart(bool enabled, const QString &program)
     return file.commit();
 }
 
+bool autostartEntryExists() { return QFileInfo::exists(autostartFilePath()); }
+
 bool autostartEnabled()
 {
     QFile file(autostartFilePath());

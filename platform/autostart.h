@@ -12,6 +12,8 @@ QString autostartFilePath();
 bool setAutostart(bool enabled, const QString &program);
 // Whether an entry exists and is not hidden.
 bool autostartEnabled();
+// Whether the entry file exists at all (hidden or not).
+bool autostartEntryExists();
 // The Exec value for a program path, quoted and escaped for a desktop file.
 QString desktopExecValue(const QString &program);
 

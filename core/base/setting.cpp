@@ -487,9 +487,27 @@ QVariant Setting::currentHostUrl() { return pryx::serviceHost(pryx::Service::Aut
 int Setting::colorColorLine() { return getValue(QStringLiteral("colorColorLine")).toInt(); }
 void Setting::setColorColorLine(int value) { setValue(QStringLiteral("colorColorLine"), value); }
 
+void Setting::syncAutostart()
+{
+    const bool wanted = flag(QStringLiteral("autostart"));
+    if (!pryx::platform::autostartEntryExists()) {
+        if (wanted)
+            pryx::platform::setAutostart(true, QCoreApplication::applicationFilePath());
+        return;
+    }
+    const bool enabled = pryx::platform::autostartEnabled();
+    if (enabled == wanted)
+        return;
+    qCDebug(lcSetting) << "autostart follows the entry:" << enabled;
+    followingAutostart_ = true;
+    setValue(QStringLiteral("autostart"), enabled ? 1 : 0);
+    followingAutostart_ = false;
+    flush();
+}
+
 void Setting::changeValue(QString name, QVariant value)
 {
-    if (name != QLatin1String("autostart"))
+    if (name != QLatin1String("autostart") || followingAutostart_)
         return;
     qCDebug(lcSetting) << "change autostart";
     pryx::platform::setAutostart(value.toBool(), QCoreApplication::applicationFilePath());

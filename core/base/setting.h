@@ -62,6 +62,10 @@ public:
     QVariant getValueDB(QString name);
     void setValueDB(QString name, QVariant value);
     void loadTranslation();
+    // Makes the session's autostart entry and "autostart" agree: a missing
+    // entry is written from the setting, an existing one (which the desktop's
+    // own settings may have switched) is taken into the setting.
+    void syncAutostart();
     // The update feed's name of this build: "linux_" and the processor.
     static QString platformName();
     static QString platformNameFor(const QString &cpuArchitecture);
@@ -184,5 +188,6 @@ private:
     QString databaseError_;
     bool startValuesPending_ = false;
     bool stallReported_ = false;
+    bool followingAutostart_ = false;
     QByteArray valueKey_;
 };

@@ -143,6 +143,9 @@ SqlWorker::Outcome SqlWorker::openAndCheck(QString *reason)
         }
         if (waiting_)
             setBusyTimeout(0);
+        // Pages a write frees are zeroed: a replaced secret (a password once
+        // kept plain) does not linger in the file.
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA secure_delete = ON"));
     }
     {
         QSqlQuery check(db);

@@ -1,6 +1,8 @@
 // The interface language chosen at start-up.
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtTest>
 
 #include <cstdio>
@@ -56,6 +58,37 @@ private slots:
             QVERIFY(QFile::exists(pryx::localRegistryPath()));
         // The translation is loaded again in every case.
         QVERIFY(reloads.count() >= 1);
+    }
+
+    // The file as an installer writes it: the documented layout, or the
+    // one of earlier versions. The choice is taken once.
+    void installerFile_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("plain") << QByteArray("[Pryx]\nlanguage=en\n");
+        QTest::newRow("plain, other values beside") << QByteArray("[Pryx]\ncid=abc\nlanguage=en\n");
+        QTest::newRow("earlier versions") << QByteArray("[HKEY_CURRENT_USER]\nSoftware\\Pryx\\language=en\n");
+    }
+    void installerFile()
+    {
+        QFETCH(QByteArray, text);
+        const QString path = pryx::localRegistryPath();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+        f.close();
+        Setting::instance()->setValue("language", "ru");
+
+        checkLanguage("ru_RU.UTF-8");
+        QCOMPARE(Setting::instance()->getValue("language").toString(), QString("en"));
+
+        // The next start keeps what the user chose since.
+        Setting::instance()->setValue("language", "ru");
+        checkLanguage("ru_RU.UTF-8");
+        QCOMPARE(Setting::instance()->getValue("language").toString(), QString("ru"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY2(!f.readAll().contains("language=en"), "the choice is still in the file");
     }
 
     // The locale the process was started with is the one consulted.

@@ -145,6 +145,34 @@ private slots:
         }
     }
 
+    // The capture options, which -help lists, run their capture once the
+    // program is up; they are no files.
+    void captureOptionsAtStart_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("capture");
+        QTest::newRow("-screen") << QStringList{"-screen"} << QByteArray("Core::screen(bool, bool) false false");
+        QTest::newRow("-screen with a file") << QStringList{"a.png", "-screen"}
+                                             << QByteArray("Core::screen(bool, bool) false false");
+        QTest::newRow("-full-screen") << QStringList{"-full-screen"} << QByteArray("Core::screen(bool, bool) true false");
+        QTest::newRow("-quick-screen") << QStringList{"-quick-screen"}
+                                       << QByteArray("Core::screenUpload(int, bool, QPixmap) 0 true");
+    }
+    void captureOptionsAtStart()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, capture);
+        pryx::test::RunningChild child;
+        QVERIFY(child.start(pryx::test::programPath(), QStringList{"-debug"} + args));
+        QVERIFY2(child.waitFor(capture, 15000), child.output().constData());
+        child.stop();
+        const QByteArray out = child.output();
+        // After the start-up, from the event loop.
+        QVERIFY(out.indexOf(kLoopStarted) < out.indexOf(capture));
+        QVERIFY(!out.contains("Core::uploadData"));
+        QVERIFY(!out.contains("File does not exist"));
+    }
+
     // Without "-debug" a running program writes no diagnostics.
     void quietWithoutDebug()
     {

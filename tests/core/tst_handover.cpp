@@ -409,6 +409,9 @@ private slots:
         QVERIFY(writeFile(install() + "/.audiolib.so.new-Qw12Er", "half"));
         const QString unrelated = QDir::tempPath() + "/pryx-notes.txt";
         QVERIFY(writeFile(unrelated, "mine"));
+        // Another program's file of the same pattern in the program's folder.
+        const QString neighbour = install() + "/.editor.new-Qw12Er";
+        QVERIFY(writeFile(neighbour, "not ours"));
 
         Run run;
         QVERIFY(run.start(installed(), {"-debug"}, pryx::test::testRoot() + "/sweep.log"));
@@ -417,8 +420,9 @@ private slots:
         QVERIFY(!QFileInfo::exists(staging));
         QVERIFY(!QFileInfo::exists(pryx::updatePath() + "update.zip"));
         QVERIFY(!QFileInfo::exists(copy));
-        QCOMPARE(leftovers(), QStringList());
+        QCOMPARE(leftovers(), QStringList{".editor.new-Qw12Er"});
         QCOMPARE(readFile(unrelated), QByteArray("mine"));
+        QCOMPARE(readFile(neighbour), QByteArray("not ours"));
         QVERIFY(QFileInfo(installed()).isExecutable());
     }
 };

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QtTest>
 
 #include "core/base/paths.h"
@@ -39,24 +40,43 @@ private slots:
         QVERIFY(!QFile::exists(oldAudio));
         QVERIFY(QDir(pryx::tmpPath()).exists());   // folders stay
 
-        // An upload of the first instance in progress.
+        // An upload of the first instance in progress; a second start hands
+        // its command line over and leaves the folder alone.
         const QString upload = pryx::tmpPath() + "1700000000000.png";
         touch(upload);
         pryx::test::RunningChild second;
         QVERIFY(second.start(pryx::test::programPath(), {"-debug"}));
-        QVERIFY2(second.waitFor(kLoopStarted), second.output().constData());
-        QVERIFY(second.output().contains("another instance runs, temporary folder kept"));
+        QVERIFY(second.waitForExit(15000));
+        QVERIFY2(second.output().contains("the command line was handed to it"), second.output().constData());
         QVERIFY(QFile::exists(upload));
-        second.stop();
         first.stop();
 
-        // Both ended without unlocking: the next start sees a stale lock and
+        // It ended without unlocking: the next start sees a stale lock and
         // empties the folder.
         pryx::test::RunningChild third;
         QVERIFY(third.start(pryx::test::programPath(), {"-debug"}));
         QVERIFY2(third.waitFor(kLoopStarted), third.output().constData());
         QVERIFY(!third.output().contains("another instance runs"));
         QVERIFY(!QFile::exists(upload));
+    }
+
+    // A lock holder that does not answer on the socket (a program of an
+    // earlier version): the start runs beside it, as a second instance that
+    // keeps the holder's files.
+    void holderThatDoesNotAnswer()
+    {
+        const QString upload = pryx::tmpPath() + "1700000000001.png";
+        touch(upload);
+        QLockFile lock(pryx::dataPath() + "pryx.lock");
+        QVERIFY(lock.tryLock(0));
+        pryx::test::RunningChild second;
+        QVERIFY(second.start(pryx::test::programPath(), {"-debug"}));
+        QVERIFY2(second.waitFor(kLoopStarted, 20000), second.output().constData());
+        QVERIFY(second.output().contains("another instance runs but does not answer"));
+        QVERIFY(second.output().contains("another instance runs, temporary folder kept"));
+        QVERIFY(QFile::exists(upload));
+        second.stop();
+        lock.unlock();
     }
 };
 

@@ -53,10 +53,12 @@ private slots:
         QTest::qWait(700);   // past the double-click interval
         QCOMPARE(pryx.count(kMainWindow), shown);
 
-        // A double click shows the main tool window.
+        // A double click shows the main tool window and starts no capture.
+        const int screens = pryx.count(kScreen);
         QVERIFY(display_.click(icon, 1, 2));
         QVERIFY(pryx.waitFor(kMainWindow, 5000, shown + 1));
         QTest::qWait(700);
+        QCOMPARE(pryx.count(kScreen), screens);
         const int afterDouble = pryx.count(kMainWindow);
 
         // So does a middle click.
@@ -91,18 +93,29 @@ private slots:
         QVERIFY(pryx.waitFor(kScreen, 5000));
         QTest::qWait(700);
         QCOMPARE(pryx.count(kMainWindow), shown);
+
+        // A double click does nothing there: not even its first click.
+        const int screens = pryx.count(kScreen);
+        QVERIFY(display_.click(icon, 1, 2));
+        QTest::qWait(1000);
+        QCOMPARE(pryx.count(kScreen), screens);
+        QCOMPARE(pryx.count(kMainWindow), shown);
     }
 
-    // Two programs give two icons; each start keeps one of its own.
-    void secondInstanceHasItsOwnIcon()
+    // A second start hands its command line to the running program and
+    // ends: the tray keeps one icon.
+    void secondStartLeavesOneIcon()
     {
         pryx::test::RunningChild first, second;
         QVERIFY(first.start(pryx::test::programPath(), {"-debug"}, env()));
         QVERIFY(display_.waitForTrayIcons("pryx", 1, 10000));
         QVERIFY(second.start(pryx::test::programPath(), {"-debug"}, env()));
-        QVERIFY(display_.waitForTrayIcons("pryx", 2, 10000));
-        second.stop();
-        QVERIFY(display_.waitForTrayIcons("pryx", 1, 5000));
+        QVERIFY(second.waitForExit(15000));
+        QCOMPARE(second.process().exitCode(), 0);
+        QVERIFY2(second.output().contains("the command line was handed to it"), second.output().constData());
+        QCOMPARE(display_.trayIcons("pryx").size(), 1);
+        first.stop();
+        QVERIFY(display_.waitForTrayIcons("pryx", 0, 5000));
     }
 
     // exitApp removes the icon and ends the process at once, after the

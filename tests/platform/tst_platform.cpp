@@ -86,9 +86,9 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("iniKey");
         QTest::newRow("trailing backslash") << QString("HKEY_CURRENT_USER\\Software\\Pryx\\") << QString("game_tmp")
-                                            << QString("HKEY_CURRENT_USER/Software/Pryx/game_tmp");
+                                            << QString("Pryx/game_tmp");
         QTest::newRow("no trailing") << QString("HKEY_CURRENT_USER\\Software\\Pryx") << QString("cid")
-                                     << QString("HKEY_CURRENT_USER/Software/Pryx/cid");
+                                     << QString("Pryx/cid");
         QTest::newRow("default value") << QString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Clients\\Mail") << QString()
                                        << QString("HKEY_LOCAL_MACHINE/SOFTWARE/Clients/Mail/Default");
     }
@@ -106,6 +106,40 @@ private slots:
         QCOMPARE(QDir(config()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"Pryx"});
         QVERIFY(pryx::platform::removeRegistryValue(path, key));
         QVERIFY(pryx::platform::registryValue(path, key).isNull());
+    }
+
+    // The program's own values stand plainly under [Pryx].
+    void registryFileLayout()
+    {
+        QVERIFY(pryx::platform::setRegistryValue("HKEY_CURRENT_USER\\Software\\Pryx", "language", "ru"));
+        QVERIFY(pryx::platform::setRegistryValue("HKEY_CURRENT_USER\\Software\\Pryx\\", "game_tmp", "/g"));
+        QFile f(pryx::platform::registryFilePath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("[Pryx]\ngame_tmp=/g\nlanguage=ru\n"));
+    }
+
+    // Files of earlier versions kept the whole path below [HKEY_CURRENT_USER]:
+    // still read; a write moves the value to the plain layout.
+    void formerLayoutIsRead()
+    {
+        write(config() + "/Pryx/registry.ini",
+              "[HKEY_CURRENT_USER]\nSoftware\\Pryx\\language=en\nSoftware\\Pryx\\cid=abc\n");
+        const QString path = "HKEY_CURRENT_USER\\Software\\Pryx";
+        QCOMPARE(pryx::platform::registryValue(path, "language").toString(), QString("en"));
+        QCOMPARE(pryx::platform::registryValue(path, "cid").toString(), QString("abc"));
+        QVERIFY(pryx::platform::registryValue(path, "game_tmp").isNull());
+
+        QVERIFY(pryx::platform::setRegistryValue(path, "language", QString()));
+        QCOMPARE(pryx::platform::registryValue(path, "language").toString(), QString());
+        QFile f(pryx::platform::registryFilePath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        QVERIFY2(!text.contains("language=en"), text.constData());
+        QVERIFY2(text.contains("[Pryx]\nlanguage=\n"), text.constData());
+        QVERIFY2(text.contains("Software\\Pryx\\cid=abc"), text.constData());   // untouched values stay
+
+        QVERIFY(pryx::platform::removeRegistryValue(path, "cid"));
+        QVERIFY(pryx::platform::registryValue(path, "cid").isNull());
     }
 };
 

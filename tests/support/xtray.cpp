@@ -75,20 +75,24 @@ QProcessEnvironment TrayDisplay::environment(const QProcessEnvironment &base) co
     return env;
 }
 
-QString TrayDisplay::tree() const
+namespace {
+
+QString windowTree(const QProcessEnvironment &env)
 {
     QProcess p;
-    p.setProcessEnvironment(environment());
+    p.setProcessEnvironment(env);
     p.start("xwininfo", {"-root", "-tree"});
     if (!p.waitForFinished(5000))
         return QString();
     return QString::fromLocal8Bit(p.readAllStandardOutput());
 }
 
-QVector<QPoint> TrayDisplay::trayIcons(const QString &instanceName) const
+} // namespace
+
+QVector<QPoint> trayIconsOn(const QProcessEnvironment &env, const QString &instanceName)
 {
     QVector<QPoint> icons;
-    const QStringList lines = tree().split('\n');
+    const QStringList lines = windowTree(env).split('\n');
     int panelIndent = -1;
     static const QRegularExpression geometry(
         R"((\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+(-?\d+)\+(-?\d+)\s*$)");
@@ -115,6 +119,13 @@ QVector<QPoint> TrayDisplay::trayIcons(const QString &instanceName) const
         icons << QPoint(m.captured(3).toInt() + w / 2, m.captured(4).toInt() + h / 2);
     }
     return icons;
+}
+
+QString TrayDisplay::tree() const { return windowTree(environment()); }
+
+QVector<QPoint> TrayDisplay::trayIcons(const QString &instanceName) const
+{
+    return trayIconsOn(environment(), instanceName);
 }
 
 bool TrayDisplay::waitForTrayIcons(const QString &instanceName, int count, int timeoutMs) const

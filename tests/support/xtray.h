@@ -10,6 +10,10 @@
 
 namespace pryx::test {
 
+// Windows of the given WM_CLASS instance that trayer has embedded on the X
+// display of env, with the screen position of their centre.
+QVector<QPoint> trayIconsOn(const QProcessEnvironment &env, const QString &instanceName);
+
 class TrayDisplay
 {
 public:

@@ -1,0 +1,2 @@
+# Real pryx processes, one after another.
+set_tests_properties(${TEST_NAME} PROPERTIES TIMEOUT 180)
