@@ -36,7 +36,7 @@ test: build
 bench: build
 	@cmake --build $(BUILD) --target benches -j $(JOBS)
 	@for b in $(BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; \
-	  echo "== $$b"; xvfb-run -a -s "-screen 0 7680x2160x24" sh tests/support/isolate.sh $$b || exit 1; done
+	  echo "== $$b"; PRYX_TEST_SCREEN=7680x2160x24 sh tests/support/isolate.sh $$b || exit 1; done
 
 clean:
 	rm -rf $(BUILD)

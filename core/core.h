@@ -203,6 +203,9 @@ private:
     // Asks whether to save the capture of a failed upload; without such a
     // file, shows errorText instead.
     void offerCaptureSave(const QString &captureFile, const QString &question, const QString &errorText);
+    // Soon after a capture has ended and its pictures are freed, the heap's
+    // free pages go back to the system.
+    void releaseCaptureMemory();
 
     QPixmap capturePixmap_;
     QSystemTrayIcon *trayIcon_ = nullptr;
@@ -234,4 +237,5 @@ private:
     QTimer trayClickTimer_;
     bool startWindowWanted_ = true;
     Updater *updater_ = nullptr;
+    QTimer *heapRelease_ = nullptr;
 };

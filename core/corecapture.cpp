@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QSaveFile>
 #include <QScreen>
 #include <QQuickItem>
 #include <QStandardPaths>
@@ -28,6 +29,7 @@
 #include "core/keptwindow.h"
 #include "platform/desktopgrab.h"
 #include "platform/filedialogs.h"
+#include "platform/heap.h"
 #include "platform/windowlist.h"
 #include "windows/autorizationwidget.h"
 #include "windows/maintoolwidget.h"
@@ -141,6 +143,43 @@ bool writeFile(const QString &name, const QByteArray &bytes, QString *error)
     return ok;
 }
 
+enum class Written { Ok, NotEncoded, NotWritten };
+
+// Writes `image` by the format rule to the file `name`. A PNG goes to the
+// file stripe by stripe as it is joined, with no copy of the whole file in
+// memory, through a save file: a file that was there stays untouched until
+// the new one is complete. A partial file is removed.
+Written writeImage(const QString &name, const QImage &image, const ImageFormat &f, QString *error)
+{
+    if (f.quality >= 0) {
+        QByteArray bytes;
+        if (!encode(image, f, &bytes) || bytes.isEmpty())
+            return Written::NotEncoded;
+        return writeFile(name, bytes, error) ? Written::Ok : Written::NotWritten;
+    }
+    if (image.isNull())
+        return Written::NotEncoded;
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        qCDebug(pryx::lcCore) << "capture file not opened:" << name << int(file.error()) << file.errorString();
+        return Written::NotWritten;
+    }
+    if (!pryx::writePng(image, &file)) {
+        const bool writeFailed = file.error() != QFileDevice::NoError;
+        *error = file.errorString();
+        qCDebug(pryx::lcCore) << "capture file not written:" << name << int(file.error()) << file.errorString();
+        file.cancelWriting();
+        return writeFailed ? Written::NotWritten : Written::NotEncoded;
+    }
+    if (!file.commit()) {
+        *error = file.errorString();
+        qCDebug(pryx::lcCore) << "capture file not written:" << name << int(file.error()) << file.errorString();
+        return Written::NotWritten;
+    }
+    return Written::Ok;
+}
+
 QRect virtualDesktop()
 {
     return QGuiApplication::primaryScreen() ? pryx::platform::virtualDesktop() : QRect();
@@ -225,8 +264,22 @@ void Core::deleteSurfaceScreen()
 {
     if (!surface_)
         return;   // one close emits closed() twice
+    connect(surface_, &QObject::destroyed, this, &Core::releaseCaptureMemory);
     surface_->deleteLater();
     surface_ = nullptr;
+}
+
+void Core::releaseCaptureMemory()
+{
+    // A second later: the page's items and the scene graph are freed by
+    // deletions that the surface's own deletion schedules.
+    if (!heapRelease_) {
+        heapRelease_ = new QTimer(this);
+        heapRelease_->setSingleShot(true);
+        heapRelease_->setInterval(1000);
+        connect(heapRelease_, &QTimer::timeout, this, [] { pryx::platform::releaseFreeHeap(); });
+    }
+    heapRelease_->start();
 }
 
 void Core::openSurfaceRect(int index, QRect rect, QPixmap pxm)
@@ -306,16 +359,16 @@ void Core::screenUpload(int type, bool quick, QPixmap pxm)
     }
 
     const ImageFormat f = imageFormat();
-    QByteArray bytes;
     QString error;
     name += f.extension;
     QDir().mkpath(pryx::tmpPath());
-    if (!encode(image, f, &bytes) || bytes.isEmpty()) {
+    const Written written = writeImage(name, image, f, &error);
+    if (written == Written::NotEncoded) {
         showErrorWidget(tr("The capture could not be encoded and was not uploaded"));
         return;
     }
     audioImageSource_ = name;
-    if (!writeFile(name, bytes, &error)) {
+    if (written == Written::NotWritten) {
         // The surface stays open with the capture.
         showErrorWidget(tr("The capture could not be written to %1: %2").arg(name, error));
         return;
@@ -360,6 +413,8 @@ void Core::screenUpload(int type, bool quick, QPixmap pxm)
     }
     lastCaptureFile_ = name;
     emit deletedSurfaceScreen();
+    if (quick)
+        releaseCaptureMemory();
 }
 
 void Core::screenPostFacebook(QPixmap pxm) { screenUpload(1, false, pxm); }
@@ -404,6 +459,7 @@ void Core::screenSaveToDisk(QPixmap pxm)
     proposed += ext;
     QString chosen = pryx::platform::saveFileName(tr("Save file"), proposed, "*" + ext);
     if (chosen.isEmpty()) {
+        capturePixmap_ = QPixmap();
         if (surface_)
             surface_->close();
         emit deletedSurfaceScreen();
@@ -427,8 +483,7 @@ void Core::screenSaveToDisk(QPixmap pxm)
                 error = tr("The file %1 could not be written").arg(chosen);
         }
     } else {
-        QByteArray bytes;
-        if (!encode(capturePixmap_.toImage(), f, &bytes) || !writeFile(chosen, bytes, &error))
+        if (writeImage(chosen, capturePixmap_.toImage(), f, &error) != Written::Ok)
             error = tr("The file %1 could not be written: %2").arg(chosen, error);
     }
     if (!error.isEmpty()) {
@@ -439,6 +494,8 @@ void Core::screenSaveToDisk(QPixmap pxm)
         return;
     }
     Setting::instance()->setValue(QStringLiteral("lastSavePath"), QFileInfo(chosen).absolutePath());
+    // Written: the picture is not kept for the rest of the run.
+    capturePixmap_ = QPixmap();
     emit deletedSurfaceScreen();
 }
 
@@ -447,10 +504,8 @@ void Core::saveDialogFileChange(QString fileName)
     const ImageFormat f = imageFormat();
     if (!fileName.contains(f.extension))
         fileName += f.extension;
-    QByteArray bytes;
     QString error;
-    if (capturePixmap_.isNull() || !encode(capturePixmap_.toImage(), f, &bytes)
-        || !writeFile(fileName, bytes, &error))
+    if (capturePixmap_.isNull() || writeImage(fileName, capturePixmap_.toImage(), f, &error) != Written::Ok)
         showErrorWidget(tr("The file %1 could not be written: %2").arg(fileName, error));
 }
 
@@ -476,15 +531,14 @@ void Core::screenSaveToClipboard()
             return;   // the surface stays open
         const QString folder = saveFolder();
         const ImageFormat f = imageFormat();
-        QByteArray bytes;
         QString error;
         if (folder.isEmpty()) {
             qCDebug(pryx::lcCore) << Q_FUNC_INFO << "no save folder, no copy kept";
-        } else if (encode(result.toImage(), f, &bytes)) {
+        } else {
             const QString name = freeName(
                 folder, QDateTime::currentDateTime().toString(QStringLiteral("dd-MM-yyyy hh-mm-ss")),
                 f.extension);
-            if (!writeFile(name, bytes, &error))
+            if (writeImage(name, result.toImage(), f, &error) != Written::Ok)
                 qCDebug(pryx::lcCore) << Q_FUNC_INFO << "copy not written:" << name << error;
         }
     }

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QSaveFile>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <cerrno>
@@ -304,6 +305,13 @@ void Core::openHelp()
     if (auto *info = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"))) {
         info->setTextInteractionFlags(Qt::TextBrowserInteraction);
         info->setOpenExternalLinks(true);
+        // Wide enough for its longest line: no address broken in two.
+        QTextDocument doc;
+        doc.setHtml(info->text());
+        int widest = 0;
+        for (const QString &line : doc.toPlainText().split(QLatin1Char('\n')))
+            widest = qMax(widest, info->fontMetrics().horizontalAdvance(line));
+        info->setMinimumWidth(widest + 8);
     }
     box.exec();
 }

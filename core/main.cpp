@@ -33,8 +33,8 @@ int main(int argc, char **argv)
         qCDebug(pryx::lcCore) << "=== PRYX DEBUG MODE ENABLED ===";
 
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    pryx::chooseSceneGraphBackend();
     auto *app = new QApplication(argc, argv);
-    installFont();
 
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationVersion(PRYX_VERSION);
@@ -80,6 +80,9 @@ int main(int argc, char **argv)
 
     qCDebug(pryx::lcCore) << "Calling Core::instance()->updateHook()...";
     Core::instance()->updateHook();
+    // The fonts are for the pages: registered once the tray icon is up,
+    // before the first page loads.
+    installFont();
 
     qCDebug(pryx::lcCore) << "Setting up signal/slot connections...";
     Core *core = Core::instance();

@@ -4,6 +4,8 @@
 #include <QDebug>
 #include <QDir>
 #include <QFontDatabase>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QtGlobal>
 
 #include <clocale>
@@ -62,6 +64,13 @@ QString initProcessLocale()
             g_localeName = QStringLiteral("C");
     }
     return g_localeName;
+}
+
+void chooseSceneGraphBackend()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") || !qEnvironmentVariableIsEmpty("QMLSCENE_DEVICE"))
+        return;
+    QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
 }
 
 QString processLocaleName()

@@ -19,6 +19,13 @@ namespace pryx {
 QString initProcessLocale();
 QString processLocaleName();
 
+// Chooses Qt Quick's software scene graph unless the environment names a
+// backend (QT_QUICK_BACKEND or QMLSCENE_DEVICE). The pages are flat images
+// and text: drawn in software they need no OpenGL context, render thread or
+// GL driver, neither while shown nor afterwards, and the capture surface
+// shows its picture at least as fast. Call before the first window exists.
+void chooseSceneGraphBackend();
+
 // The command line as the program understands it. Option words ("-debug",
 // "-beta" with its two values, "-z", "-o", "-updcomp", "-help", the capture
 // options) are never files.

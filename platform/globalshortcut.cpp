@@ -62,7 +62,7 @@ public:
                     unhold();
                 return true;
             }
-            return holding_ && key->event == root && keep(key);
+            return holding_ && keepHeld(key, root);
         }
         GlobalShortcut *owner = owners.value(comboKey(key->detail, mods));
         // A grabbed combination freezes the keyboard at its press (see
@@ -70,7 +70,7 @@ public:
         // an activation, the keyboard is held.
         if (!owner) {
             allowKeyboard(key->time);
-            return holding_ && key->event == root && keep(key);
+            return holding_ && keepHeld(key, root);
         }
         // Auto-repeat: either presses without releases, or a release and a
         // press with the same time stamp.
@@ -179,6 +179,31 @@ private:
             xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
             xcb_flush(c);
         }
+    }
+
+    // A key read while the keyboard is held. The server may still report it
+    // to the focus window when the hold was taken over the hotkey's own
+    // grab and did not stick: the key is kept all the same, and the
+    // keyboard taken again so that the next ones come to the root.
+    bool keepHeld(const xcb_key_press_event_t *key, xcb_window_t root)
+    {
+        if (key->event != root)
+            regrab();
+        return keep(key);
+    }
+
+    void regrab()
+    {
+        xcb_connection_t *c = conn();
+        if (!c)
+            return;
+        xcb_grab_keyboard_reply_t *r = xcb_grab_keyboard_reply(
+            c, xcb_grab_keyboard(c, 0, pryx::platform::xkeymap::rootWindow(), XCB_CURRENT_TIME,
+                                 XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+            nullptr);
+        if (!r || r->status != XCB_GRAB_STATUS_SUCCESS)
+            qCDebug(pryx::lcPlatform) << "keyboard not held again:" << (r ? int(r->status) : -1);
+        std::free(r);
     }
 
     bool keep(const xcb_key_press_event_t *key)

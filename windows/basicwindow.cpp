@@ -4,6 +4,9 @@
 #include "core/core.h"
 #include "editor/tools/toolcatalog.h"
 #include "network/analyticsevent.h"
+#include "platform/compositor.h"
+#include "platform/desktoppanels.h"
+#include "platform/inputshape.h"
 #include "windows/cursorshapearea.h"
 #include "windows/windowslog.h"
 
@@ -16,11 +19,17 @@
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QtQml>
 
 namespace {
 QObject *g_core = nullptr;
+
+// The card's distance from the corner of the available area, and from a
+// panel it is moved away from.
+const int kCornerGap = 20;
+const int kPanelGap = 10;
 
 QRect primaryAvailable()
 {
@@ -48,6 +57,10 @@ BasicWindow::BasicWindow(QWindow *parent) : QQuickView(parent)
         pryx::editor::ToolCatalog::registerType();
     }
     setFlags(Qt::FramelessWindowHint);
+    auto *compositor = pryx::platform::CompositorWatch::instance();
+    compositing_ = compositor->isRunning();
+    connect(compositor, &pryx::platform::CompositorWatch::runningChanged, this,
+            &BasicWindow::compositingChanged);
 }
 
 BasicWindow::~BasicWindow() = default;
@@ -83,10 +96,25 @@ QVariant BasicWindow::data(QString key)
     return data_.value(key);
 }
 
-QPoint BasicWindow::cornerPosition(const QRect &available, int w, int h)
+QPoint BasicWindow::cornerPosition(const QRect &available, int w, int h, int margin,
+                                   const QVector<QRect> &panels)
 {
-    return QPoint(available.left() + available.width() - w + 10,
-                  available.top() + available.height() - h + 10);
+    QRect card(0, 0, w - 2 * margin, h - 2 * margin);
+    card.moveBottomRight(available.bottomRight() - QPoint(kCornerGap, kCornerGap));
+    // Off a panel that reserves no space, the short way: up or left.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const QRect &panel : panels) {
+            if (!card.intersects(panel))
+                continue;
+            const int up = card.bottom() - panel.top() + 1 + kPanelGap;
+            const int left = card.right() - panel.left() + 1 + kPanelGap;
+            if (up <= left)
+                card.translate(0, -up);
+            else
+                card.translate(-left, 0);
+        }
+    }
+    return card.topLeft() - QPoint(margin, margin);
 }
 
 QPoint BasicWindow::centerPosition(const QRect &area, int w, int h)
@@ -99,8 +127,10 @@ void BasicWindow::updatePos()
 {
     qCDebug(pryx::lcWindows) << Q_FUNC_INFO << height();
     const QRect area = primaryAvailable();
+    cornerPlaced_ = !posCenter_;
     const QPoint p = posCenter_ ? centerPosition(area, width(), height())
-                                : cornerPosition(area, width(), height());
+                                : cornerPosition(area, width(), height(), shadowMargin(),
+                                                 pryx::platform::desktopPanels());
     move(p.x(), p.y());
 }
 
@@ -132,6 +162,7 @@ void BasicWindow::show()
     emit geometryChanged();
     emit showed();
     QQuickView::show();
+    updateShape();
     raise();
 }
 
@@ -160,9 +191,11 @@ void BasicWindow::setHeight(int h)
             if (posCenter_) {
                 checkCenterPosition();
             } else {
+                // The card 40 px from the right and 50 px from the bottom.
                 const QRect area = primaryAvailable();
-                move(area.left() + area.width() - width() - 10,
-                     area.top() + area.height() - h - 20);
+                const int m = shadowMargin();
+                move(area.left() + area.width() - width() - 40 + m,
+                     area.top() + area.height() - h - 50 + m);
             }
         }
         update();
@@ -230,11 +263,59 @@ QBitmap BasicWindow::roundedMask(const QSize &size, const QPixmap &edge)
     return mask;
 }
 
+void BasicWindow::updateShape()
+{
+    if (width() <= 0 || height() <= 0)
+        return;
+    // The mask rounds a bare card; around a margin the card's own
+    // transparent corners do, and the shadow stays whole.
+    const int m = shadowMargin();
+    if (masked_ && m == 0)
+        setMask(QRegion(roundedMask(size(), roundedEdge_)));
+    else if (!mask().isEmpty())
+        setMask(QRegion());
+    if (m > 0)
+        pryx::platform::setInputRegion(this, QRegion(QRect(QPoint(), size()).adjusted(m, m, -m, -m)));
+    else
+        pryx::platform::resetInputRegion(this);
+}
+
+void BasicWindow::compositingChanged(bool running)
+{
+    if (running == compositing_)
+        return;
+    const int before = shadowMargin();
+    compositing_ = running;
+    const int after = shadowMargin();
+    qCDebug(pryx::lcWindows) << Q_FUNC_INFO << objectName() << running;
+    // The page grows or loses its margin now; the card stays where it was.
+    emit isTransparentSupportChanged();
+    if (cornerPlaced_ && !moved_ && !posCenter_) {
+        if (isVisible())
+            updatePos();
+    } else {
+        move(x() + before - after, y() + before - after);
+    }
+    updateShape();
+}
+
 void BasicWindow::resizeEvent(QResizeEvent *event)
 {
-    if (masked_ && width() > 0 && height() > 0)
-        setMask(QRegion(roundedMask(size(), roundedEdge_)));
+    updateShape();
+    // A window in the corner grows and shrinks towards the top left.
+    if (event->size() != event->oldSize() && isVisible() && cornerPlaced_ && !moved_ && !posCenter_)
+        updatePos();
     QQuickView::resizeEvent(event);
+}
+
+void BasicWindow::hideEvent(QHideEvent *event)
+{
+    // A closed window loses its native window before the pointer's leave
+    // reaches the page: without this, whatever was hovered stays lit when
+    // the window is shown again.
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(this, &leave);
+    QQuickView::hideEvent(event);
 }
 
 void BasicWindow::keyPressEvent(QKeyEvent *event)
@@ -249,8 +330,10 @@ void BasicWindow::keyPressEvent(QKeyEvent *event)
 
 void BasicWindow::mousePressEvent(QMouseEvent *event)
 {
+    // The title bar of the card, under the margin.
     const int y = event->pos().y();
-    if (y > 30 && y < 60) {
+    const int m = shadowMargin();
+    if (y > m && y < m + 30) {
         pressX_ = event->pos().x();
         pressY_ = y;
         pressed_ = true;

@@ -27,7 +27,9 @@ void LastUploadWidget::showTimed()
     show();
 }
 
+// The rounded mask of the base as for every window: a bare card's
+// transparent corners would show black without it.
 void LastUploadWidget::resizeEvent(QResizeEvent *event)
 {
-    QQuickView::resizeEvent(event);
+    BasicWindow::resizeEvent(event);
 }

@@ -21,7 +21,9 @@ MessageDialog::~MessageDialog()
 
 void MessageDialog::init()
 {
-    setFlags(pryx::framelessWindow());
+    // On top, like the error window: a question placed in the corner must
+    // not open behind the main tool window.
+    setFlags(pryx::framelessOnTop());
     setObjectName(QStringLiteral("MessagePage"));
     setTitle(tr("Message"));
     rootContext()->setContextProperty(QStringLiteral("message"), this);

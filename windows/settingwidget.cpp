@@ -45,7 +45,9 @@ void SettingWidget::show()
         return;
     QScreen *screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect();
-    move(area.left() + area.width() / 2 - width() / 2, area.top() + area.height() / 2 - 315);
+    // The card's top 285 px above the middle, with or without the margin.
+    move(area.left() + area.width() / 2 - width() / 2,
+         area.top() + area.height() / 2 - 285 - shadowMargin());
     emit showed();
     QQuickView::show();
 }

@@ -17,8 +17,9 @@ void UploadWidget::init()
     loadPage(QStringLiteral("qrc:/qml/qml/Window/UploadPage.qml"));
 }
 
-// No rounded mask: the page changes its height with the list.
+// The rounded mask of the base as for every window: a bare card's
+// transparent corners would show black without it.
 void UploadWidget::resizeEvent(QResizeEvent *event)
 {
-    QQuickView::resizeEvent(event);
+    BasicWindow::resizeEvent(event);
 }

@@ -33,21 +33,49 @@ void put32(uint8_t *p, uint32_t v)
     p[3] = uint8_t(v);
 }
 
-void appendChunk(QByteArray *out, const char type[4], const uint8_t *data, uint32_t len)
+// Where the file's bytes go: a byte array, or a device written as the
+// stripes are joined. False once a write failed.
+class Sink
 {
-    uint8_t head[8];
-    put32(head, len);
-    std::memcpy(head + 4, type, 4);
-    uLong crc = crc32(0L, head + 4, 4);
-    if (len)
-        crc = crc32(crc, data, len);
-    out->append(reinterpret_cast<const char *>(head), 8);
-    if (len)
-        out->append(reinterpret_cast<const char *>(data), int(len));
-    uint8_t tail[4];
-    put32(tail, uint32_t(crc));
-    out->append(reinterpret_cast<const char *>(tail), 4);
-}
+public:
+    explicit Sink(QByteArray *bytes) : bytes_(bytes) {}
+    explicit Sink(QIODevice *device) : device_(device) {}
+    bool put(const void *data, size_t len)
+    {
+        if (!ok_ || len == 0)
+            return ok_;
+        const char *p = static_cast<const char *>(data);
+        if (bytes_) {
+            bytes_->append(p, int(len));
+            return true;
+        }
+        ok_ = device_->write(p, qint64(len)) == qint64(len);
+        return ok_;
+    }
+    bool chunk(const char type[4], const uint8_t *data, uint32_t len)
+    {
+        uint8_t head[8];
+        put32(head, len);
+        std::memcpy(head + 4, type, 4);
+        uLong crc = crc32(0L, head + 4, 4);
+        if (len)
+            crc = crc32(crc, data, len);
+        uint8_t tail[4];
+        put32(tail, uint32_t(crc));
+        return put(head, 8) && put(data, len) && put(tail, 4);
+    }
+    void reserve(size_t size)
+    {
+        if (bytes_)
+            bytes_->reserve(int(std::min<size_t>(size, size_t(INT32_MAX))));
+    }
+    bool ok() const { return ok_; }
+
+private:
+    QByteArray *bytes_ = nullptr;
+    QIODevice *device_ = nullptr;
+    bool ok_ = true;
+};
 
 // One image row as PNG samples: RGB or RGBA, 8 bits each. Premultiplied
 // rows go through Qt's own conversion, as in Qt's writer, so the rounding
@@ -237,16 +265,10 @@ bool qtEncode(const QImage &image, QByteArray *out)
     return buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG");
 }
 
-} // namespace
-
-bool encodePng(const QImage &image, QByteArray *out, const PngOptions &options)
+// Filters and deflates the rows in stripes on several threads, then gives
+// the file to `sink` chunk by chunk.
+bool writeStriped(const QImage &image, Sink &sink, const PngOptions &options)
 {
-    out->clear();
-    if (image.isNull())
-        return false;
-    if (!handled(image))
-        return qtEncode(image, out);
-
     const bool alpha = image.hasAlphaChannel();
     const int w = image.width(), h = image.height();
     const size_t rowBytes = size_t(w) * (alpha ? 4 : 3) + 1;
@@ -290,23 +312,23 @@ bool encodePng(const QImage &image, QByteArray *out, const PngOptions &options)
         size += s.size + 12;
         adler = adler32_combine(adler, s.adler, z_off_t(s.length));
     }
-    out->reserve(int(std::min<size_t>(size, size_t(INT32_MAX))));
+    sink.reserve(size);
 
     static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    out->append(reinterpret_cast<const char *>(signature), 8);
+    sink.put(signature, 8);
     uint8_t ihdr[13];
     put32(ihdr, uint32_t(w));
     put32(ihdr + 4, uint32_t(h));
     ihdr[8] = 8;                 // bits per sample
     ihdr[9] = alpha ? 6 : 2;     // RGBA or RGB
     ihdr[10] = ihdr[11] = ihdr[12] = 0;
-    appendChunk(out, "IHDR", ihdr, 13);
+    sink.chunk("IHDR", ihdr, 13);
     if (image.dotsPerMeterX() > 0 || image.dotsPerMeterY() > 0) {
         uint8_t phys[9];
         put32(phys, uint32_t(std::max(0, image.dotsPerMeterX())));
         put32(phys + 4, uint32_t(std::max(0, image.dotsPerMeterY())));
         phys[8] = 1;             // metres
-        appendChunk(out, "pHYs", phys, 9);
+        sink.chunk("pHYs", phys, 9);
     }
     // The zlib header, each stripe and the Adler-32 sum are IDAT chunks of
     // their own: the stream may be cut anywhere between chunks, and each
@@ -314,23 +336,46 @@ bool encodePng(const QImage &image, QByteArray *out, const PngOptions &options)
     const uint8_t flevel = level >= 7 ? 3 : level == 6 ? 2 : level >= 2 ? 1 : 0;
     uint8_t zhead[2] = {0x78, uint8_t(flevel << 6)};
     zhead[1] = uint8_t(zhead[1] + (31 - (zhead[0] * 256 + zhead[1]) % 31) % 31);
-    appendChunk(out, "IDAT", zhead, 2);
+    sink.chunk("IDAT", zhead, 2);
     for (Stripe &s : stripes) {
         uint8_t head[8];
         put32(head, uint32_t(s.size));
         std::memcpy(head + 4, "IDAT", 4);
-        out->append(reinterpret_cast<const char *>(head), 8);
-        out->append(reinterpret_cast<const char *>(s.out.get()), int(s.size));
-        s.out.reset();
         uint8_t tail[4];
         put32(tail, uint32_t(s.crc));
-        out->append(reinterpret_cast<const char *>(tail), 4);
+        const bool written = sink.put(head, 8) && sink.put(s.out.get(), s.size) && sink.put(tail, 4);
+        s.out.reset();
+        if (!written)
+            return false;
     }
     uint8_t sum[4];
     put32(sum, uint32_t(adler));
-    appendChunk(out, "IDAT", sum, 4);
-    appendChunk(out, "IEND", nullptr, 0);
-    return true;
+    sink.chunk("IDAT", sum, 4);
+    sink.chunk("IEND", nullptr, 0);
+    return sink.ok();
+}
+
+} // namespace
+
+bool encodePng(const QImage &image, QByteArray *out, const PngOptions &options)
+{
+    out->clear();
+    if (image.isNull())
+        return false;
+    if (!handled(image))
+        return qtEncode(image, out);
+    Sink sink(out);
+    return writeStriped(image, sink, options);
+}
+
+bool writePng(const QImage &image, QIODevice *device, const PngOptions &options)
+{
+    if (image.isNull() || !device)
+        return false;
+    if (!handled(image))
+        return image.save(device, "PNG");
+    Sink sink(device);
+    return writeStriped(image, sink, options);
 }
 
 } // namespace pryx

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QImage>
 
+class QIODevice;
+
 namespace pryx {
 
 struct PngOptions {
@@ -21,5 +23,10 @@ struct PngOptions {
 // 16 bits per channel, or an image carrying text or a colour space) go
 // through Qt's writer. False when nothing could be written.
 bool encodePng(const QImage &image, QByteArray *out, const PngOptions &options = {});
+
+// The same file written to `device` as its parts are ready, with no copy
+// of the whole file in memory. False when it could not be encoded or a
+// write failed (the device's error then tells which).
+bool writePng(const QImage &image, QIODevice *device, const PngOptions &options = {});
 
 } // namespace pryx

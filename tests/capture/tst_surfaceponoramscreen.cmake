@@ -1,2 +1,1 @@
-# Moves the pointer and scrolls through XTest: alone on the display.
-set_tests_properties(${TEST_NAME} PROPERTIES TIMEOUT 120 RESOURCE_LOCK x11_input RUN_SERIAL TRUE)
+set_tests_properties(${TEST_NAME} PROPERTIES TIMEOUT 120)

@@ -2,6 +2,7 @@
 // Xvfb), its clicks, and the shutdown through exitApp.
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
@@ -100,6 +101,48 @@ private slots:
         QTest::qWait(1000);
         QCOMPARE(pryx.count(kScreen), screens);
         QCOMPARE(pryx.count(kMainWindow), shown);
+    }
+
+    // Run as a user runs it (no QT_QUICK_BACKEND), the start-up windows are
+    // drawn without OpenGL: no GL driver is loaded, shown or hidden.
+    void pagesDrawnWithoutOpenGl()
+    {
+        QProcessEnvironment e = env();
+        e.remove("QT_QUICK_BACKEND");
+        e.remove("QMLSCENE_DEVICE");
+        pryx::test::RunningChild pryx;
+        QVERIFY(pryx.start(pryx::test::programPath(), {"-debug"}, e));
+        QVERIFY(display_.waitForTrayIcons("pryx", 1, 10000));
+        QVERIFY(pryx.waitFor(kMainWindow, 5000));
+        // The main tool window and the login window are mapped.
+        auto shown = [&] {
+            QProcess p;
+            p.setProcessEnvironment(e);
+            p.start("xdotool", {"search", "--onlyvisible", "--pid", QString::number(pryx.pid())});
+            p.waitForFinished(5000);
+            int big = 0;
+            for (const QByteArray &id : p.readAllStandardOutput().split('\n')) {
+                if (id.trimmed().isEmpty())
+                    continue;
+                QProcess g;
+                g.setProcessEnvironment(e);
+                g.start("xdotool", {"getwindowgeometry", QString::fromLatin1(id.trimmed())});
+                g.waitForFinished(5000);
+                const QRegularExpressionMatch m =
+                    QRegularExpression("Geometry: (\\d+)x").match(QString::fromLatin1(g.readAllStandardOutput()));
+                big += m.hasMatch() && m.captured(1).toInt() > 100;
+            }
+            return big;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(shown() >= 2, 10000);
+        QTest::qWait(500);
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(pryx.pid()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QByteArray all = maps.readAll();
+        for (const QByteArray lib : {"_dri.so", "libGLX_mesa", "libLLVM"})
+            QVERIFY2(!all.contains(lib), lib.constData());
+        pryx.stop();
+        QVERIFY(display_.waitForTrayIcons("pryx", 0, 5000));
     }
 
     // A second start hands its command line to the running program and

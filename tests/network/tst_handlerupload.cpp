@@ -486,13 +486,32 @@ private slots:
         QVERIFY(requestsOf("POST", "/upload/").size() <= 5);   // nothing started after the failure
     }
 
+    // Cancel while the transfer waits on the server, over libcurl (no proxy)
+    // and over Qt's stack (behind a proxy): the same stop either way, with no
+    // error and no share step after it.
+    void cancelDuringTransfer_data()
+    {
+        QTest::addColumn<bool>("viaProxy");
+        QTest::newRow("libcurl") << false;
+        QTest::newRow("behind a proxy") << true;
+    }
     void cancelDuringTransfer()
     {
+        QFETCH(bool, viaProxy);
+        TinyProxy proxy;
+        if (viaProxy) {
+            QVERIFY2(proxy.start(), qPrintable(proxy.error()));
+            Setting::instance()->setValue("useProxy", "true");
+            Setting::instance()->setValue("proxy_host", "127.0.0.1");
+            Setting::instance()->setValue("proxy_port", QString::number(proxy.port()));
+        }
         standIn.setScript(QJsonArray{QJsonObject{{"method", "PUT"}, {"hold", "cancel"}}});
         NetworkExchange ex;
         JobWatch watch;
         QSignalSpy complete(model, &UploadModel::uploadComplete);
         QSignalSpy links(&ex, &NetworkExchange::readyLink);
+        QSignalSpy errors(&ex, &NetworkExchange::error);
+        QSignalSpy offline(&ex, &NetworkExchange::internetNotAvailable);
         ex.uploadFile(makeFile("c.png", 200000), "d", HandlerUpload::AfterFacebook);
         HandlerUpload *job = ex.jobs().first();
         watch.track(job);
@@ -508,6 +527,8 @@ private slots:
         QVERIFY(watch.allFreedOnce());
         QCOMPARE(complete.count(), 1);   // the last job gone: the list is over
         QVERIFY(catcher.urls.isEmpty());
+        QCOMPARE(errors.count(), 0);
+        QCOMPARE(offline.count(), 0);
     }
 
     // Cancel while the archive task runs: the job is freed after the task ended.

@@ -56,9 +56,28 @@ watchdog() {
   kill -KILL $(session "$2") 2>/dev/null
 }
 
+# An X display of the test's own: no test sees another's windows, focus,
+# keyboard grabs or clipboard, and keys it types reach only its own windows.
+Xvfb -displayfd 5 -screen 0 "${PRYX_TEST_SCREEN:-1920x1080x24}" -nolisten tcp 5>"$root/display" >"$root/xvfb.log" 2>&1 &
+xvfb=$!
+i=0
+while [ ! -s "$root/display" ] && [ $i -lt 400 ] && kill -0 $xvfb 2>/dev/null; do
+  sleep 0.05
+  i=$((i + 1))
+done
+if [ ! -s "$root/display" ]; then
+  echo "=== Xvfb did not start:" >&2
+  cat "$root/xvfb.log" >&2
+  kill $xvfb 2>/dev/null
+  rm -rf "$root"
+  exit 99
+fi
+export DISPLAY=":$(cat "$root/display")"
+unset WAYLAND_DISPLAY XAUTHORITY
+
 setsid "$@" &
 pid=$!
-trap 'kill -KILL $(session $pid) 2>/dev/null; exit 130' INT TERM HUP
+trap 'kill -KILL $(session $pid) 2>/dev/null; kill $xvfb 2>/dev/null; exit 130' INT TERM HUP
 dog=
 if [ -n "${PRYX_TEST_TIMEOUT:-}" ]; then
   margin=$((PRYX_TEST_TIMEOUT / 4))
@@ -77,6 +96,8 @@ if [ -n "$left" ]; then
   for p in $left; do describe "$p" >&2; done
   kill -KILL $left 2>/dev/null
 fi
+kill $xvfb 2>/dev/null
+wait $xvfb 2>/dev/null
 if [ "$rc" -eq 0 ] || [ -z "${PRYX_KEEP_FAILED:-}" ]; then
   rm -rf "$root"
 else

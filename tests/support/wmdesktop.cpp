@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
@@ -393,6 +394,144 @@ void WmDesktop::sync() const
 {
     if (conn_)
         std::free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));
+}
+
+namespace {
+
+QVector<QRect> shape(xcb_connection_t *c, uint32_t window, uint8_t kind)
+{
+    QVector<QRect> out;
+    if (!c)
+        return out;
+    xcb_shape_get_rectangles_reply_t *r =
+        xcb_shape_get_rectangles_reply(c, xcb_shape_get_rectangles(c, window, kind), nullptr);
+    if (!r)
+        return out;
+    const xcb_rectangle_t *rects = xcb_shape_get_rectangles_rectangles(r);
+    for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(r); ++i)
+        out.append(QRect(rects[i].x, rects[i].y, rects[i].width, rects[i].height));
+    std::free(r);
+    return out;
+}
+
+QRect rootGeometry(xcb_connection_t *c, uint32_t root, uint32_t window)
+{
+    xcb_get_geometry_reply_t *g = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+    xcb_translate_coordinates_reply_t *t =
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, root, 0, 0), nullptr);
+    QRect out;
+    if (g && t)
+        out = QRect(t->dst_x, t->dst_y, g->width, g->height);
+    std::free(g);
+    std::free(t);
+    return out;
+}
+
+QString instanceOf(xcb_connection_t *c, uint32_t window)
+{
+    const QByteArray cls = property(c, window, XCB_ATOM_WM_CLASS);
+    return QString::fromLatin1(cls.left(cls.indexOf('\0')));
+}
+
+// Depth-first: the windows below `window` whose WM_CLASS instance is `name`.
+void findByInstance(xcb_connection_t *c, uint32_t window, const QString &name, QVector<uint32_t> *out, int depth)
+{
+    for (uint32_t k : children(c, window)) {
+        if (instanceOf(c, k) == name)
+            out->append(k);
+        if (depth > 0)
+            findByInstance(c, k, name, out, depth - 1);
+    }
+}
+
+bool mapped(xcb_connection_t *c, uint32_t window)
+{
+    xcb_get_window_attributes_reply_t *a =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+    const bool viewable = a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(a);
+    return viewable;
+}
+
+} // namespace
+
+QVector<QRect> WmDesktop::inputShape(uint32_t window) const
+{
+    return shape(conn_, window, XCB_SHAPE_SK_INPUT);
+}
+
+QVector<QRect> WmDesktop::boundingShape(uint32_t window) const
+{
+    return shape(conn_, window, XCB_SHAPE_SK_BOUNDING);
+}
+
+uint32_t WmDesktop::topLevelAt(const QPoint &p)
+{
+    movePointer(p);
+    if (!conn_)
+        return 0;
+    // The server finds the pointer's window through the input shapes.
+    xcb_query_pointer_reply_t *r = xcb_query_pointer_reply(conn_, xcb_query_pointer(conn_, root_), nullptr);
+    const uint32_t child = r ? r->child : 0;
+    std::free(r);
+    return child;
+}
+
+uint32_t WmDesktop::topLevelOf(uint32_t window) const
+{
+    if (!conn_)
+        return 0;
+    uint32_t w = window;
+    for (int i = 0; i < 16; ++i) {
+        xcb_query_tree_reply_t *r = xcb_query_tree_reply(conn_, xcb_query_tree(conn_, w), nullptr);
+        if (!r)
+            return 0;
+        const uint32_t parent = r->parent;
+        std::free(r);
+        if (parent == root_ || parent == XCB_NONE)
+            return w;
+        w = parent;
+    }
+    return 0;
+}
+
+QRect WmDesktop::trayPanel() const
+{
+    if (!conn_)
+        return QRect();
+    QVector<uint32_t> panels;
+    findByInstance(conn_, root_, QStringLiteral("panel"), &panels, 2);
+    for (uint32_t p : panels)
+        if (mapped(conn_, p))
+            return rootGeometry(conn_, root_, p);
+    return QRect();
+}
+
+QVector<QRect> WmDesktop::trayIcons(const QString &instance) const
+{
+    QVector<QRect> out;
+    if (!conn_)
+        return out;
+    QVector<uint32_t> panels;
+    findByInstance(conn_, root_, QStringLiteral("panel"), &panels, 2);
+    for (uint32_t p : panels) {
+        QVector<uint32_t> icons;
+        findByInstance(conn_, p, instance, &icons, 3);
+        for (uint32_t i : icons)
+            if (mapped(conn_, i))
+                out.append(rootGeometry(conn_, root_, i));
+    }
+    return out;
+}
+
+void WmDesktop::setBackground(QRgb colour)
+{
+    if (!conn_)
+        return;
+    const uint32_t pixel = colour & 0xffffff;
+    xcb_change_window_attributes(conn_, root_, XCB_CW_BACK_PIXEL, &pixel);
+    xcb_clear_area(conn_, 0, root_, 0, 0, 0, 0);
+    sync();
 }
 
 QRect boundsOfColour(const QImage &img, QRgb colour, const QRect &area)

@@ -80,6 +80,23 @@ public:
     QPoint pointer() const;
     void sync() const;
 
+    // The shape of a window (window coordinates): its input region, which
+    // takes the pointer, or its bounding region, which is drawn. An unshaped
+    // window gives its whole rectangle.
+    QVector<QRect> inputShape(uint32_t window) const;
+    QVector<QRect> boundingShape(uint32_t window) const;
+    // The top-level window (a child of the root: a client or openbox's frame
+    // of one) that takes a press at p, after the input shapes; 0 for the root.
+    uint32_t topLevelAt(const QPoint &p);
+    // The top-level window holding `window`.
+    uint32_t topLevelOf(uint32_t window) const;
+    // The tray host's panel (trayer), null while none shows.
+    QRect trayPanel() const;
+    // The icons of the programs of this WM_CLASS instance inside the tray.
+    QVector<QRect> trayIcons(const QString &instance) const;
+    // The colour of the bare desktop (the root window's background).
+    void setBackground(QRgb colour);
+
 private:
     bool waitForWindowManager(int timeoutMs);
     std::unique_ptr<XorgDummy> server_;

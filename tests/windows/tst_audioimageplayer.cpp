@@ -265,8 +265,7 @@ private slots:
             id = QString::fromLatin1(find.readAllStandardOutput()).split('\n').value(0).trimmed();
         }
         QVERIFY2(!id.isEmpty(), "no player window");
-        // Read straight from the X server; no external grabber that may wait
-        // on other clients of the shared display. Shown is not yet drawn: look
+        // Read straight from the X server. Shown is not yet drawn: look
         // until the picture is there. The picture sits in the middle of the
         // 800 x 600 panel.
         QImage image;

@@ -1,6 +1,7 @@
 // The window base: placement, drag band, Escape, mask, data and signals.
 #include "windows/basicwindow.h"
 
+#include "platform/desktoppanels.h"
 #include "support/qmlstandins.h"
 
 #include <QDir>
@@ -46,57 +47,88 @@ class TstBasicWindow : public QObject
 private slots:
     void initTestCase() { BasicWindow::setCoreObject(&core_); }
 
+    // A 400 x 300 window (with its margin, when it has one).
     void placement_data()
     {
         QTest::addColumn<QRect>("available");
         QTest::addColumn<bool>("center");
+        QTest::addColumn<int>("margin");
+        QTest::addColumn<QVector<QRect>>("panels");
         QTest::addColumn<QPoint>("expected");
-        QTest::newRow("corner") << QRect(0, 0, 1920, 1040) << false << QPoint(1530, 750);
-        QTest::newRow("centre") << QRect(0, 0, 1920, 1040) << true << QPoint(760, 370);
+        const QVector<QRect> none;
+        QTest::newRow("corner") << QRect(0, 0, 1920, 1040) << false << 30 << none << QPoint(1530, 750);
+        QTest::newRow("centre") << QRect(0, 0, 1920, 1040) << true << 30 << none << QPoint(760, 370);
         // The primary screen need not start at the origin.
-        QTest::newRow("corner, screen right of another") << QRect(1920, 0, 1920, 1040) << false << QPoint(3450, 750);
-        QTest::newRow("corner, panel at the top") << QRect(0, 40, 1920, 1040) << false << QPoint(1530, 790);
-        QTest::newRow("centre, shifted") << QRect(-1280, 100, 1280, 900) << true << QPoint(-840, 400);
-        QTest::newRow("odd sizes round toward zero") << QRect(0, 0, 1921, 1041) << true << QPoint(760, 370);
+        QTest::newRow("corner, screen right of another") << QRect(1920, 0, 1920, 1040) << false << 30 << none
+                                                         << QPoint(3450, 750);
+        QTest::newRow("corner, panel at the top") << QRect(0, 40, 1920, 1040) << false << 30 << none
+                                                  << QPoint(1530, 790);
+        QTest::newRow("centre, shifted") << QRect(-1280, 100, 1280, 900) << true << 30 << none << QPoint(-840, 400);
+        QTest::newRow("odd sizes round toward zero") << QRect(0, 0, 1921, 1041) << true << 30 << none
+                                                     << QPoint(760, 370);
+        // Without a margin the card itself keeps 20 px from the corner.
+        QTest::newRow("corner, no margin") << QRect(0, 0, 1920, 1040) << false << 0 << none << QPoint(1500, 720);
+        QTest::newRow("centre, no margin") << QRect(0, 0, 1920, 1040) << true << 0 << none << QPoint(760, 370);
+        // A tray panel that reserves no space: the card moves up, 10 px clear.
+        QTest::newRow("corner, tray panel below") << QRect(0, 0, 1920, 1080) << false << 0
+                                                  << QVector<QRect>{QRect(1720, 1048, 200, 32)} << QPoint(1500, 738);
+        QTest::newRow("corner, tray panel below, margin") << QRect(0, 0, 1920, 1080) << false << 30
+                                                          << QVector<QRect>{QRect(1720, 1048, 200, 32)}
+                                                          << QPoint(1530, 768);
+        // A tall panel on the right edge: the short way is left.
+        QTest::newRow("corner, panel on the right") << QRect(0, 0, 1920, 1080) << false << 0
+                                                    << QVector<QRect>{QRect(1880, 0, 40, 1080)} << QPoint(1470, 760);
+        // A panel elsewhere changes nothing.
+        QTest::newRow("corner, panel on the other monitor") << QRect(0, 0, 1920, 1080) << false << 0
+                                                            << QVector<QRect>{QRect(1920, 868, 1600, 32)}
+                                                            << QPoint(1500, 760);
     }
     void placement()
     {
         QFETCH(QRect, available);
         QFETCH(bool, center);
+        QFETCH(int, margin);
+        QFETCH(QVector<QRect>, panels);
         QFETCH(QPoint, expected);
         const QPoint got = center ? BasicWindow::centerPosition(available, 400, 300)
-                                  : BasicWindow::cornerPosition(available, 400, 300);
+                                  : BasicWindow::cornerPosition(available, 400, 300, margin, panels);
         QCOMPARE(got, expected);
     }
 
     void showPlacesOnPrimaryScreen()
     {
         TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
-        QCOMPARE(w.size(), QSize(460, 360));
+        const int m = w.shadowMargin();
+        const QSize size = QSize(400, 300) + QSize(2, 2) * m;
+        QCOMPARE(w.size(), size);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-        QCOMPARE(w.position(), BasicWindow::cornerPosition(area, 460, 360));
+        QCOMPARE(w.position(), BasicWindow::cornerPosition(area, size.width(), size.height(), m,
+                                                           pryx::platform::desktopPanels()));
         w.setPosCenter(true);
         w.updatePos();
-        QCOMPARE(w.position(), BasicWindow::centerPosition(area, 460, 360));
+        QCOMPARE(w.position(), BasicWindow::centerPosition(area, size.width(), size.height()));
     }
 
+    // The band is the card's 30-px title bar, under the margin when there
+    // is one: y counts from the card's top.
     void dragBand_data()
     {
         QTest::addColumn<int>("y");
         QTest::addColumn<bool>("drags");
-        QTest::newRow("30, in the shadow margin") << 30 << false;
-        QTest::newRow("31") << 31 << true;
-        QTest::newRow("59") << 59 << true;
-        QTest::newRow("60, below the title") << 60 << false;
-        QTest::newRow("200, page body") << 200 << false;
+        QTest::newRow("0, the card's edge") << 0 << false;
+        QTest::newRow("1") << 1 << true;
+        QTest::newRow("29") << 29 << true;
+        QTest::newRow("30, below the title") << 30 << false;
+        QTest::newRow("170, page body") << 170 << false;
     }
     void dragBand()
     {
         QFETCH(int, y);
         QFETCH(bool, drags);
         TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
+        y += w.shadowMargin();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.move(100, 100);
@@ -114,9 +146,10 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QPoint start = w.position();
-        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, 45));
-        sendMouse(&w, QEvent::MouseMove, QPoint(200, 65));
-        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(200, 65));
+        const int title = w.shadowMargin() + 15;
+        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, title));
+        sendMouse(&w, QEvent::MouseMove, QPoint(200, title + 20));
+        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(200, title + 20));
         QCOMPARE(w.position(), start);
     }
 
@@ -127,18 +160,19 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         core_.openedUrls.clear();
-        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, 45));
-        sendMouse(&w, QEvent::MouseMove, QPoint(260, 95));
-        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(260, 95));
+        const int t = w.shadowMargin() + 15;   // in the title bar
+        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, t));
+        sendMouse(&w, QEvent::MouseMove, QPoint(260, t + 50));
+        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(260, t + 50));
         QVERIFY(core_.openedUrls.isEmpty());
         // Dragged away and back to where it started: still a drag.
-        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, 45));
-        sendMouse(&w, QEvent::MouseMove, QPoint(190, 55));
-        sendMouse(&w, QEvent::MouseMove, QPoint(150, 45));
-        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(150, 45));
+        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, t));
+        sendMouse(&w, QEvent::MouseMove, QPoint(190, t + 10));
+        sendMouse(&w, QEvent::MouseMove, QPoint(150, t));
+        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(150, t));
         QVERIFY(core_.openedUrls.isEmpty());
-        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, 45));
-        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(150, 45));
+        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, t));
+        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(150, t));
         QCOMPARE(core_.openedUrls.size(), 1);
         QVERIFY(core_.openedUrls.first().startsWith("https://"));
     }
@@ -196,8 +230,9 @@ private slots:
         const QRegion region = w.mask();
         QVERIFY(!region.isEmpty());
         QVERIFY(!region.contains(QPoint(0, 0)));
-        QVERIFY(region.contains(QPoint(230, 180)));
-        QVERIFY(region.contains(QPoint(459, 180)));
+        QVERIFY(region.contains(QPoint(w.width() / 2, w.height() / 2)));
+        QVERIFY(region.contains(QPoint(w.width() - 1, w.height() / 2)));
+        QVERIFY(!region.contains(QPoint(w.width() - 1, 0)));
     }
 
     void dataStore()
@@ -235,10 +270,13 @@ private slots:
         w.setHeight(500);
         QCOMPARE(heights.count(), 1);
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-        QCOMPARE(w.position(), QPoint(area.right() + 1 - w.width() - 10, area.bottom() + 1 - 500 - 20));
-        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, 45));
-        sendMouse(&w, QEvent::MouseMove, QPoint(100, 40));
-        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(100, 40));
+        // The card 40 px from the right and 50 px from the bottom (with a
+        // margin: the window 10 and 20 px).
+        const int m = w.shadowMargin();
+        QCOMPARE(w.position(), QPoint(area.right() + 1 - w.width() - 40 + m, area.bottom() + 1 - 500 - 50 + m));
+        sendMouse(&w, QEvent::MouseButtonPress, QPoint(150, m + 15));
+        sendMouse(&w, QEvent::MouseMove, QPoint(100, m + 10));
+        sendMouse(&w, QEvent::MouseButtonRelease, QPoint(100, m + 10));
         const QPoint dragged = w.position();
         w.setHeight(420);
         QCOMPARE(w.position(), dragged);
@@ -288,9 +326,11 @@ private slots:
         TestWindow w(QStringLiteral("qrc:/test/TextFieldPage.qml"));
         auto *field = w.rootObject()->findChild<QQuickItem *>("field");
         QVERIFY(field);
-        // The field sits at (20, 50) of the frame's content, the frame 30 px in.
-        QCOMPARE(w.mapToScene(field), QPointF(50, 80));
-        QCOMPARE(w.mapToScenePoint(field, 60, 90), QPointF(10, 10));
+        // The field sits at (20, 50) of the card's content, the card inside
+        // the margin.
+        const int m = w.shadowMargin();
+        QCOMPARE(w.mapToScene(field), QPointF(20 + m, 50 + m));
+        QCOMPARE(w.mapToScenePoint(field, 60, 90), QPointF(40 - m, 40 - m));
     }
 };
 

@@ -115,9 +115,11 @@ private slots:
         MessageDialog d;
         QCOMPARE(d.objectName(), QStringLiteral("MessagePage"));
         QCOMPARE(d.title(), QStringLiteral("Message"));
-        QCOMPARE(d.flags() & Qt::WindowStaysOnTopHint, Qt::WindowFlags());
+        // On top like the error window: both open in the corner, where the
+        // main tool window (on top) would otherwise hide them.
+        QVERIFY(d.flags() & Qt::WindowStaysOnTopHint);
         QVERIFY(d.flags() & Qt::FramelessWindowHint);
-        QCOMPARE(d.size(), QSize(301, 260));
+        QCOMPARE(d.size(), QSize(241, 200) + QSize(2, 2) * d.shadowMargin());
     }
 
     void errorTextReplacedWhileOpen()
@@ -131,13 +133,14 @@ private slots:
         QVERIFY(label);
         QCOMPARE(label->property("text").toString(), QStringLiteral("Uncknown error"));
         QVERIFY(label->isVisible());
-        QCOMPARE(e.height(), 230 + 60);
+        const int m = 2 * e.shadowMargin();
+        QCOMPARE(e.height(), 230 + m);
         e.setErrorText(QStringLiteral("Host not found"));
         QCOMPARE(label->property("text").toString(), QStringLiteral("Host not found"));
         // A long text makes the window taller than the 230-pixel frame.
         e.setErrorText(QString("Connection to the server was refused. ").repeated(8));
-        QTRY_VERIFY(e.height() > 230 + 60);
-        QCOMPARE(e.height(), int(label->height()) + 80 + 60);
+        QTRY_VERIFY(e.height() > 230 + m);
+        QCOMPARE(e.height(), int(label->height()) + 80 + m);
     }
 
     // The error page shows its text whether or not an account is logged in.
@@ -212,17 +215,21 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-        QCOMPARE(w.position(), QPoint(area.left() + area.width() / 2 - w.width() / 2,
-                                      area.top() + area.height() / 2 - 315));
+        // The card's top 285 px above the middle (the window's 315 with the
+        // margin).
+        const int m = w.shadowMargin();
+        const QPoint placed(area.left() + area.width() / 2 - w.width() / 2, area.top() + area.height() / 2 - 285 - m);
+        QCOMPARE(w.position(), placed);
         auto send = [&](QEvent::Type t, QPoint p) {
             QMouseEvent e(t, p, w.mapToGlobal(p), Qt::LeftButton,
                           t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(&w, &e);
         };
-        send(QEvent::MouseButtonPress, QPoint(100, 40));
-        send(QEvent::MouseMove, QPoint(40, 20));
-        send(QEvent::MouseButtonRelease, QPoint(40, 20));
+        send(QEvent::MouseButtonPress, QPoint(100, m + 20));
+        send(QEvent::MouseMove, QPoint(40, m + 10));
+        send(QEvent::MouseButtonRelease, QPoint(40, m + 10));
         const QPoint dragged = w.position();
+        QCOMPARE(dragged, placed + QPoint(-60, -10));
         w.hide();
         w.show();
         QCOMPARE(w.position(), dragged);

@@ -1,2 +1,2 @@
 # Types into its own window.
-set_tests_properties(${TEST_NAME} PROPERTIES RESOURCE_LOCK x11_input TIMEOUT 120)
+set_tests_properties(${TEST_NAME} PROPERTIES TIMEOUT 120)

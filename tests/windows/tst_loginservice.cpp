@@ -68,7 +68,9 @@ class TstLoginService : public QObject
     }
     QSize frame() const
     {
-        return QSize(int(w_->rootObject()->width()) - 60, int(w_->rootObject()->height()) - 60);
+        // The card, without the shadow margin drawn while a compositor runs.
+        const int m = 2 * w_->shadowMargin();
+        return QSize(int(w_->rootObject()->width()) - m, int(w_->rootObject()->height()) - m);
     }
     // The login window Core shows when a command needs a login.
     void openLogin()

@@ -367,15 +367,16 @@ private slots:
     {
         st()->setValue("type_upload", "pryx");
         open();
-        QCOMPARE(w_->height(), 370 + 60);
+        const int m = 2 * w_->shadowMargin();
+        QCOMPARE(w_->height(), 370 + m);
         click("targetFtp");
-        QTRY_COMPARE(w_->height(), 490 + 60);
+        QTRY_COMPARE(w_->height(), 490 + m);
         click("targetDropbox");
-        QTRY_COMPARE(w_->height(), 360 + 60);
+        QTRY_COMPARE(w_->height(), 360 + m);
         click("tabSettings");
-        QTRY_COMPARE(w_->height(), 650 + 60);
+        QTRY_COMPARE(w_->height(), 650 + m);
         click("tabHotKey");
-        QTRY_COMPARE(w_->height(), 675 + 60);
+        QTRY_COMPARE(w_->height(), 675 + m);
         QVERIFY(!check("tabStorage"));
         QVERIFY(!check("tabSettings"));
         QCOMPARE(text("versionText"), Core::instance()->appVersion());
@@ -447,7 +448,7 @@ private slots:
         ProxyWidget p;
         p.show();
         QVERIFY(QTest::qWaitForWindowExposed(&p));
-        QCOMPARE(p.size(), QSize(470, 445));
+        QCOMPARE(p.size(), QSize(410, 385) + QSize(2, 2) * p.shadowMargin());
         auto find = [&](const char *n) { return p.rootObject()->findChild<QQuickItem *>(n); };
         find("proxyHost")->setProperty("text", host);
         find("proxyPort")->setProperty("text", port);

@@ -82,12 +82,13 @@ private slots:
     {
         QScopedPointer<UploadWidget> w(open<UploadWidget>());
         QQuickItem *root = w->rootObject();
-        QCOMPARE(int(root->width()), 240 + 60);
-        QCOMPARE(int(root->height()), 155 + 60);
+        const int m = 2 * w->shadowMargin();
+        QCOMPARE(int(root->width()), 240 + m);
+        QCOMPARE(int(root->height()), 155 + m);
         core_.uploads_.setJobs({{10, 100, false}, {0, 50, true}, {50, 50, false}});
-        QCOMPARE(int(root->height()), 254 + 60);
+        QCOMPARE(int(root->height()), 254 + m);
         core_.uploads_.setJobs({{10, 100, false}});
-        QCOMPARE(int(root->height()), 188 + 60);
+        QCOMPARE(int(root->height()), 188 + m);
         QCOMPARE(findItem(root, "titleText")->property("text").toString(), QStringLiteral("Pryx - Upload"));
     }
 
@@ -175,8 +176,8 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, call);
         QScopedPointer<LastUploadWidget> w(open<LastUploadWidget>());
-        QCOMPARE(int(w->rootObject()->width()), 241 + 60);
-        QCOMPARE(int(w->rootObject()->height()), 230 + 60);
+        QCOMPARE(int(w->rootObject()->width()), 241 + 2 * w->shadowMargin());
+        QCOMPARE(int(w->rootObject()->height()), 230 + 2 * w->shadowMargin());
         QCOMPARE(findItem(w->rootObject(), "lastUploadHeading")->property("text").toString(),
                  QStringLiteral("Upload complete"));
         QSignalSpy closed(w.data(), SIGNAL(closed()));

@@ -1,2 +1,1 @@
-# Shows the real windows on the shared display.
-set_tests_properties(${TEST_NAME} PROPERTIES RESOURCE_LOCK x11_input TIMEOUT 120)
+set_tests_properties(${TEST_NAME} PROPERTIES TIMEOUT 120)

@@ -138,7 +138,7 @@ private slots:
         QVERIFY(!onlyWindow<MainToolWidget>()->isVisible());
         QCOMPARE(findItem(upload->rootObject(), "uploadHeading")->property("text").toString(),
                  QStringLiteral("Link already in the clipboard"));
-        QCOMPARE(int(upload->rootObject()->height()), 155 + 2 * 33 + 60);
+        QCOMPARE(int(upload->rootObject()->height()), 155 + 2 * 33 + 2 * upload->shadowMargin());
         // Held after their bodies arrived: each row shows all of its bytes.
         using Row = QPair<qint64, qint64>;
         QTRY_COMPARE_WITH_TIMEOUT(rows(upload), (QList<Row>{{captureSize, captureSize}, {300000, 300000}}),
@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(over.count(), 1);
         QCOMPARE(model->rowCount(), 0);
         QVERIFY(!upload->isVisible());
-        QCOMPARE(int(upload->rootObject()->height()), 155 + 60);
+        QCOMPARE(int(upload->rootObject()->height()), 155 + 2 * upload->shadowMargin());
         LastUploadWidget *last = onlyWindow<LastUploadWidget>();
         QCOMPARE(findItem(last->rootObject(), "lastUploadHeading")->property("text").toString(),
                  QStringLiteral("Upload complete"));

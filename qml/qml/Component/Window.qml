@@ -1,7 +1,8 @@
 import QtQuick 2.12
 
-// The frame of every page: a transparent 30-pixel margin with a shadow, the
-// background, a title bar (drag band of the window) and the close button.
+// The frame of every page: the card (background, a title bar that is the drag
+// band of the window, the close button) and, while the desktop blends
+// transparent windows, a 30-pixel margin around it with a shadow.
 Item {
     id: frameRoot
     property string titleText: ""

@@ -17,7 +17,7 @@ Rectangle {
     MouseArea { anchors.fill: parent }   // keeps clicks from the area below
 
     Column {
-        y: 20
+        anchors.verticalCenter: parent.verticalCenter
         ToolBarMenuItem {
             objectName: "menuPublic"; text: qsTr("Public") + core.emptyString; shortcut: "Ctrl+Enter"
             icon: "qrc:/component/image/toolbar/menu_public.png"
@@ -30,7 +30,7 @@ Rectangle {
         }
         ToolBarMenuItem {
             objectName: "menuCopy"; text: qsTr("Copy") + core.emptyString; shortcut: "Ctrl+C"
-            icon: "qrc:/icon/image/icon/copy.png"
+            icon: "qrc:/component/image/toolbar/menu_copy.png"
             onClick: menu.chosen("copy")
         }
         Rectangle { width: 280; height: 10; color: "transparent" }

@@ -36,7 +36,7 @@ Item {
         anchors.right: parent.right
         anchors.rightMargin: 12
         anchors.verticalCenter: parent.verticalCenter
-        color: "#a0a4a8"
+        color: item.isHover ? "#eaf4f9" : "#a0a4a8"
         font.family: "Arial"
         font.pixelSize: 12
         text: item.shortcut

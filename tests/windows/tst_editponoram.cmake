@@ -1,1 +1,0 @@
-set_tests_properties(${TEST_NAME} PROPERTIES RESOURCE_LOCK x11_input)

@@ -1,2 +1,0 @@
-# Types into its own window.
-set_tests_properties(${TEST_NAME} PROPERTIES RESOURCE_LOCK x11_input)
