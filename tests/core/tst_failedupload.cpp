@@ -229,7 +229,7 @@ private slots:
         UploadWidget *upload = visible<UploadWidget>();
         QCOMPARE(model->rowCount(), 1);
         QTRY_COMPARE(visibleBars(upload).size(), 1);
-        QCOMPARE(int(upload->rootObject()->height()), 155 + 33 + 60);
+        QCOMPARE(int(upload->rootObject()->height()), 155 + 33 + 2 * upload->shadowMargin());
         standIn_.release("bytes");
         QTRY_VERIFY_WITH_TIMEOUT(visible<LastUploadWidget>(), 15000);
         QCOMPARE(itemNamed(visible<LastUploadWidget>()->rootObject(), "lastUploadHeading")
