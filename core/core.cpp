@@ -117,6 +117,9 @@ Core::Core() : pryx::capture::CaptureCommands(nullptr)
     connect(networkExchange_, SIGNAL(readyLinkAfterUpload(QString)), this, SLOT(setLastLink(QString)));
     connect(networkExchange_, SIGNAL(error(QString)), this, SLOT(showErrorWidget(QString)));
     connect(networkExchange_, SIGNAL(internetNotAvailable(QString)), this, SLOT(internetNotAvailable(QString)));
+    connect(networkExchange_, SIGNAL(captureNotUploaded(QString,QString)), this,
+            SLOT(captureNotUploaded(QString,QString)));
+    connect(networkExchange_, SIGNAL(linkDropped(QString)), this, SLOT(dropLink(QString)));
 
     createTrayIcon();
     // What the settings store has to tell the user (a damaged file it
@@ -293,6 +296,12 @@ QColor Core::getColorFromX(int x)
 void Core::setLastLink(QString link)
 {
     qCDebug(pryx::lcCore) << Q_FUNC_INFO << link;
+    if (!link.isEmpty()) {
+        givenLinks_.removeAll(link);
+        givenLinks_.append(link);
+        while (givenLinks_.size() > 32)
+            givenLinks_.removeFirst();
+    }
     if (link != lastLink_) {
         lastLink_ = link;
         emit lastLinkChanged(lastLink_);

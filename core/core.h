@@ -115,6 +115,7 @@ public slots:
     void openLastLink();
     void copyLastLink();
     void setLastLink(QString link);
+    void dropLink(QString link);
     void openUrl(QString url);
     void openHistory();
 
@@ -128,6 +129,7 @@ public slots:
     void showErrorWidget(QString text);
     void internetNotAvailable(QString captureFile);
     void internetNotAvailableResult(int result);
+    void captureNotUploaded(QString text, QString captureFile);
     void deleteSettingWindow();
     void showSetting();
     void registrationWidgetDestroy();
@@ -198,6 +200,9 @@ private:
     void callUploadFrontEnd(UploadCall call, const QStringList &files, const QString &title = QString(),
                             int type = 0);
     void showLoginWindow();
+    // Asks whether to save the capture of a failed upload; without such a
+    // file, shows errorText instead.
+    void offerCaptureSave(const QString &captureFile, const QString &question, const QString &errorText);
     // Soon after a capture has ended and its pictures are freed, the heap's
     // free pages go back to the system.
     void releaseCaptureMemory();
@@ -222,6 +227,8 @@ private:
     QString windowTitle_;
     QClipboard *clipboard_ = nullptr;
     QString lastLink_;
+    // Links given out, oldest first; a link that is dropped leaves the list.
+    QStringList givenLinks_;
     QImage colorLine_;
     QString lastCaptureFile_;
     QString audioImageSource_;

@@ -19,6 +19,23 @@ void Core::copyLastLink()
         clipboard_->setText(lastLink_, QClipboard::Clipboard);
 }
 
+// The link of an upload that failed or was stopped leads nowhere: it leaves
+// the clipboard, unless something else was copied since, and the last link
+// goes back to the one given before it.
+void Core::dropLink(QString link)
+{
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << link;
+    if (link.isEmpty())
+        return;
+    givenLinks_.removeAll(link);
+    if (clipboard_ && clipboard_->text(QClipboard::Clipboard) == link)
+        clipboard_->clear(QClipboard::Clipboard);
+    if (lastLink_ == link) {
+        lastLink_ = givenLinks_.isEmpty() ? QString() : givenLinks_.last();
+        emit lastLinkChanged(lastLink_);
+    }
+}
+
 void Core::openLastLink()
 {
     qCDebug(pryx::lcCore) << Q_FUNC_INFO << lastLink_;

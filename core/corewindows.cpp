@@ -13,14 +13,17 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSaveFile>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
 
 #include "core/base/setting.h"
 #include "network/networkexchange.h"
+#include "network/uploadmodel.h"
 #include "windows/autorizationwidget.h"
 #include "windows/errorwidget.h"
 #include "windows/lastuploadwidget.h"
@@ -37,6 +40,43 @@ bool s_uploadsCancelled = false;
 
 // The capture a save question is about.
 const char kCaptureFileProperty[] = "captureFile";
+
+// Captures of failed uploads waiting for their save question; one question
+// is open at a time.
+struct PendingSave {
+    QString file;
+    QString title;
+    QString question;
+};
+QList<PendingSave> s_pendingSaves;
+QPointer<MessageDialog> s_saveQuestion;
+
+void askNextSave(Core *core)
+{
+    if (s_saveQuestion)
+        return;
+    while (!s_pendingSaves.isEmpty()) {
+        const PendingSave next = s_pendingSaves.takeFirst();
+        if (!QFileInfo::exists(next.file)) {
+            qCDebug(pryx::lcCore) << "capture gone before its save question:" << next.file;
+            continue;
+        }
+        auto *dialog = new MessageDialog();
+        s_saveQuestion = dialog;
+        // Each question saves the capture of the job that failed.
+        dialog->setProperty(kCaptureFileProperty, next.file);
+        dialog->showQuestion(next.title, next.question);
+        QObject::connect(dialog, SIGNAL(closed()), dialog, SLOT(deleteLater()));
+        QObject::connect(dialog, SIGNAL(result(int)), core, SLOT(internetNotAvailableResult(int)));
+        // The next question comes once this one, and its save dialog, is done.
+        QObject::connect(dialog, &BasicWindow::closed, core, [core] {
+            s_saveQuestion = nullptr;
+            QTimer::singleShot(0, core, [core] { askNextSave(core); });
+        });
+        dialog->show();
+        return;
+    }
+}
 
 // Moves source onto target, replacing a file there. The old target stays
 // untouched until the new content is complete in its place.
@@ -110,6 +150,10 @@ void Core::showLastUploadPage()
     qCDebug(pryx::lcCore) << Q_FUNC_INFO;
     pryx::ensureWindow(uploadWidget_);
     uploadWidget_->hide();
+    if (!s_uploadsCancelled && uploadModel_ && uploadModel_->roundEndedWithoutCompletion()) {
+        // Every job failed and has said so: nothing to announce.
+        return;
+    }
     pryx::ensureWindow(mainToolWidget_);
     mainToolWidget_->hide();
     if (s_uploadsCancelled) {
@@ -170,20 +214,29 @@ void Core::registrationWidgetDestroy()
 void Core::internetNotAvailable(QString captureFile)
 {
     qCDebug(pryx::lcCore) << Q_FUNC_INFO << "show message dialog" << captureFile;
+    offerCaptureSave(captureFile, tr("Internet is not available. Save file to disk ?"),
+                     tr("Internet is not available"));
+}
+
+void Core::captureNotUploaded(QString text, QString captureFile)
+{
+    qCDebug(pryx::lcCore) << Q_FUNC_INFO << text << captureFile;
+    offerCaptureSave(captureFile, tr("%1. Save file to disk ?").arg(text), text);
+}
+
+void Core::offerCaptureSave(const QString &captureFile, const QString &question, const QString &errorText)
+{
     // Only a capture upload has a file of its own to save; a failed files
     // upload leaves the user's files where they are.
     if (captureFile.isEmpty() || !QFileInfo::exists(captureFile)) {
         qCDebug(pryx::lcCore) << Q_FUNC_INFO << "no capture file to save";
-        showErrorWidget(tr("Internet is not available"));
+        showErrorWidget(errorText);
         return;
     }
-    auto *dialog = new MessageDialog();
-    // Each question saves the capture of the job that failed.
-    dialog->setProperty(kCaptureFileProperty, captureFile);
-    dialog->showQuestion(tr("Warning"), tr("Internet is not available. Save file to disk ?"));
-    connect(dialog, SIGNAL(closed()), dialog, SLOT(deleteLater()));
-    connect(dialog, SIGNAL(result(int)), this, SLOT(internetNotAvailableResult(int)));
-    dialog->show();
+    // Failures that come while a question is open wait for their turn:
+    // one window at a time, and no capture goes without its question.
+    s_pendingSaves.append({captureFile, tr("Warning"), question});
+    askNextSave(this);
 }
 
 void Core::internetNotAvailableResult(int result)

@@ -60,6 +60,8 @@ HandlerUpload::HandlerUpload(TargetUpload target, QObject *parent)
     if (UploadModel *model = pryx::net::services().uploadModel())
         model->addItem(this);
     connect(this, SIGNAL(sendedFile()), this, SLOT(sendFile()));
+    connect(this, &HandlerUpload::readyLink, this, &HandlerUpload::rememberLink);
+    connect(this, &HandlerUpload::readyLinkAfterUpload, this, &HandlerUpload::rememberLink);
 }
 
 HandlerUpload::~HandlerUpload()
@@ -110,10 +112,9 @@ void HandlerUpload::init()
     connect(worker, &UploadWorker::readyLinkAfterUpload, this, &HandlerUpload::readyLinkAfterUpload);
     connect(worker, &UploadWorker::uploadProgress, this, &HandlerUpload::uploadProg);
     connect(worker, &UploadWorker::complete, this, qOverload<>(&HandlerUpload::uploadComplete));
-    connect(worker, &UploadWorker::error, this, &HandlerUpload::error);
+    connect(worker, &UploadWorker::error, this, &HandlerUpload::workerError);
     connect(worker, &UploadWorker::archiveChange, this, &HandlerUpload::setArchiveChange);
     connect(worker, &UploadWorker::archiveProgress, this, &HandlerUpload::setArchiveProgress);
-    connect(worker, &UploadWorker::error, this, &HandlerUpload::checkFeaturesError);
     worker->startJob(files_, archive_, afterAction_);
 }
 
@@ -480,14 +481,35 @@ void HandlerUpload::setArchiveProgress(qlonglong prog, qlonglong total)
 
 void HandlerUpload::setArchiveChange(bool archiving) { archiving_ = archiving; }
 
-void HandlerUpload::checkFeaturesError()
+bool HandlerUpload::fallsBackToService()
 {
     Setting *s = Setting::instance();
-    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << s->getValue(QStringLiteral("is_ftp_error_upload_pryx"));
-    if ((target_ == TargetFtp && s->flag(QStringLiteral("is_ftp_error_upload_pryx")))
-        || (target_ == TargetDropbox && s->flag(QStringLiteral("is_dropbox_error_upload_pryx"))))
+    return (target_ == TargetFtp && s->flag(QStringLiteral("is_ftp_error_upload_pryx")))
+           || (target_ == TargetDropbox && s->flag(QStringLiteral("is_dropbox_error_upload_pryx")));
+}
+
+void HandlerUpload::checkFeaturesError()
+{
+    qCDebug(pryx::lcNetwork) << Q_FUNC_INFO
+                             << Setting::instance()->getValue(QStringLiteral("is_ftp_error_upload_pryx"));
+    if (fallsBackToService())
         initPryxUpload();
 }
+
+void HandlerUpload::workerError(const QString &text)
+{
+    if (ended_ || stopped_)
+        return;
+    if (fallsBackToService()) {
+        // The worker's error is told; the files go on to the web service.
+        emit error(text);
+        checkFeaturesError();
+        return;
+    }
+    fail(text);
+}
+
+void HandlerUpload::rememberLink(const QString &link) { announcedLink_ = link; }
 
 void HandlerUpload::uploadComplete()
 {
@@ -499,16 +521,33 @@ void HandlerUpload::uploadComplete()
 
 void HandlerUpload::fail(const QString &text)
 {
+    if (ended_)
+        return;
     failed_ = true;
     abortRequests();
-    emit error(text);
+    if (captureFile_.isEmpty())
+        emit error(text);
+    else
+        emit captureNotUploaded(text, captureFile_);
+    finishFailed();
 }
 
 void HandlerUpload::failOffline()
 {
+    if (ended_)
+        return;
     failed_ = true;
     abortRequests();
     emit internetNotAvailable(captureFile_);
+    finishFailed();
+}
+
+void HandlerUpload::finishFailed()
+{
+    if (ended_)
+        return;
+    ended_ = true;
+    emit uploadFailed(this);
 }
 
 void HandlerUpload::abortRequests()

@@ -53,6 +53,12 @@ public:
     bool isArchiving() const { return archiving_; }
     TargetUpload target() const { return target_; }
     QString link() const { return alternateLink_; }
+    // The link this job put out (readyLink or readyLinkAfterUpload), if any.
+    QString announcedLink() const { return announcedLink_; }
+    // The capture a screen upload sends; empty for a files upload.
+    QString captureFile() const { return captureFile_; }
+    // Ended by uploadComplete (not stopped, not failed).
+    bool isCompleted() const { return ended_ && !failed_ && !stopped_; }
 
     static QString errorText(int code);
     static QUrl shareUrl(int afterAction, const QString &link);
@@ -74,6 +80,12 @@ signals:
     void internetNotAvailable(QString captureFile);
     void error(QString text);
     void sendedFile();
+    // A screen upload failed for another reason than a missing network;
+    // sent instead of error(), so that the capture can be saved.
+    void captureNotUploaded(QString text, QString captureFile);
+    // The job ended in a failure it has reported (error, internetNotAvailable
+    // or captureNotUploaded); it leaves the lists like a stopped job.
+    void uploadFailed(HandlerUpload *job);
 
 public slots:
     void stopUpload();
@@ -93,6 +105,8 @@ private slots:
     void archiveEnded();
     void archivePoll();
     void putEnded(int code, int status, QByteArray detail);
+    void workerError(const QString &text);
+    void rememberLink(const QString &link);
 
 private:
     NetworkAccessManager *newManager(const char *finishedSlot);
@@ -105,12 +119,14 @@ private:
     void failOffline();
     void abortRequests();
     void finishStopped();
+    void finishFailed();
+    bool fallsBackToService();
     void shareLink();
 
     bool archive_ = false;
     bool archiving_ = false;
     bool stopped_ = false;
-    bool failed_ = false;          // ended in an error; stays listed until stopped
+    bool failed_ = false;          // a request failed (a fallback may start again)
     bool ended_ = false;           // uploadComplete or uploadStoped was emitted
     bool stopPending_ = false;     // stopped while a task or thread still runs
     QStringList files_;
@@ -122,6 +138,7 @@ private:
     NetworkReadReply reader_;
     QString description_;
     QString captureFile_;
+    QString announcedLink_;
     TypeUpload typeUpload_ = UploadFiles;
     TypeAfterAction afterAction_ = AfterNone;
     TargetUpload target_;

@@ -47,8 +47,10 @@ HandlerUpload *NetworkExchange::createJob()
     connect(job, SIGNAL(readyLink(QString)), this, SIGNAL(readyLink(QString)));
     connect(job, SIGNAL(error(QString)), this, SIGNAL(error(QString)));
     connect(job, SIGNAL(internetNotAvailable(QString)), this, SIGNAL(internetNotAvailable(QString)));
+    connect(job, SIGNAL(captureNotUploaded(QString,QString)), this, SIGNAL(captureNotUploaded(QString,QString)));
     connect(job, SIGNAL(readyLinkAfterUpload(QString)), this, SIGNAL(readyLinkAfterUpload(QString)));
     connect(job, SIGNAL(uploadComplete(HandlerUpload*)), this, SLOT(removeUpload()));
+    connect(job, SIGNAL(uploadFailed(HandlerUpload*)), this, SLOT(removeFailed(HandlerUpload*)));
     jobs_.append(job);
     return job;
 }
@@ -82,8 +84,12 @@ void NetworkExchange::stopUploads()
 {
     const QList<HandlerUpload *> jobs = jobs_;
     jobs_.clear();
-    for (HandlerUpload *job : jobs)
+    for (HandlerUpload *job : jobs) {
+        const QString link = job->announcedLink();
         job->stopUpload();
+        if (!link.isEmpty())
+            emit linkDropped(link);
+    }
 }
 
 void NetworkExchange::uploadProg(qlonglong sent, qlonglong total) { emit uploadProgress(sent, total); }
@@ -95,6 +101,17 @@ void NetworkExchange::removeUpload()
         return;
     jobs_.removeAll(job);
     job->deleteLater();
+}
+
+// A failed job has shown its error: it leaves the list, and its link with it.
+void NetworkExchange::removeFailed(HandlerUpload *job)
+{
+    if (!jobs_.contains(job))
+        return;
+    jobs_.removeAll(job);
+    job->deleteLater();
+    if (!job->announcedLink().isEmpty())
+        emit linkDropped(job->announcedLink());
 }
 
 void NetworkExchange::testReadYLink(QString link) { qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << link; }

@@ -31,10 +31,15 @@ signals:
     void uploadComplete();
     void uploadProgress(qlonglong sent, qlonglong total);
     void internetNotAvailable(QString captureFile);
+    void captureNotUploaded(QString text, QString captureFile);
+    // A job that announced this link failed or was stopped: the link leads
+    // to no complete upload.
+    void linkDropped(QString link);
 
 public slots:
     void uploadProg(qlonglong sent, qlonglong total);
     void removeUpload();
+    void removeFailed(HandlerUpload *job);
     void testReadYLink(QString link);
 
 private:

@@ -8,12 +8,17 @@ UploadModel::UploadModel(QObject *parent) : QAbstractListModel(parent) {}
 
 void UploadModel::addItem(HandlerUpload *job)
 {
+    if (items_.isEmpty()) {
+        roundCompleted_ = false;
+        roundWithoutCompletion_ = false;
+    }
     beginInsertRows(QModelIndex(), items_.size(), items_.size());
     items_.append(job);
     endInsertRows();
     connect(job, SIGNAL(uploadProgress(qlonglong,qlonglong)), this, SLOT(update()));
     connect(job, SIGNAL(uploadComplete(HandlerUpload*)), this, SLOT(removeItem(HandlerUpload*)));
     connect(job, SIGNAL(uploadStoped(HandlerUpload*)), this, SLOT(removeItem(HandlerUpload*)));
+    connect(job, SIGNAL(uploadFailed(HandlerUpload*)), this, SLOT(removeItem(HandlerUpload*)));
     // A job freed by its owner (the program ending) leaves the list quietly.
     connect(job, &QObject::destroyed, this, [this](QObject *gone) {
         const int i = items_.lastIndexOf(static_cast<HandlerUpload *>(gone));
@@ -64,8 +69,14 @@ void UploadModel::removeItem(HandlerUpload *job)
     const int i = items_.lastIndexOf(job);
     if (i >= 0) {
         items_.removeAt(i);
+        if (job->isCompleted())
+            roundCompleted_ = true;
         job->deleteLater();
         emit countItemChanged();
+        if (items_.isEmpty()) {
+            roundWithoutCompletion_ = !roundCompleted_;
+            roundCompleted_ = false;
+        }
     }
     if (items_.isEmpty())
         emit uploadComplete();

@@ -21,6 +21,11 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
+    // True when the jobs whose end emptied the list last all failed or were
+    // stopped: that uploadComplete() completed nothing. False again once a
+    // new job is listed.
+    bool roundEndedWithoutCompletion() const { return roundWithoutCompletion_; }
+
 signals:
     void countItemChanged();
     void uploadComplete();
@@ -32,4 +37,6 @@ public slots:
 
 private:
     QList<HandlerUpload *> items_;
+    bool roundCompleted_ = false;         // a job of the running round completed
+    bool roundWithoutCompletion_ = false;
 };

@@ -17,6 +17,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QLoggingCategory>
@@ -373,8 +374,25 @@ void Setting::loadTranslation()
     }
     if (!translator_->load(file))
         qCDebug(lcSetting) << "translation not loaded:" << file;
+    loadQtTranslation(language);
     QCoreApplication::installTranslator(translator_);
     emit languageChanged();
+}
+
+void Setting::loadQtTranslation(const QString &language)
+{
+    if (!qtTranslator_)
+        qtTranslator_ = new QTranslator(this);
+    // English is Qt's source language: no catalogue at all.
+    QCoreApplication::removeTranslator(qtTranslator_);
+    if (language == QLatin1String("en"))
+        return;
+    const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+    if (!qtTranslator_->load(QStringLiteral("qt_") + language, folder)) {
+        qCDebug(lcSetting) << "Qt translation not loaded:" << language << folder;
+        return;
+    }
+    QCoreApplication::installTranslator(qtTranslator_);
 }
 
 QString Setting::platformName() { return platformNameFor(QSysInfo::buildCpuArchitecture()); }

@@ -182,6 +182,9 @@ private:
     // Keys the database does not hold.
     QSet<QString> absent_;
     QTranslator *translator_ = nullptr;
+    // Qt's own texts (dialogs, standard buttons) in the program's language.
+    QTranslator *qtTranslator_ = nullptr;
+    void loadQtTranslation(const QString &language);
     QString databaseError_;
     bool startValuesPending_ = false;
     bool stallReported_ = false;

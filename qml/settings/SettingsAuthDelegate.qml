@@ -13,9 +13,27 @@ Item {
     width: implicitWidth
     height: implicitHeight
 
-    Component.onCompleted: {
+    // The stored target the buttons last showed.
+    property string storedTarget: "pryx"
+    function readTarget() {
         var t = "" + settings.getValue("type_upload")
-        target = (t === "ftp" || t === "dropbox" || t === "google") ? t : "pryx"
+        return (t === "ftp" || t === "dropbox" || t === "google") ? t : "pryx"
+    }
+    Component.onCompleted: {
+        target = readTarget()
+        storedTarget = target
+    }
+    // A target stored meanwhile is shown unless the user chose another.
+    Connections {
+        target: settings
+        function onValueChanged(name, value) {
+            if (name !== "" && name !== "type_upload")
+                return
+            var t = root.readTarget()
+            if (root.target === root.storedTarget)
+                root.target = t
+            root.storedTarget = t
+        }
     }
 
     function save() {

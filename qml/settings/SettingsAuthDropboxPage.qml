@@ -19,7 +19,18 @@ Item {
     width: implicitWidth
     height: implicitHeight
 
-    Component.onCompleted: errorBox.check = Fn.flag(settings.getValue("is_dropbox_error_upload_pryx"))
+    property var base: ({})
+    readonly property var fallbackControl: ({
+        key: "is_dropbox_error_upload_pryx",
+        read: function() { return Fn.flag(settings.getValue("is_dropbox_error_upload_pryx")) },
+        get: function() { return errorBox.check },
+        set: function(v) { errorBox.check = v }
+    })
+    Component.onCompleted: St.load(fallbackControl, base)
+    Connections {
+        target: settings
+        function onValueChanged(name, value) { St.follow(root.fallbackControl, root.base, name) }
+    }
 
     function save() {
         settings.setValue("is_dropbox_error_upload_pryx", errorBox.check)

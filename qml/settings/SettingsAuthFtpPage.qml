@@ -5,12 +5,18 @@ import "../../Component/useful.js" as Fn
 
 // Storage page of the FTP and SFTP targets. The fields show the values of
 // the protocol the SFTP box selects; edits of the other one are kept until
-// the page closes.
+// the page closes. Stored values that change meanwhile (a logout clears
+// them) replace what the user has not edited.
 Item {
     id: root
     property bool checking: false
     property var ftpValues: ({})
     property var sftpValues: ({})
+    // The stored values the page last read, per protocol, and of the boxes.
+    property var ftpBase: ({})
+    property var sftpBase: ({})
+    property bool sftpBoxBase: false
+    property bool errorBoxBase: false
     readonly property var fields: [host, port, user, password, path, baseUrl]
     readonly property var keys: ["host", "port", "user", "password", "path", "base_url"]
     implicitWidth: 540
@@ -25,6 +31,43 @@ Item {
         return v
     }
     function defaultPort(sftp) { return sftp ? "22" : "21" }
+    function shownPort(v, sftp) { return (v === "" || v === "0") ? defaultPort(sftp) : v }
+    function sameValue(key, a, b, sftp) {
+        return key === "port" ? shownPort(a, sftp) === shownPort(b, sftp) : a === b
+    }
+    // One stored key changed: the field (or the kept value of the protocol
+    // not shown) takes it unless the user edited it.
+    function followKey(prefix, key) {
+        var i = keys.indexOf(key)
+        if (i < 0)
+            return
+        var sftp = prefix === "sftp_"
+        var base = sftp ? sftpBase : ftpBase
+        var v = St.text(settings.getValue(prefix + key))
+        if (sftpBox.check === sftp) {
+            if (sameValue(key, fields[i].text, base[key], sftp))
+                fields[i].text = key === "port" ? shownPort(v, sftp) : v
+        } else {
+            var kept = sftp ? sftpValues : ftpValues
+            if (sameValue(key, kept[key], base[key], sftp))
+                kept[key] = v
+        }
+        base[key] = v
+    }
+    function followBoxes(name) {
+        if (name === "" || name === "is_sftp") {
+            var sftp = Fn.flag(settings.getValue("is_sftp"))
+            if (sftpBox.check === sftpBoxBase)
+                setSftp(sftp)
+            sftpBoxBase = sftp
+        }
+        if (name === "" || name === "is_ftp_error_upload_pryx") {
+            var fallback = Fn.flag(settings.getValue("is_ftp_error_upload_pryx"))
+            if (errorBox.check === errorBoxBase)
+                errorBox.check = fallback
+            errorBoxBase = fallback
+        }
+    }
     function show(values, sftp) {
         for (var i = 0; i < keys.length; ++i)
             fields[i].text = values[keys[i]]
@@ -75,10 +118,33 @@ Item {
     Component.onCompleted: {
         ftpValues = stored("ftp_")
         sftpValues = stored("sftp_")
+        ftpBase = stored("ftp_")
+        sftpBase = stored("sftp_")
         var sftp = Fn.flag(settings.getValue("is_sftp"))
         sftpBox.check = sftp
+        sftpBoxBase = sftp
         show(sftp ? sftpValues : ftpValues, sftp)
         errorBox.check = Fn.flag(settings.getValue("is_ftp_error_upload_pryx"))
+        errorBoxBase = errorBox.check
+    }
+
+    Connections {
+        target: settings
+        function onValueChanged(name, value) {
+            if (name === "") {
+                root.followBoxes(name)
+                for (var i = 0; i < root.keys.length; ++i) {
+                    root.followKey("ftp_", root.keys[i])
+                    root.followKey("sftp_", root.keys[i])
+                }
+            } else if (name.indexOf("sftp_") === 0) {
+                root.followKey("sftp_", name.substring(5))
+            } else if (name.indexOf("ftp_") === 0) {
+                root.followKey("ftp_", name.substring(4))
+            } else {
+                root.followBoxes(name)
+            }
+        }
     }
 
     Connections {

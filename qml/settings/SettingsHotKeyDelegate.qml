@@ -14,10 +14,30 @@ Item {
     width: implicitWidth
     height: implicitHeight
 
+    readonly property var keys: ["keyFragmentScreen", "keySnapshotScreen", "keyQuickFragmentScreen"]
+    // The stored texts the rows last showed.
+    property var base: ({})
     function load(fragment, full, quick) {
         fragmentRow.hotkey = fragment
         fullRow.hotkey = full
         quickRow.hotkey = quick
+        base = { "keyFragmentScreen": fragment, "keySnapshotScreen": full, "keyQuickFragmentScreen": quick }
+    }
+    // A hotkey stored meanwhile reaches a row that is neither being edited
+    // nor changed by the user.
+    Connections {
+        target: settings
+        function onValueChanged(name, value) {
+            for (var i = 0; i < root.keys.length; ++i) {
+                var key = root.keys[i]
+                if (name !== "" && name !== key)
+                    continue
+                var text = "" + settings.getValue(key)
+                if (!root.rows[i].editing && root.rows[i].hotkey === root.base[key])
+                    root.rows[i].hotkey = text
+                root.base[key] = text
+            }
+        }
     }
     function save() {
         settings.setValue("keyFragmentScreen", fragmentRow.hotkey)

@@ -19,21 +19,46 @@ Item {
     function proxyHostEmpty() { return St.text(settings.getValue("proxy_host")) === "" }
     function readFolder() { folder = St.text(settings.getValue("saveScreenFolder")) }
 
+    // The stored values the controls last showed.
+    property var base: ({})
+    readonly property var controls: [
+        { key: "qualityImage", read: function() { var q = parseInt(St.text(settings.qualityImage), 10)
+                                                  return (q === 0 || q === 2) ? q : 1 },
+          get: function() { return root.quality }, set: function(v) { root.quality = v } },
+        box("autostart", autostartBox, function() { return settings.autostart }),
+        box("useProxy", useProxyBox, function() { return settings.useProxy }),
+        box("useSaveScreen", saveScreenBox, function() { return settings.useSaveScreen }),
+        box("show_upload", showUploadBox, function() { return settings.showUpload }),
+        box("show_last_upload", showLastUploadBox, function() { return settings.showLastUpload }),
+        box("showActiveWindow", activeWindowBox, function() { return settings.showActiveWindow }),
+        box("shortLink", shortLinkBox, function() { return settings.shortLink }),
+        box("showMagnifier", magnifierBox, function() { return settings.showMagnifier }),
+        box("showCloseSurfaceWindow", closeSurfaceBox, function() { return settings.showCloseSurfaceWindow }),
+        { key: "language", read: function() { var l = St.text(settings.language)
+                                              return (l === "ru" || l === "en") ? l : "" },
+          get: function() { return root.lang }, set: function(v) { root.lang = v } }
+    ]
+    function box(key, item, stored) {
+        return { key: key, read: function() { return Fn.flag(stored()) },
+                 get: function() { return item.check }, set: function(v) { item.check = v } }
+    }
+
     Component.onCompleted: {
-        var q = parseInt(St.text(settings.qualityImage), 10)
-        quality = (q === 0 || q === 2) ? q : 1
-        autostartBox.check = Fn.flag(settings.autostart)
-        useProxyBox.check = Fn.flag(settings.useProxy)
         readFolder()
-        saveScreenBox.check = Fn.flag(settings.useSaveScreen)
-        showUploadBox.check = Fn.flag(settings.showUpload)
-        showLastUploadBox.check = Fn.flag(settings.showLastUpload)
-        activeWindowBox.check = Fn.flag(settings.showActiveWindow)
-        shortLinkBox.check = Fn.flag(settings.shortLink)
-        magnifierBox.check = Fn.flag(settings.showMagnifier)
-        closeSurfaceBox.check = Fn.flag(settings.showCloseSurfaceWindow)
-        var l = St.text(settings.language)
-        lang = (l === "ru" || l === "en") ? l : ""
+        for (var i = 0; i < controls.length; ++i)
+            St.load(controls[i], base)
+    }
+
+    // Changes made elsewhere (logout, the upload windows' boxes, another
+    // program part) reach the controls the user has not touched.
+    Connections {
+        target: settings
+        function onValueChanged(name, value) {
+            if (name === "" || name === "saveScreenFolder")
+                root.readFolder()
+            for (var i = 0; i < root.controls.length; ++i)
+                St.follow(root.controls[i], root.base, name)
+        }
     }
 
     function selectFolder() {

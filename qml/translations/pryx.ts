@@ -70,6 +70,10 @@
         <translation>Интернет недоступен. Сохранить файл на диск?</translation>
     </message>
     <message>
+        <source>%1. Save file to disk ?</source>
+        <translation>%1. Сохранить файл на диск?</translation>
+    </message>
+    <message>
         <source>Save file</source>
         <translation>Сохранить файл</translation>
     </message>

@@ -114,6 +114,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>%1. Save file to disk ?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>The capture file is no longer there</source>
         <translation type="unfinished"></translation>
     </message>

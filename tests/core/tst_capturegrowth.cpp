@@ -1,8 +1,8 @@
 // Many captures in a row leave nothing behind: twenty of each kind (surface
 // closed with Escape from the X server, surface accepted, quick capture, full
 // screen), every upload refused by the server, and afterwards no capture
-// surface, no annotation area and no further window is alive, and the
-// errors share one error window.
+// surface, no annotation area and no further window is alive; the captures
+// that were not uploaded are offered for saving one question at a time.
 
 #include <QApplication>
 #include <QPointer>
@@ -15,9 +15,9 @@
 #include "capture/surfacewidget.h"
 #include "core/base/setting.h"
 #include "core/core.h"
-#include "support/errorwindows.h"
 #include "support/xkeyclient.h"
 #include "windows/errorwidget.h"
+#include "windows/messagedialog.h"
 
 namespace {
 
@@ -39,16 +39,34 @@ QList<ErrorWidget *> errorWindows()
     return out;
 }
 
-// Errors Core was asked to show, counted from its log.
+QList<MessageDialog *> questions()
+{
+    QList<MessageDialog *> out;
+    for (QWindow *w : QGuiApplication::topLevelWindows())
+        if (auto *d = qobject_cast<MessageDialog *>(w))
+            if (d->isVisible())
+                out << d;
+    return out;
+}
+
+// Failed capture uploads Core heard of, counted from its log.
 QAtomicInt g_errorsShown;
 QtMessageHandler g_previous = nullptr;
 
 void countErrors(QtMsgType type, const QMessageLogContext &ctx, const QString &msg)
 {
-    if (msg.contains(QLatin1String("Core::showErrorWidget")))
+    if (msg.contains(QLatin1String("Core::captureNotUploaded")))
         g_errorsShown.fetchAndAddRelaxed(1);
     if (g_previous && type != QtDebugMsg)
         g_previous(type, ctx, msg);
+}
+
+template <class T> int windowsOfType()
+{
+    int n = 0;
+    for (QWindow *w : QGuiApplication::topLevelWindows())
+        n += qobject_cast<T *>(w) ? 1 : 0;
+    return n;
 }
 
 void flushDeletes()
@@ -163,11 +181,11 @@ private slots:
         // tool window); after it the set of windows may not grow.
         for (int kind = 0; kind < 4; ++kind)
             QVERIFY2(capture(kind, keys), qPrintable(QStringLiteral("kind %1, first round").arg(kind)));
-        QTRY_VERIFY_WITH_TIMEOUT(!errorWindows().isEmpty(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!questions().isEmpty(), 15000);
         flushDeletes();
         QSet<QWindow *> kept;
         for (QWindow *w : QGuiApplication::topLevelWindows())
-            if (!qobject_cast<ErrorWidget *>(w))
+            if (!qobject_cast<MessageDialog *>(w))
                 kept.insert(w);
 
         for (int round = 1; round < 20; ++round)
@@ -185,17 +203,29 @@ private slots:
         QCOMPARE(made.size() >= 3 * 20, true);
         QSet<QWindow *> now;
         for (QWindow *w : QGuiApplication::topLevelWindows())
-            if (!qobject_cast<ErrorWidget *>(w))
+            if (!qobject_cast<MessageDialog *>(w))
                 now.insert(w);
         QCOMPARE(now, kept);
-        // Sixty failed uploads, one error window with the latest text.
-        const QList<ErrorWidget *> errors = errorWindows();
-        QCOMPARE(errors.size(), 1);
-        QVERIFY(errors.first()->isVisible());
-        QCOMPARE(pryx::test::errorTexts(), QStringList{QStringLiteral("Connection refused")});
-        errors.first()->close();   // the page's close button
-        flushDeletes();
         QVERIFY(errorWindows().isEmpty());
+        // Sixty captures not uploaded: one question at a time, each about its
+        // own capture, which is still there; declined one after the other.
+        QSet<QString> asked;
+        for (int i = 0; i < 60; ++i) {
+            QTRY_COMPARE(questions().size(), 1);
+            MessageDialog *question = questions().first();
+            QCOMPARE(windowsOfType<MessageDialog>(), 1);
+            QCOMPARE(question->data("message").toString(),
+                     QStringLiteral("Connection refused. Save file to disk ?"));
+            const QString file = question->property("captureFile").toString();
+            QVERIFY2(QFile::exists(file), qPrintable(file));
+            asked.insert(file);
+            question->done(1);
+            flushDeletes();
+        }
+        QCOMPARE(asked.size(), 60);
+        QTest::qWait(200);
+        QVERIFY(questions().isEmpty());
+        QCOMPARE(windowsOfType<MessageDialog>(), 0);
     }
 };
 

@@ -32,6 +32,7 @@
 #include "network/handlerupload.h"
 #include "network/networkexchange.h"
 #include "network/uploadmodel.h"
+#include "support/dialoganswerer.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
 
@@ -49,6 +50,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+using pryx::test::DialogAnswerer;
 using pryx::test::StandIn;
 
 namespace {
@@ -81,55 +83,6 @@ void flushDeletes()
 }
 Setting *st() { return Setting::instance(); }
 
-// Answers the next modal dialogs: the save dialog with a name, the overwrite
-// question with Yes, or the save dialog with Cancel when name is empty.
-class DialogAnswerer : public QObject
-{
-public:
-    QString name;
-    bool sawOverwriteQuestion = false;
-    bool sawSaveDialog = false;
-    QString dialogTitle;
-    QString dialogFilter;
-    void start() { timer_.start(50); }
-    DialogAnswerer()
-    {
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (!modal || answered_.contains(modal))
-                return;
-            answered_ << modal;
-            if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
-                sawSaveDialog = true;
-                dialogTitle = dialog->windowTitle();
-                dialogFilter = dialog->nameFilters().join(";;");
-                if (name.isEmpty()) {
-                    dialog->reject();
-                    return;
-                }
-                // The overwrite question opens inside accept(): answer it
-                // from a timer of its own.
-                QTimer::singleShot(300, this, [this] {
-                    if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                        sawOverwriteQuestion = true;
-                        box->button(QMessageBox::Yes)->click();
-                    }
-                });
-                auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-                if (QFileInfo(QFileInfo(name).absolutePath()).isDir()) {
-                    dialog->setDirectory(QFileInfo(name).absolutePath());
-                    edit->setText(QFileInfo(name).fileName());
-                } else {
-                    edit->setText(name);   // a folder that is no folder
-                }
-                QMetaObject::invokeMethod(dialog, "accept");
-            }
-        });
-    }
-private:
-    QTimer timer_;
-    QList<QWidget *> answered_;
-};
 } // namespace
 
 class TstCoreWindows : public QObject
@@ -146,8 +99,7 @@ class TstCoreWindows : public QObject
         }
         standIn_.clearLog();
     }
-    // Stops the failed jobs (they stay listed until then) and hides what the
-    // uploads showed.
+    // Stops what still runs and hides what the uploads showed.
     void endUploads()
     {
         core_->cancelUpload();

@@ -338,7 +338,9 @@ private slots:
         QCOMPARE(names, (QStringList{"one.txt", "two.bin"}));
     }
 
-    // Every failure gives its text or the offline signal; nothing completes.
+    // Every failure gives its text (a capture's with its file, so that it can
+    // be saved) or the offline signal; nothing completes. The failed job
+    // leaves the list and is freed; the list's end says nothing completed.
     void errorTable_data()
     {
         QTest::addColumn<QJsonObject>("rule");
@@ -380,41 +382,60 @@ private slots:
         pryx::net::services().transferTimeoutMs = 700;
         standIn.setScript(QJsonArray{rule});
         const QString path = makeFile("f.png", 1000);
+        const bool screen = type == HandlerUpload::UploadScreen;
         NetworkExchange ex;
         JobWatch watch;
         QSignalSpy errors(&ex, &NetworkExchange::error);
         QSignalSpy offline(&ex, &NetworkExchange::internetNotAvailable);
+        QSignalSpy notUploaded(&ex, &NetworkExchange::captureNotUploaded);
         QSignalSpy links(&ex, &NetworkExchange::readyLink);
+        QSignalSpy dropped(&ex, &NetworkExchange::linkDropped);
         QSignalSpy complete(model, &UploadModel::uploadComplete);
-        if (type == HandlerUpload::UploadScreen)
+        if (screen)
             ex.uploadFile(path, QString(), HandlerUpload::AfterMail);
         else
             ex.uploadFiles({path});
-        watch.track(ex.jobs().first());
-        QVERIFY(waitEnd(complete, errors, offline));
+        HandlerUpload *job = ex.jobs().first();
+        watch.track(job);
+        QSignalSpy jobComplete(job, SIGNAL(uploadComplete(HandlerUpload*)));
+        QSignalSpy jobFailed(job, SIGNAL(uploadFailed(HandlerUpload*)));
+        QVERIFY(QTest::qWaitFor([&] { return complete.count() > 0; }, 15000));
         QTest::qWait(200);
-        QCOMPARE(complete.count(), 0);
+        QCOMPARE(jobComplete.count(), 0);
+        QCOMPARE(jobFailed.count(), 1);
         if (text.isEmpty()) {
             QCOMPARE(offline.count(), 1);
-            QCOMPARE(errors.count(), 0);
+            QCOMPARE(offline[0][0].toString(), screen ? path : QString());
+            QCOMPARE(errors.count() + notUploaded.count(), 0);
+        } else if (screen) {
+            QCOMPARE(notUploaded.count(), 1);
+            QCOMPARE(notUploaded[0][0].toString(), text);
+            QCOMPARE(notUploaded[0][1].toString(), path);
+            QCOMPARE(errors.count() + offline.count(), 0);
         } else {
             QCOMPARE(errors.count(), 1);
             QCOMPARE(errors[0][0].toString(), text);
-            QCOMPARE(offline.count(), 0);
+            QCOMPARE(offline.count() + notUploaded.count(), 0);
         }
         QCOMPARE(links.count(), linked ? 1 : 0);
         for (const auto &l : links)
             QVERIFY(!l[0].toString().isEmpty());
+        // The link of the failed job is withdrawn.
+        QCOMPARE(dropped.count(), linked ? 1 : 0);
+        if (linked)
+            QCOMPARE(dropped[0][0].toString(), links[0][0].toString());
         if (!linked)
             QVERIFY(requestsOf("PUT", "/upload/").isEmpty());
         QVERIFY(catcher.urls.isEmpty());
-        // A failed job stays listed until Cancel.
-        QCOMPARE(model->rowCount(), 1);
-        QCOMPARE(ex.jobs().size(), 1);
-        ex.stopUploads();
-        standIn.release("never");
+        // Gone from both lists, freed once, without a Cancel; the list's end
+        // completed nothing.
+        QCOMPARE(complete.count(), 1);
+        QVERIFY(model->roundEndedWithoutCompletion());
+        QCOMPARE(model->rowCount(), 0);
+        QVERIFY(ex.jobs().isEmpty());
         flushDeletes();
         QVERIFY(watch.allFreedOnce());
+        standIn.release("never");
         standIn.setScript({});
     }
 
@@ -434,7 +455,9 @@ private slots:
         pryx::setServiceHostOverride(pryx::Service::Api, standIn.host());
         QCOMPARE(errors.count(), 1);
         QCOMPARE(errors[0][0].toString(), QStringLiteral("Connection refused"));
-        ex.stopUploads();
+        QCOMPARE(offline.count(), 0);
+        QTRY_COMPARE(complete.count(), 1);
+        QVERIFY(ex.jobs().isEmpty());
     }
 
     // One file of several fails: one error, no completion, no more transfers.
@@ -457,9 +480,10 @@ private slots:
         QTest::qWait(800);
         QCOMPARE(errors.count(), 1);
         QCOMPARE(jobComplete.count(), 0);
-        QCOMPARE(complete.count(), 0);
+        // The list's end comes once, and completed nothing.
+        QCOMPARE(complete.count(), 1);
+        QVERIFY(model->roundEndedWithoutCompletion());
         QVERIFY(requestsOf("POST", "/upload/").size() <= 5);   // nothing started after the failure
-        ex.stopUploads();
     }
 
     // Cancel while the transfer waits on the server, over libcurl (no proxy)
@@ -536,7 +560,7 @@ private slots:
         QTest::newRow("entry gone") << false;
     }
     // An archive that cannot be written: one error, no transfer, no archive
-    // left; the job stays listed until Cancel.
+    // left; the job leaves the list and is freed.
     void archiveFailure()
     {
         QFETCH(bool, blockTmp);
@@ -557,6 +581,8 @@ private slots:
         QCOMPARE(ex.jobs().size(), 1);
         HandlerUpload *job = ex.jobs().first();
         watch.track(job);
+        bool archivingAtError = true;
+        connect(job, &HandlerUpload::error, this, [&] { archivingAtError = job->isArchiving(); });
         const bool ended = waitEnd(complete, errors, offline);
         QTest::qWait(300);
         if (blockTmp)
@@ -564,13 +590,13 @@ private slots:
         QVERIFY(ended);
         QCOMPARE(errors.count(), 1);
         QCOMPARE(errors[0][0].toString(), QStringLiteral("Could not create the archive"));
-        QCOMPARE(offline.count() + complete.count(), 0);
-        QVERIFY(!job->isArchiving());
+        QCOMPARE(offline.count(), 0);
+        QVERIFY(!archivingAtError);
         QVERIFY(requestsOf("PUT", "/upload/").isEmpty());
         QVERIFY(requestsOf("POST", "/upload/").isEmpty());
         QVERIFY(QDir(pryx::tmpPath()).entryList({"*.zip"}).isEmpty());
-        QCOMPARE(model->rowCount(), 1);
-        ex.stopUploads();
+        QCOMPARE(model->rowCount(), 0);
+        QVERIFY(ex.jobs().isEmpty());
         flushDeletes();
         QVERIFY(watch.allFreedOnce());
     }

@@ -6,6 +6,7 @@
 #include "core/base/sqldatabase.h"
 #include "core/core.h"
 #include "core/hookkeybord.h"
+#include "network/autorization.h"
 #include "windows/messagedialog.h"
 #include "windows/proxywidget.h"
 #include "windows/settingwidget.h"
@@ -16,7 +17,11 @@
 #include "support/xkeyclient.h"
 #include "tst_settingpage/settingsstandins.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QQuickItem>
 #include <QSet>
@@ -328,6 +333,36 @@ private slots:
         QCOMPARE(closed.count(), 1);
     }
 
+    // Qt's own dialogs speak the language chosen on the page: a button box
+    // already open follows each switch, a file dialog opened later too.
+    void qtDialogsFollowTheLanguage()
+    {
+        st()->setValue("language", "en");
+        QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        const auto cancelText = [&] { return box.button(QDialogButtonBox::Cancel)->text().remove('&'); };
+        const auto lookIn = [] {
+            QFileDialog dialog;
+            dialog.setOption(QFileDialog::DontUseNativeDialog);
+            auto *label = dialog.findChild<QLabel *>(QStringLiteral("lookInLabel"));
+            return label ? label->text() : QStringLiteral("<no label>");
+        };
+        QCOMPARE(cancelText(), QStringLiteral("Cancel"));
+        QCOMPARE(lookIn(), QStringLiteral("Look in:"));
+        open();
+        click("tabSettings");
+        click("languageRu");
+        click("acceptButton");
+        QCOMPARE(st()->getValue("language").toString(), QStringLiteral("ru"));
+        QTRY_COMPARE(cancelText(), QString::fromUtf8("Отмена"));
+        QCOMPARE(lookIn(), QString::fromUtf8("Перейти к:"));
+        // The window stays open after a language change: back to English.
+        click("languageEn");
+        click("acceptButton");
+        QCOMPARE(st()->getValue("language").toString(), QStringLiteral("en"));
+        QTRY_COMPARE(cancelText(), QStringLiteral("Cancel"));
+        QCOMPARE(lookIn(), QStringLiteral("Look in:"));
+    }
+
     void heightFollowsTheTab()
     {
         st()->setValue("type_upload", "pryx");
@@ -619,6 +654,106 @@ private slots:
         QCOMPARE(account_.exits, 1);
         QVERIFY(!item("quotaPanel")->isVisible());
         account_.setAuth(true);
+    }
+
+    // The real logout, pressed on the open window, clears the FTP and SFTP
+    // settings: the server page shows that (for both protocols), except what
+    // the user typed, and Accept does not write the old values back.
+    void logoutClearsTheOpenServerPage_data()
+    {
+        QTest::addColumn<bool>("sftp");
+        QTest::newRow("ftp shown") << false;
+        QTest::newRow("sftp shown") << true;
+    }
+    void logoutClearsTheOpenServerPage()
+    {
+        QFETCH(bool, sftp);
+        Autorization *account = Core::instance()->account();
+        QVERIFY(account);
+        // Core answers a logout with its login window; not here.
+        QObject::disconnect(account, SIGNAL(authChanged(bool)), Core::instance(), nullptr);
+        st()->setValue("type_upload", "ftp");
+        st()->setValue("is_sftp", sftp);
+        for (const QString &p : QStringList{"ftp_", "sftp_"}) {
+            st()->setValue(p + "host", p + "files.example");
+            st()->setValue(p + "port", "2222");
+            st()->setValue(p + "user", p + "bob");
+            st()->setValue(p + "password", p + "secret");
+            st()->setValue(p + "path", p + "shots");
+            st()->setValue(p + "base_url", "https://" + p + "files.example/s");
+        }
+        core_->setAccount(account);
+        open();
+        const QString shown = sftp ? "sftp_" : "ftp_", other = sftp ? "ftp_" : "sftp_";
+        QCOMPARE(text("ftpHost"), shown + "files.example");
+        QCOMPARE(text("ftpPassword"), shown + "secret");
+        setText("ftpUser", "typed user");
+        click("targetPryx");
+        click("logoutLink");
+        QCOMPARE(st()->getValue("ftp_host").toString(), QString());
+        click("targetFtp");
+        QCOMPARE(text("ftpHost"), QString());
+        QCOMPARE(text("ftpPort"), sftp ? QStringLiteral("22") : QStringLiteral("21"));
+        QCOMPARE(text("ftpUser"), QStringLiteral("typed user"));
+        QCOMPARE(text("ftpPassword"), QString());
+        QCOMPARE(text("ftpPath"), QString());
+        // Logout keeps the base address.
+        QCOMPARE(text("ftpBaseUrl"), "https://" + shown + "files.example/s");
+        // The other protocol's values, kept for the box, are cleared as well.
+        click("sftpBox");
+        QCOMPARE(check("sftpBox"), !sftp);
+        QCOMPARE(text("ftpHost"), QString());
+        QCOMPARE(text("ftpUser"), QString());
+        QCOMPARE(text("ftpPassword"), QString());
+        QCOMPARE(text("ftpBaseUrl"), "https://" + other + "files.example/s");
+        click("sftpBox");
+        click("acceptButton");
+        QVERIFY(st()->flush());
+        core_->setAccount(&account_);
+        for (const QString &p : QStringList{"ftp_", "sftp_"}) {
+            QCOMPARE(st()->getValueDB(p + "host").toString(), QString());
+            QCOMPARE(st()->getValue(p + "password").toString(), QString());
+            QCOMPARE(st()->getValueDB(p + "path").toString(), QString());
+        }
+        QCOMPARE(st()->getValue(shown + "user").toString(), QStringLiteral("typed user"));
+        QCOMPARE(st()->getValue(other + "user").toString(), QString());
+        QCOMPARE(st()->getValueDB(shown + "port").toString(), sftp ? QStringLiteral("22") : QStringLiteral("21"));
+        st()->setValue("token", "test-token");
+        st()->setValue("username", "anna");
+        st()->setValue("usermail", "anna@example.org");
+    }
+
+    // Values stored while the window is open (here an upload window's "Do
+    // not show" box and a hotkey reset) reach the controls the user left
+    // alone; a control the user changed keeps the change.
+    void otherTabsFollowTheStore()
+    {
+        st()->setValue("show_upload", 1);
+        st()->setValue("showMagnifier", 1);
+        st()->setValue("qualityImage", 1);
+        storeHotkeys("Ctrl + Shift + F7", "Ctrl + Shift + F8", "Ctrl + Shift + F9");
+        open();
+        click("tabSettings");
+        QVERIFY(check("showUploadBox"));
+        click("qualityHigh");                       // the user's own change
+        st()->setValue("show_upload", 0);
+        st()->setValue("showMagnifier", 0);
+        st()->setValue("qualityImage", 0);
+        QVERIFY(!check("showUploadBox"));
+        QVERIFY(!check("magnifierBox"));
+        QVERIFY(check("qualityHigh"));
+        QVERIFY(!check("qualityLow"));
+        st()->resetHootKey();
+        click("tabHotKey");
+        QCOMPARE(itemIn("fragmentRow", "hotkeyText")->property("text").toString(),
+                 QStringLiteral("Ctrl + Print Screen"));
+        click("acceptButton");
+        QVERIFY(st()->flush());
+        QVERIFY(!st()->getValue("show_upload").toBool());
+        QVERIFY(!st()->getValue("showMagnifier").toBool());
+        QCOMPARE(st()->getValue("qualityImage").toInt(), 2);
+        QCOMPARE(st()->getValue("keyFragmentScreen").toString(), QStringLiteral("Ctrl + Print Screen"));
+        storeHotkeys("Ctrl + Shift + F7", "Ctrl + Shift + F8", "Ctrl + Shift + F9");
     }
 
     // Change, a combination typed on the X server, Accept: the new hotkey
