@@ -78,14 +78,24 @@ QProcessEnvironment TrayDisplay::environment(const QProcessEnvironment &base) co
 
 namespace {
 
+// The whole window tree. xwininfo gives up when a window goes while it walks
+// the tree (a program opening or closing windows meanwhile): it is asked
+// again.
 QString windowTree(const QProcessEnvironment &env)
 {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start("xwininfo", {"-root", "-tree"});
-    if (!p.waitForFinished(5000))
-        return QString();
-    return QString::fromLocal8Bit(p.readAllStandardOutput());
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start("xwininfo", {"-root", "-tree"});
+        if (!p.waitForFinished(5000)) {
+            p.kill();
+            p.waitForFinished(1000);
+            continue;
+        }
+        if (p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+            return QString::fromLocal8Bit(p.readAllStandardOutput());
+    }
+    return QString();
 }
 
 } // namespace
