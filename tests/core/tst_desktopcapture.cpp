@@ -4,8 +4,6 @@
 // window, the process, and the pixels of the toolbar, the magnifier and the
 // close confirmation.
 
-#include <QDir>
-#include <QGuiApplication>
 #include <QThread>
 #include <QtTest>
 
@@ -16,6 +14,7 @@
 #include "support/xkeyclient.h"
 
 using pryx::test::WmDesktop;
+using pryx::test::waitUntil;
 
 namespace {
 
@@ -67,7 +66,7 @@ class TestDesktopCapture : public QObject
         if (!pryx_.waitFor(kLoop, 15000))
             return false;
         // The main tool window shows 500 ms after start; let it settle.
-        return waitFor([this] { return !windowsOfPryx().isEmpty(); }, 5000);
+        return waitUntil([this] { return !g_desk->shownWindows(pryx_.pid()).isEmpty(); }, 5000);
     }
 
     // How often pryx has written `text` so far, with all it has written.
@@ -78,37 +77,8 @@ class TestDesktopCapture : public QObject
         return pryx_.count(text);
     }
 
-    QVector<WmDesktop::Window> windowsOfPryx() const
-    {
-        QVector<WmDesktop::Window> out;
-        for (const auto &w : g_desk->windows(pryx_.pid()))
-            if (w.viewable)
-                out.append(w);
-        return out;
-    }
-
     // The capture surface: a shown window of pryx over the whole desktop.
-    int surfaceWindows() const
-    {
-        int n = 0;
-        for (const auto &w : windowsOfPryx())
-            if (w.geometry == WmDesktop::desktop())
-                ++n;
-        return n;
-    }
-
-    template<typename F>
-    static bool waitFor(F done, int timeoutMs)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done()) {
-            if (clock.elapsed() > timeoutMs)
-                return false;
-            QThread::msleep(20);
-        }
-        return true;
-    }
+    int surfaceWindows() const { return g_desk->windowsOverDesktop(pryx_.pid()); }
 
     void hotkey(bool quick = false)
     {
@@ -119,23 +89,10 @@ class TestDesktopCapture : public QObject
     bool openSurface()
     {
         hotkey();
-        return waitFor([this] { return surfaceWindows() == 1; }, 10000) && settleScreen();
+        return waitUntil([this] { return surfaceWindows() == 1; }, 10000) && settleScreen();
     }
 
-    // Waits until two grabs a moment apart show the same picture.
-    QImage settled()
-    {
-        QImage last = g_desk->grab();
-        for (int i = 0; i < 50; ++i) {
-            QThread::msleep(80);
-            QImage now = g_desk->grab();
-            if (now == last)
-                return now;
-            last = now;
-        }
-        return last;
-    }
-    bool settleScreen() { return !settled().isNull(); }
+    bool settleScreen() { return !g_desk->settledGrab().isNull(); }
 
     bool closeSurface()
     {
@@ -146,16 +103,7 @@ class TestDesktopCapture : public QObject
             if (!pryx_.waitFor(kSurfaceGone, 5000, gone + 1))
                 return false;
         }
-        return waitFor([this] { return surfaceWindows() == 0; }, 5000);
-    }
-
-    void saveScreenshot(const QString &name)
-    {
-        const QByteArray dir = qgetenv("PRYX_SCREENSHOT_DIR");
-        if (dir.isEmpty())
-            return;
-        QDir().mkpath(QString::fromLocal8Bit(dir));
-        g_desk->screenshot(QString::fromLocal8Bit(dir) + "/" + name + ".png");
+        return waitUntil([this] { return surfaceWindows() == 0; }, 5000);
     }
 
     static QRect monitorRect(int i) { return WmDesktop::monitors().at(i); }
@@ -218,7 +166,7 @@ private slots:
         QThread::msleep(ulong(delay));
         key(kEscape);
         QVERIFY2(pryx_.waitFor(kSurfaceGone, 10000, gone + 1), "pryx output follows");
-        QVERIFY(waitFor([this] { return surfaceWindows() == 0; }, 5000));
+        QVERIFY(waitUntil([this] { return surfaceWindows() == 0; }, 5000));
         QVERIFY2(pryx_.running(), pryx_.output().right(3000).constData());
         QVERIFY(!pryx_.output().contains(kHandlerFault));
         // Still a working program: the next hotkey opens a surface again.
@@ -233,7 +181,7 @@ private slots:
         QVERIFY(usePryx({{"showCloseSurfaceWindow", "0"}}));
         QVERIFY(openSurface());
         g_desk->drag(QPoint(300, 300), QPoint(700, 500));
-        const QImage before = settled();
+        const QImage before = g_desk->settledGrab();
         const int screens = written("Core::screen(bool, bool)");
         const int uploads = written("Core::screenUpload(int, bool, QPixmap)");
         // A moment apart: a release and a press at one server time would
@@ -249,7 +197,7 @@ private slots:
         QCOMPARE(written("Core::screen(bool, bool)"), screens);
         QCOMPARE(written("Core::screenUpload(int, bool, QPixmap)"), uploads);
         // The selection is still there.
-        QCOMPARE(settled(), before);
+        QCOMPARE(g_desk->settledGrab(), before);
         QVERIFY(closeSurface());
         QVERIFY(openSurface());
         QVERIFY(closeSurface());
@@ -281,8 +229,8 @@ private slots:
         } else {
             g_desk->drag(selection.topLeft(), selection.bottomRight() + QPoint(1, 1));
         }
-        const QImage shot = settled();
-        saveScreenshot(QStringLiteral("toolbar-%1").arg(QTest::currentDataTag()).replace(' ', '_').remove(','));
+        const QImage shot = g_desk->settledGrab();
+        g_desk->saveScreenshot(QStringLiteral("toolbar-%1").arg(QTest::currentDataTag()));
         const QRect bar = toolbarOn(shot);
         QVERIFY2(!bar.isNull(), "no toolbar on the screen");
         QCOMPARE(bar.height(), 195);
@@ -300,19 +248,19 @@ private slots:
             const QRect mon = monitorRect(WmDesktop::monitorOf(selection));
             QVERIFY(openSurface());
             g_desk->drag(selection.topLeft(), selection.bottomRight() + QPoint(1, 1));
-            QRect bar = toolbarOn(settled());
+            QRect bar = toolbarOn(g_desk->settledGrab());
             QCOMPARE(bar.height(), 85);
             QVERIFY(mon.contains(bar));
             // The panel's button, left of the tools.
             g_desk->click(bar.topLeft() + QPoint(45, 42));
             g_desk->movePointer(bar.topLeft() + QPoint(400, -40));
-            bar = toolbarOn(settled());
+            bar = toolbarOn(g_desk->settledGrab());
             QCOMPARE(bar.height(), 195);
             QVERIFY2(mon.contains(bar), qPrintable(text(bar)));
             // Closed again (the choice is kept for the next capture).
             g_desk->click(bar.topLeft() + QPoint(45, 42));
             g_desk->movePointer(bar.topLeft() + QPoint(400, -40));
-            QCOMPARE(toolbarOn(settled()).height(), 85);
+            QCOMPARE(toolbarOn(g_desk->settledGrab()).height(), 85);
             QVERIFY(closeSurface());
         }
     }
@@ -336,8 +284,8 @@ private slots:
         QVERIFY(openSurface());
         g_desk->movePointer(cursor - QPoint(3, 3));
         g_desk->movePointer(cursor);
-        const QImage after = settled();
-        saveScreenshot(QStringLiteral("magnifier-%1").arg(QTest::currentDataTag()).replace(' ', '_').remove(','));
+        const QImage after = g_desk->settledGrab();
+        g_desk->saveScreenshot(QStringLiteral("magnifier-%1").arg(QTest::currentDataTag()));
         const QRect mag = pryx::test::boundsOfColour(after, kMagnifierColour);
         QVERIFY2(!mag.isNull(), "no magnifier on the screen");
         QVERIFY2(mag.width() >= 70 && mag.height() >= 70 && mag.width() < 120 && mag.height() < 120,
@@ -365,10 +313,10 @@ private slots:
         QVERIFY(openSurface());
         g_desk->drag(selection.topLeft(), selection.bottomRight());
         g_desk->movePointer(cursor);
-        const QImage before = settled();
+        const QImage before = g_desk->settledGrab();
         key(kEscape);
-        const QImage after = settled();
-        saveScreenshot(QStringLiteral("confirmation-%1").arg(QTest::currentDataTag()).replace(' ', '_').remove(','));
+        const QImage after = g_desk->settledGrab();
+        g_desk->saveScreenshot(QStringLiteral("confirmation-%1").arg(QTest::currentDataTag()));
         const QRect box = pryx::test::boundsOfChange(before, after);
         QVERIFY2(!box.isNull(), "no confirmation on the screen");
         const QRect mon = monitorRect(WmDesktop::monitorOf(QRect(cursor, QSize(1, 1))));
@@ -385,23 +333,7 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    WmDesktop desk;
-    if (!desk.start()) {
-        g_skip = QStringLiteral("no desktop with a window manager here: ") + desk.error();
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    } else {
-        qputenv("DISPLAY", desk.display().toLatin1());
-        qunsetenv("QT_QPA_PLATFORM");
-        g_desk = &desk;
-    }
-    int rc = 0;
-    {
-        QGuiApplication app(argc, argv);
-        TestDesktopCapture tc;
-        rc = QTest::qExec(&tc, argc, argv);
-    }
-    desk.stop();
-    return rc;
+    return pryx::test::execOnDesktop<TestDesktopCapture>(argc, argv, g_desk, g_skip);
 }
 
 #include "tst_desktopcapture.moc"

@@ -4,10 +4,7 @@
 // that hand their command line to the running one. What the program opens is
 // seen through the X server: its windows and the icons in the tray.
 
-#include <QDir>
 #include <memory>
-#include <QGuiApplication>
-#include <QThread>
 #include <QtTest>
 
 #include "core/base/setting.h"
@@ -18,6 +15,7 @@
 #include "support/xtray.h"
 
 using pryx::test::WmDesktop;
+using pryx::test::waitUntil;
 
 namespace {
 
@@ -30,24 +28,10 @@ const QByteArray kHandedOver = "the command line was handed to it";
 const QByteArray kScreen = "Core::screen(bool, bool)";
 const QByteArray kSurfaceGone = "SurfaceWidget::~SurfaceWidget";
 
-template<typename F>
-bool waitFor(F done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
-
 // True when done() stays false for the whole time.
-template<typename F>
-bool staysFalse(F done, int ms)
+bool staysFalse(const std::function<bool()> &done, int ms)
 {
-    return !waitFor(done, ms);
+    return !waitUntil(done, ms);
 }
 
 } // namespace
@@ -60,27 +44,13 @@ class TestTrayDesktop : public QObject
     std::unique_ptr<pryx::test::RunningChild> child_;
     pryx::test::XKeyClient *keys_ = nullptr;
 
-    QVector<WmDesktop::Window> shownWindows(qint64 pid) const
-    {
-        QVector<WmDesktop::Window> out;
-        for (const auto &w : g_desk->windows(pid))
-            if (w.viewable)
-                out.append(w);
-        return out;
-    }
     // The capture surface: a shown window of pryx over the whole desktop.
-    bool surfaceShown(qint64 pid) const
-    {
-        for (const auto &w : shownWindows(pid))
-            if (w.geometry == WmDesktop::desktop())
-                return true;
-        return false;
-    }
+    bool surfaceShown(qint64 pid) const { return g_desk->windowsOverDesktop(pid) > 0; }
     // The main tool window: the one other window of pryx when no upload,
     // login or settings window is asked for.
     bool mainWindowShown(qint64 pid) const
     {
-        for (const auto &w : shownWindows(pid))
+        for (const auto &w : g_desk->shownWindows(pid))
             if (w.geometry != WmDesktop::desktop())
                 return true;
         return false;
@@ -91,7 +61,7 @@ class TestTrayDesktop : public QObject
     {
         return child.start(pryx::test::programPath(), QStringList{"-debug"} + args, g_desk->environment())
             && child.waitFor(kLoop, 15000)
-            && waitFor([this] { return icons().size() == 1; }, 15000);
+            && waitUntil([this] { return icons().size() == 1; }, 15000);
     }
 
     bool closeSurface(pryx::test::RunningChild &child)
@@ -99,18 +69,9 @@ class TestTrayDesktop : public QObject
         const int gone = child.count(kSurfaceGone);
         keys_->chord({kEscape});
         return child.waitFor(kSurfaceGone, 10000, gone + 1)
-            && waitFor([&] { return !surfaceShown(child.pid()); }, 5000);
+            && waitUntil([&] { return !surfaceShown(child.pid()); }, 5000);
     }
 
-    // With PRYX_SCREENSHOT_DIR set, the desktop as the case left it.
-    static void saveScreenshot(const QString &name)
-    {
-        const QByteArray dir = qgetenv("PRYX_SCREENSHOT_DIR");
-        if (dir.isEmpty())
-            return;
-        QDir().mkpath(QString::fromLocal8Bit(dir));
-        g_desk->screenshot(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-    }
 
 private slots:
     void initTestCase()
@@ -134,7 +95,7 @@ private slots:
         if (QTest::currentTestFailed())
             fprintf(stderr, "--- pryx output (last part) ---\n%s\n---\n", child_->output().right(6000).constData());
         child_.reset();
-        QVERIFY(waitFor([this] { return icons().isEmpty(); }, 10000));
+        QVERIFY(waitUntil([this] { return icons().isEmpty(); }, 10000));
     }
 
     // A second start hands its command line over and ends: one icon, one
@@ -154,7 +115,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(bool, capture);
         QVERIFY(startPryx(app));
-        QVERIFY(waitFor([&] { return mainWindowShown(app.pid()); }, 10000));
+        QVERIFY(waitUntil([&] { return mainWindowShown(app.pid()); }, 10000));
 
         pryx::test::RunningChild second;
         QVERIFY(second.start(pryx::test::programPath(), QStringList{"-debug"} + args, g_desk->environment()));
@@ -164,10 +125,10 @@ private slots:
         QVERIFY2(second.output().contains(kHandedOver), second.output().constData());
         QVERIFY(!second.output().contains("Core::Core"));
         QCOMPARE(icons().size(), 1);
-        saveScreenshot(QString("second-start-%1").arg(QTest::currentDataTag()));
+        g_desk->saveScreenshot(QString("second-start-%1").arg(QTest::currentDataTag()));
 
         if (capture) {
-            QVERIFY(waitFor([&] { return surfaceShown(app.pid()); }, 10000));
+            QVERIFY(waitUntil([&] { return surfaceShown(app.pid()); }, 10000));
             QVERIFY(closeSurface(app));
         } else {
             QVERIFY(app.waitFor("SingleApplication::handle(const QByteArray&) \"running_again\"", 5000));
@@ -182,8 +143,8 @@ private slots:
     {
         pryx::test::RunningChild &app = *child_;
         QVERIFY(app.start(pryx::test::programPath(), {"-debug", "-screen"}, g_desk->environment()));
-        QVERIFY2(waitFor([&] { return surfaceShown(app.pid()); }, 15000), app.output().constData());
-        QVERIFY(waitFor([this] { return icons().size() == 1; }, 10000));
+        QVERIFY2(waitUntil([&] { return surfaceShown(app.pid()); }, 15000), app.output().constData());
+        QVERIFY(waitUntil([this] { return icons().size() == 1; }, 10000));
         // The start's main tool window (half a second after start) stays away.
         QVERIFY(staysFalse([&] { return mainWindowShown(app.pid()); }, 1500));
         QVERIFY(closeSurface(app));
@@ -196,10 +157,10 @@ private slots:
     {
         pryx::test::RunningChild &app = *child_;
         QVERIFY(startPryx(app));
-        QVERIFY(waitFor([&] { return mainWindowShown(app.pid()); }, 10000));
+        QVERIFY(waitUntil([&] { return mainWindowShown(app.pid()); }, 10000));
         const QPoint icon = icons().value(0);
         g_desk->click(icon);
-        QVERIFY2(waitFor([&] { return surfaceShown(app.pid()); }, 10000),
+        QVERIFY2(waitUntil([&] { return surfaceShown(app.pid()); }, 10000),
                  qPrintable(QString("icon at %1,%2").arg(icon.x()).arg(icon.y())));
         QVERIFY(closeSurface(app));
     }
@@ -211,15 +172,15 @@ private slots:
         pryx::test::RunningChild &app = *child_;
         // Started with a capture: no main tool window yet.
         QVERIFY(app.start(pryx::test::programPath(), {"-debug", "-screen"}, g_desk->environment()));
-        QVERIFY(waitFor([&] { return surfaceShown(app.pid()); }, 15000));
-        QVERIFY(waitFor([this] { return icons().size() == 1; }, 10000));
+        QVERIFY(waitUntil([&] { return surfaceShown(app.pid()); }, 15000));
+        QVERIFY(waitUntil([this] { return icons().size() == 1; }, 10000));
         QVERIFY(closeSurface(app));
         QVERIFY(!mainWindowShown(app.pid()));
         const int screens = app.count(kScreen);
 
         g_desk->click(icons().value(0), 1, 2);
-        QVERIFY(waitFor([&] { return mainWindowShown(app.pid()); }, 10000));
-        saveScreenshot("double-click");
+        QVERIFY(waitUntil([&] { return mainWindowShown(app.pid()); }, 10000));
+        g_desk->saveScreenshot("double-click");
         // Well past the double-click interval, no capture has started.
         QVERIFY(staysFalse([&] { return surfaceShown(app.pid()); }, 1500));
         QCOMPARE(app.count(kScreen), screens);
@@ -228,23 +189,7 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    WmDesktop desk;
-    if (!desk.start()) {
-        g_skip = QStringLiteral("no desktop with a window manager here: ") + desk.error();
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    } else {
-        qputenv("DISPLAY", desk.display().toLatin1());
-        qunsetenv("QT_QPA_PLATFORM");
-        g_desk = &desk;
-    }
-    int rc = 0;
-    {
-        QGuiApplication app(argc, argv);
-        TestTrayDesktop tc;
-        rc = QTest::qExec(&tc, argc, argv);
-    }
-    desk.stop();
-    return rc;
+    return pryx::test::execOnDesktop<TestTrayDesktop>(argc, argv, g_desk, g_skip);
 }
 
 #include "tst_traydesktop.moc"

@@ -1,10 +1,12 @@
 #include "support/testsupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace pryx::test {
 
@@ -54,6 +56,18 @@ QString testRoot()
         return root;
     static QTemporaryDir dir;
     return dir.path();
+}
+
+bool waitUntil(const std::function<bool()> &done, int timeoutMs, int stepMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(ulong(stepMs));
+    }
+    return true;
 }
 
 } // namespace pryx::test

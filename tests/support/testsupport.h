@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace pryx::test {
 
 struct ChildResult {
@@ -37,5 +39,10 @@ QString testRoot();
 // (-displayfd alone) may take one that a server of another test is still
 // giving up, whose last act removes the new server's socket.
 QString freshDisplay();
+
+// Polls done() every stepMs, without running the event loop, until it holds
+// (true) or timeoutMs have passed (false). For what another process or the
+// X server does; QTest::qWaitFor serves what this process's events do.
+bool waitUntil(const std::function<bool()> &done, int timeoutMs, int stepMs = 20);
 
 } // namespace pryx::test

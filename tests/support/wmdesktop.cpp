@@ -1,8 +1,9 @@
 #include "support/wmdesktop.h"
 
+#include "support/testsupport.h"
 #include "support/xorgdummy.h"
 
-#include <QElapsedTimer>
+#include <QDir>
 #include <QThread>
 
 #include <xcb/shape.h>
@@ -11,7 +12,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 
 namespace pryx::test {
 
@@ -99,18 +99,6 @@ void endProcess(QProcess &p)
     }
 }
 
-bool waitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
-
 } // namespace
 
 WmDesktop::WmDesktop() : server_(new XorgDummy) {}
@@ -141,6 +129,18 @@ bool WmDesktop::start()
         error_ = QStringLiteral("openbox did not take the screen within 10 s");
         return false;
     }
+    return true;
+}
+
+bool WmDesktop::startAsDisplay(QString *skip)
+{
+    if (!start()) {
+        *skip = QStringLiteral("no desktop with a window manager here: ") + error();
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return false;
+    }
+    qputenv("DISPLAY", display().toLatin1());
+    qunsetenv("QT_QPA_PLATFORM");
     return true;
 }
 
@@ -275,6 +275,24 @@ QVector<WmDesktop::Window> WmDesktop::windows(qint64 pid) const
     return out;
 }
 
+QVector<WmDesktop::Window> WmDesktop::shownWindows(qint64 pid) const
+{
+    QVector<Window> out;
+    for (const Window &w : windows(pid))
+        if (w.viewable)
+            out.append(w);
+    return out;
+}
+
+int WmDesktop::windowsOverDesktop(qint64 pid) const
+{
+    int n = 0;
+    for (const Window &w : shownWindows(pid))
+        if (w.geometry == desktop())
+            ++n;
+    return n;
+}
+
 int WmDesktop::monitorOf(const QRect &r)
 {
     int best = -1;
@@ -323,6 +341,19 @@ QImage WmDesktop::grab(const QRect &area) const
     return img;
 }
 
+QImage WmDesktop::settledGrab() const
+{
+    QImage last = grab();
+    for (int i = 0; i < 50; ++i) {
+        QThread::msleep(80);
+        QImage now = grab();
+        if (now == last)
+            return now;
+        last = now;
+    }
+    return last;
+}
+
 bool WmDesktop::screenshot(const QString &path) const
 {
     QProcess p;
@@ -331,6 +362,17 @@ bool WmDesktop::screenshot(const QString &path) const
     p.setProcessEnvironment(env);
     p.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path});
     return p.waitForFinished(20000) && p.exitCode() == 0;
+}
+
+void WmDesktop::saveScreenshot(const QString &name) const
+{
+    const QString dir = qEnvironmentVariable("PRYX_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(dir);
+    QString file = name;
+    file.replace(' ', '_').remove(',');
+    screenshot(dir + "/" + file + ".png");
 }
 
 void WmDesktop::movePointer(const QPoint &p)

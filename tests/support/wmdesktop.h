@@ -5,8 +5,10 @@
 // trayer as the notification area. Tests look at what the program shows
 // through this server: its windows, their geometry and the screen's pixels.
 // Start it before the application object (it sets DISPLAY); one per test
-// program is enough, the cases share it.
+// program is enough, the cases share it: execOnDesktop() below is such a
+// program's main().
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPoint>
 #include <QProcess>
@@ -14,6 +16,7 @@
 #include <QRect>
 #include <QString>
 #include <QVector>
+#include <QtTest/QTest>
 
 #include <cstdint>
 #include <memory>
@@ -39,6 +42,9 @@ public:
 
     // Xorg and openbox; false with error() set (a test then skips).
     bool start();
+    // start(), then DISPLAY names this desktop; where it does not start,
+    // false with `skip` saying why, and Qt is told to run offscreen.
+    bool startAsDisplay(QString *skip);
     void stop();
     bool startCompositor();
     void stopCompositor();
@@ -62,13 +68,24 @@ public:
     };
     // The windows of a process (pid 0: of every process).
     QVector<Window> windows(qint64 pid = 0) const;
+    // Those of them that are shown (viewable).
+    QVector<Window> shownWindows(qint64 pid = 0) const;
+    // How many shown windows of the process cover exactly the whole desktop
+    // (a capture surface does).
+    int windowsOverDesktop(qint64 pid) const;
     // The monitor holding most of the rectangle; -1 for none.
     static int monitorOf(const QRect &r);
 
     // The screen's pixels (the root window) in RGB32.
     QImage grab(const QRect &area = desktop()) const;
+    // Grabs until two grabs a moment apart show the same picture (giving up
+    // after some four seconds); the last grab.
+    QImage settledGrab() const;
     // `import -window root` into a PNG file; returns whether it worked.
     bool screenshot(const QString &path) const;
+    // With PRYX_SCREENSHOT_DIR set, screenshot() into <dir>/<name>.png, the
+    // name's spaces as '_' and its commas dropped; otherwise nothing.
+    void saveScreenshot(const QString &name) const;
 
     // The pointer and its buttons, through XTest.
     void movePointer(const QPoint &p);
@@ -113,5 +130,26 @@ private:
 QRect boundsOfColour(const QImage &img, QRgb colour, const QRect &area = QRect());
 // Bounding box of the pixels that differ between two images of one size.
 QRect boundsOfChange(const QImage &before, const QImage &after, int tolerance = 8);
+
+// The main() of a test program on this desktop: the desktop started before
+// the application object, `desk` pointing at it while the cases of
+// TestObject run, or, where it does not start, the cases run offscreen with
+// `skip` saying why (they skip).
+template<class TestObject>
+int execOnDesktop(int argc, char **argv, WmDesktop *&desk, QString &skip)
+{
+    WmDesktop started;
+    if (started.startAsDisplay(&skip))
+        desk = &started;
+    int rc = 0;
+    {
+        QGuiApplication app(argc, argv);
+        TestObject tc;
+        rc = QTest::qExec(&tc, argc, argv);
+    }
+    started.stop();
+    desk = nullptr;
+    return rc;
+}
 
 } // namespace pryx::test

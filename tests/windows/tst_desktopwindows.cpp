@@ -4,12 +4,9 @@
 // Everything is read from the X server: each window's geometry, its input
 // shape, which window takes the pointer, and the screen's pixels.
 
-#include <QDir>
-#include <QGuiApplication>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QThread>
 #include <QtTest>
 
 #include "core/base/setting.h"
@@ -20,6 +17,7 @@
 #include "support/xkeyclient.h"
 
 using pryx::test::WmDesktop;
+using pryx::test::waitUntil;
 
 namespace {
 
@@ -87,19 +85,6 @@ class TestDesktopWindows : public QObject
     pryx::test::XKeyClient *keys_ = nullptr;
     QString uploadFile_;
 
-    template<typename F>
-    static bool waitFor(F done, int timeoutMs)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done()) {
-            if (clock.elapsed() > timeoutMs)
-                return false;
-            QThread::msleep(25);
-        }
-        return true;
-    }
-
     bool setCompositor(bool on)
     {
         if (on)
@@ -129,15 +114,6 @@ class TestDesktopWindows : public QObject
         return pryx_.waitFor(kLoop, 15000);
     }
 
-    QVector<WmDesktop::Window> shownWindows() const
-    {
-        QVector<WmDesktop::Window> out;
-        for (const auto &w : g_desk->windows(pryx_.pid()))
-            if (w.viewable)
-                out.append(w);
-        return out;
-    }
-
     // The shown window of this kind, with or without a shadow margin, once
     // its geometry has stayed the same for a moment.
     WmDesktop::Window findWindow(const QString &kind, int timeoutMs = 10000)
@@ -152,9 +128,10 @@ class TestDesktopWindows : public QObject
         WmDesktop::Window found;
         QRect last;
         int same = 0;
-        waitFor([&] {
+        // Twelve looks 25 ms apart.
+        waitUntil([&] {
             found = WmDesktop::Window();
-            for (const auto &w : shownWindows())
+            for (const auto &w : g_desk->shownWindows(pryx_.pid()))
                 if (match(w))
                     found = w;
             if (found.id && found.geometry == last) {
@@ -164,7 +141,7 @@ class TestDesktopWindows : public QObject
                 last = found.geometry;
             }
             return found.id && same >= 12;
-        }, timeoutMs);
+        }, timeoutMs, 25);
         if (!found.id && timeoutMs >= 5000) {
             for (const auto &w : g_desk->windows(pryx_.pid()))
                 qInfo("window \"%s\" %s%s", qPrintable(w.name), qPrintable(text(w.geometry)),
@@ -173,29 +150,8 @@ class TestDesktopWindows : public QObject
         return found;
     }
 
-    QImage settled()
-    {
-        QImage last = g_desk->grab();
-        for (int i = 0; i < 50; ++i) {
-            QThread::msleep(80);
-            QImage now = g_desk->grab();
-            if (now == last)
-                return now;
-            last = now;
-        }
-        return last;
-    }
-
-    void saveScreenshot(const QString &name)
-    {
-        const QByteArray dir = qgetenv("PRYX_SCREENSHOT_DIR");
-        if (dir.isEmpty())
-            return;
-        QDir().mkpath(QString::fromLocal8Bit(dir));
-        QString file = name;
-        file.replace(' ', '_').remove(',');
-        g_desk->screenshot(QString::fromLocal8Bit(dir) + "/" + file + ".png");
-    }
+    // The capture surface: a shown window of pryx over the whole desktop.
+    bool surfaceShown() const { return g_desk->windowsOverDesktop(pryx_.pid()) > 0; }
 
     static QString tag() { return QString::fromLatin1(QTest::currentDataTag()); }
 
@@ -211,10 +167,10 @@ class TestDesktopWindows : public QObject
         // The pointer stays on the button until the window has gone: the
         // title bar is the window's drag band.
         g_desk->click(QPoint(main.geometry.right() - m - 15, main.geometry.top() + m + 15));
-        const bool closed = waitFor([&] { return !findWindow("main", 300).id; }, 5000);
+        const bool closed = waitUntil([&] { return !findWindow("main", 300).id; }, 5000);
         g_desk->movePointer(QPoint(300, 300));
         if (!closed) {
-            saveScreenshot("main-not-closed");
+            g_desk->saveScreenshot("main-not-closed");
             for (const auto &w : g_desk->windows(pryx_.pid()))
                 qInfo("window %x \"%s\" %s%s", w.id, qPrintable(w.name), qPrintable(text(w.geometry)),
                       w.viewable ? "" : " (hidden)");
@@ -279,8 +235,8 @@ class TestDesktopWindows : public QObject
         const int m = compositor ? kMargin : 0;
         const QRect geometry = w.geometry;
         g_desk->movePointer(QPoint(300, 300));
-        const QImage shot = settled();
-        saveScreenshot(QStringLiteral("window-%1").arg(tag()));
+        const QImage shot = g_desk->settledGrab();
+        g_desk->saveScreenshot(QStringLiteral("window-%1").arg(tag()));
         QCOMPARE(geometry.width(), k.card.width() + 2 * m);
         if (k.card.height() > 0)
             QCOMPARE(geometry.height(), k.card.height() + 2 * m);
@@ -383,7 +339,7 @@ private slots:
         // use, from inside the page's own click) leaves a running program.
         const int m = compositor ? kMargin : 0;
         g_desk->click(QPoint(w.geometry.right() - m - 15, w.geometry.top() + m + 15));
-        QVERIFY(waitFor([&] { return !findWindow(kind, 300).id; }, 5000));
+        QVERIFY(waitUntil([&] { return !findWindow(kind, 300).id; }, 5000));
         while (pryx_.process().waitForReadyRead(200)) {
         }
         QVERIFY(pryx_.running());
@@ -406,24 +362,24 @@ private slots:
         for (int round = 0; round < 2; ++round) {
             QVERIFY(setCompositor(true));
             for (const auto &[kind, card] : {std::pair{QString("main"), mainCard}, std::pair{QString("login"), loginCard}}) {
-                QVERIFY(waitFor([&] { return findWindow(kind, 500).geometry.width() == card.width() + 2 * kMargin; },
+                QVERIFY(waitUntil([&] { return findWindow(kind, 500).geometry.width() == card.width() + 2 * kMargin; },
                                 10000));
                 const WmDesktop::Window now = findWindow(kind);
                 QCOMPARE(now.geometry.adjusted(kMargin, kMargin, -kMargin, -kMargin), card);
                 QCOMPARE(bounds(g_desk->inputShape(now.id)), QRect(kMargin, kMargin, card.width(), card.height()));
                 QVERIFY(g_desk->topLevelAt(now.geometry.topLeft() + QPoint(5, 5)) != g_desk->topLevelOf(now.id));
             }
-            saveScreenshot(QStringLiteral("compositor-started-%1").arg(round));
+            g_desk->saveScreenshot(QStringLiteral("compositor-started-%1").arg(round));
             QVERIFY(setCompositor(false));
             for (const auto &[kind, card] : {std::pair{QString("main"), mainCard}, std::pair{QString("login"), loginCard}}) {
-                QVERIFY(waitFor([&] { return findWindow(kind, 500).geometry.width() == card.width(); }, 10000));
+                QVERIFY(waitUntil([&] { return findWindow(kind, 500).geometry.width() == card.width(); }, 10000));
                 const WmDesktop::Window now = findWindow(kind);
                 QCOMPARE(now.geometry, card);
                 QCOMPARE(bounds(g_desk->inputShape(now.id)), QRect(QPoint(), card.size()));
             }
             g_desk->movePointer(QPoint(300, 300));
-            settled();
-            saveScreenshot(QStringLiteral("compositor-stopped-%1").arg(round));
+            g_desk->settledGrab();
+            g_desk->saveScreenshot(QStringLiteral("compositor-stopped-%1").arg(round));
         }
     }
 
@@ -441,18 +397,13 @@ private slots:
         QVERIFY(setCompositor(compositor));
         QVERIFY(startPryx("test-token"));
         QVERIFY(findWindow("main").id);
-        QVERIFY(waitFor([] { return g_desk->trayIcons("pryx").size() == 1; }, 10000));
+        QVERIFY(waitUntil([] { return g_desk->trayIcons("pryx").size() == 1; }, 10000));
         const QRect icon = g_desk->trayIcons("pryx").first();
         const int screens = pryx_.count(kScreen);
         g_desk->click(icon.center());
         QVERIFY2(pryx_.waitFor(kScreen, 10000, screens + 1), "the click did not reach the tray icon");
         // The capture surface opened; Escape closes it again.
-        QVERIFY(waitFor([this] {
-            for (const auto &w : shownWindows())
-                if (w.geometry == WmDesktop::desktop())
-                    return true;
-            return false;
-        }, 10000));
+        QVERIFY(waitUntil([this] { return surfaceShown(); }, 10000));
         const int gone = pryx_.count(kSurfaceGone);
         keys_->chord({kEscape});
         if (!pryx_.waitFor(kSurfaceGone, 5000, gone + 1)) {
@@ -471,26 +422,26 @@ private slots:
         QVERIFY(main.id);
         g_desk->movePointer(QPoint(300, 300));
         const QRect card = main.geometry;
-        const QImage before = settled().copy(card);
+        const QImage before = g_desk->settledGrab().copy(card);
         // Settings closes the main window under the pointer.
         g_desk->movePointer(card.topLeft() + QPoint(170, 200));
         g_desk->click(card.topLeft() + QPoint(176, 204));
         WmDesktop::Window settings = findWindow("settings");
         QVERIFY(settings.id);
-        QVERIFY(waitFor([&] { return !findWindow("main", 300).id; }, 5000));
+        QVERIFY(waitUntil([&] { return !findWindow("main", 300).id; }, 5000));
         // Closed with Escape; a middle click on the tray icon shows the main
         // window again, the pointer far away.
         g_desk->click(settings.geometry.center());
         keys_->chord({kEscape});
-        QVERIFY(waitFor([&] { return !findWindow("settings", 300).id; }, 5000));
-        QVERIFY(waitFor([] { return g_desk->trayIcons("pryx").size() == 1; }, 10000));
+        QVERIFY(waitUntil([&] { return !findWindow("settings", 300).id; }, 5000));
+        QVERIFY(waitUntil([] { return g_desk->trayIcons("pryx").size() == 1; }, 10000));
         g_desk->click(g_desk->trayIcons("pryx").first().center(), 2);
         g_desk->movePointer(QPoint(300, 300));
         main = findWindow("main");
         QVERIFY(main.id);
         QCOMPARE(main.geometry, card);
-        const QImage after = settled().copy(card);
-        saveScreenshot("main-reopened");
+        const QImage after = g_desk->settledGrab().copy(card);
+        g_desk->saveScreenshot("main-reopened");
         QCOMPARE(pryx::test::boundsOfChange(before, after), QRect());
     }
 
@@ -504,22 +455,17 @@ private slots:
         const int screens = pryx_.count(kScreen);
         keys_->chord({kControl, kPrint});
         QVERIFY(pryx_.waitFor(kScreen, 10000, screens + 1));
-        QVERIFY(waitFor([this] {
-            for (const auto &w : shownWindows())
-                if (w.geometry == WmDesktop::desktop())
-                    return true;
-            return false;
-        }, 10000));
-        settled();
+        QVERIFY(waitUntil([this] { return surfaceShown(); }, 10000));
+        g_desk->settledGrab();
         g_desk->drag(QPoint(300, 200), QPoint(900, 450));
-        const QImage withBar = settled();
+        const QImage withBar = g_desk->settledGrab();
         // The toolbar's fill; the menu arrow is its right-most button.
         const QRect bar = pryx::test::boundsOfColour(withBar, 0x25282c, WmDesktop::leftMonitor());
         QVERIFY(!bar.isNull());
         g_desk->click(QPoint(bar.right() - 25, bar.top() + 41));
         g_desk->movePointer(QPoint(1500, 900));
-        const QImage withMenu = settled();
-        saveScreenshot("accept-menu");
+        const QImage withMenu = g_desk->settledGrab();
+        g_desk->saveScreenshot("accept-menu");
         // The menu: the same dark fill, above or below the bar.
         QRect menu = pryx::test::boundsOfColour(withMenu, 0x25282c, QRect(0, 0, 1920, bar.top() - 2));
         if (menu.isNull())
@@ -547,23 +493,7 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    WmDesktop desk;
-    if (!desk.start()) {
-        g_skip = QStringLiteral("no desktop with a window manager here: ") + desk.error();
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    } else {
-        qputenv("DISPLAY", desk.display().toLatin1());
-        qunsetenv("QT_QPA_PLATFORM");
-        g_desk = &desk;
-    }
-    int rc = 0;
-    {
-        QGuiApplication app(argc, argv);
-        TestDesktopWindows tc;
-        rc = QTest::qExec(&tc, argc, argv);
-    }
-    desk.stop();
-    return rc;
+    return pryx::test::execOnDesktop<TestDesktopWindows>(argc, argv, g_desk, g_skip);
 }
 
 #include "tst_desktopwindows.moc"
