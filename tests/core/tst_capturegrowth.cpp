@@ -15,39 +15,15 @@
 #include "capture/surfacewidget.h"
 #include "core/base/setting.h"
 #include "core/core.h"
+#include "support/topwindows.h"
 #include "support/xkeyclient.h"
 #include "windows/errorwidget.h"
 #include "windows/messagedialog.h"
 
 namespace {
 
-QList<SurfaceWidget *> surfaces()
-{
-    QList<SurfaceWidget *> out;
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (auto *s = qobject_cast<SurfaceWidget *>(w))
-            out << s;
-    return out;
-}
-
-QList<ErrorWidget *> errorWindows()
-{
-    QList<ErrorWidget *> out;
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (auto *e = qobject_cast<ErrorWidget *>(w))
-            out << e;
-    return out;
-}
-
-QList<MessageDialog *> questions()
-{
-    QList<MessageDialog *> out;
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (auto *d = qobject_cast<MessageDialog *>(w))
-            if (d->isVisible())
-                out << d;
-    return out;
-}
+using pryx::test::shownWindowsOf;
+using pryx::test::windowsOf;
 
 // Failed capture uploads Core heard of, counted from its log.
 QAtomicInt g_errorsShown;
@@ -59,14 +35,6 @@ void countErrors(QtMsgType type, const QMessageLogContext &ctx, const QString &m
         g_errorsShown.fetchAndAddRelaxed(1);
     if (g_previous && type != QtDebugMsg)
         g_previous(type, ctx, msg);
-}
-
-template <class T> int windowsOfType()
-{
-    int n = 0;
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        n += qobject_cast<T *>(w) ? 1 : 0;
-    return n;
 }
 
 void flushDeletes()
@@ -92,7 +60,7 @@ class TestCaptureGrowth : public QObject
 
     SurfaceWidget *opened()
     {
-        const QList<SurfaceWidget *> list = surfaces();
+        const QList<SurfaceWidget *> list = windowsOf<SurfaceWidget>();
         if (list.size() != 1 || !QTest::qWaitForWindowExposed(list.first()))
             return nullptr;
         SurfaceWidget *s = list.first();
@@ -140,7 +108,7 @@ class TestCaptureGrowth : public QObject
         }
         case 2:     // quick capture: no surface at all
             core->quickScreen();
-            return surfaces().isEmpty();
+            return windowsOf<SurfaceWidget>().isEmpty();
         default: {  // the whole desktop, accepted
             core->fullScreen();
             SurfaceWidget *s = opened();
@@ -181,7 +149,7 @@ private slots:
         // tool window); after it the set of windows may not grow.
         for (int kind = 0; kind < 4; ++kind)
             QVERIFY2(capture(kind, keys), qPrintable(QStringLiteral("kind %1, first round").arg(kind)));
-        QTRY_VERIFY_WITH_TIMEOUT(!questions().isEmpty(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!shownWindowsOf<MessageDialog>().isEmpty(), 15000);
         flushDeletes();
         QSet<QWindow *> kept;
         for (QWindow *w : QGuiApplication::topLevelWindows())
@@ -197,7 +165,7 @@ private slots:
         QCOMPARE(g_errorsShown.loadRelaxed(), 60);
         flushDeletes();
 
-        QVERIFY(surfaces().isEmpty());
+        QVERIFY(windowsOf<SurfaceWidget>().isEmpty());
         for (const QPointer<QObject> &p : qAsConst(made))
             QVERIFY2(p.isNull(), p ? p->metaObject()->className() : "");
         QCOMPARE(made.size() >= 3 * 20, true);
@@ -206,14 +174,14 @@ private slots:
             if (!qobject_cast<MessageDialog *>(w))
                 now.insert(w);
         QCOMPARE(now, kept);
-        QVERIFY(errorWindows().isEmpty());
+        QVERIFY(windowsOf<ErrorWidget>().isEmpty());
         // Sixty captures not uploaded: one question at a time, each about its
         // own capture, which is still there; declined one after the other.
         QSet<QString> asked;
         for (int i = 0; i < 60; ++i) {
-            QTRY_COMPARE(questions().size(), 1);
-            MessageDialog *question = questions().first();
-            QCOMPARE(windowsOfType<MessageDialog>(), 1);
+            QTRY_COMPARE(shownWindowsOf<MessageDialog>().size(), 1);
+            MessageDialog *question = shownWindowsOf<MessageDialog>().first();
+            QCOMPARE(windowsOf<MessageDialog>().size(), 1);
             QCOMPARE(question->data("message").toString(),
                      QStringLiteral("Connection refused. Save file to disk ?"));
             const QString file = question->property("captureFile").toString();
@@ -224,8 +192,8 @@ private slots:
         }
         QCOMPARE(asked.size(), 60);
         QTest::qWait(200);
-        QVERIFY(questions().isEmpty());
-        QCOMPARE(windowsOfType<MessageDialog>(), 0);
+        QVERIFY(shownWindowsOf<MessageDialog>().isEmpty());
+        QCOMPARE(windowsOf<MessageDialog>().size(), 0);
     }
 };
 

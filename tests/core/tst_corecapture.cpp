@@ -27,6 +27,7 @@
 #include "support/privatedisplay.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
+#include "support/topwindows.h"
 #include "windows/editponoramwidget.h"
 
 namespace {
@@ -83,23 +84,7 @@ private:
     QProcess proc_;
 };
 
-QList<SurfaceWidget *> surfaces()
-{
-    QList<SurfaceWidget *> out;
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (auto *s = qobject_cast<SurfaceWidget *>(w))
-            out << s;
-    return out;
-}
-
-QList<EditPonoramWidget *> editors()
-{
-    QList<EditPonoramWidget *> out;
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (auto *e = qobject_cast<EditPonoramWidget *>(w))
-            out << e;
-    return out;
-}
+using pryx::test::windowsOf;
 
 QImage stripes(int w, int h)
 {
@@ -155,7 +140,7 @@ class TestCoreCapture : public QObject
     SurfaceWidget *openSurface(const QRect &selection)
     {
         core->fragmentScreen();
-        const QList<SurfaceWidget *> list = surfaces();
+        const QList<SurfaceWidget *> list = windowsOf<SurfaceWidget>();
         if (list.size() != 1)
             return nullptr;
         SurfaceWidget *s = list.first();
@@ -243,7 +228,7 @@ private slots:
 
     void cleanup()
     {
-        for (SurfaceWidget *s : surfaces())
+        for (SurfaceWidget *s : windowsOf<SurfaceWidget>())
             s->close();
         QTest::qWait(50);
     }
@@ -294,7 +279,7 @@ private slots:
         QCOMPARE(settings->getValue("count_screen").toInt(), counted + 1);
         QVERIFY(g_log.join('\n').contains(file));   // handed to the upload entry
         waitGone(s);
-        QVERIFY(surfaces().isEmpty());
+        QVERIFY(windowsOf<SurfaceWidget>().isEmpty());
     }
 
     // Accept sends the capture to the service and the link lands on the
@@ -368,7 +353,7 @@ private slots:
     {
         set("token", QString());
         core->quickScreen();
-        QVERIFY(surfaces().isEmpty());
+        QVERIFY(windowsOf<SurfaceWidget>().isEmpty());
         QImageReader reader(core->lastCaptureFile());
         QCOMPARE(reader.size(), QGuiApplication::primaryScreen()->geometry().size());
     }
@@ -377,7 +362,7 @@ private slots:
     {
         set("token", QString());
         core->fragmentScreen();
-        QVERIFY(surfaces().isEmpty());
+        QVERIFY(windowsOf<SurfaceWidget>().isEmpty());
         bool loginShown = false;
         for (QWindow *w : QGuiApplication::topLevelWindows())
             loginShown |= w->inherits("AutorizationWidget") && w->isVisible();
@@ -603,7 +588,7 @@ private slots:
             core->openSurfaceRect(0, QRect(10, 10, 50, 50), QPixmap());
             core->ponoramScreen();
             view->startPonoram();
-            surfacesDuring = surfaces().size();
+            surfacesDuring = windowsOf<SurfaceWidget>().size();
             sameView = core->surfacePonoramScreen() == view.data();
         });
         view->startPonoram();
@@ -698,12 +683,12 @@ private slots:
         QVERIFY(s);
         core->ponoramEdit(QPixmap::fromImage(img));
         waitGone(s);
-        QCOMPARE(editors().size(), 1);
-        QPointer<EditPonoramWidget> ed = editors().first();
+        QCOMPARE(windowsOf<EditPonoramWidget>().size(), 1);
+        QPointer<EditPonoramWidget> ed = windowsOf<EditPonoramWidget>().first();
         QVERIFY(QTest::qWaitForWindowExposed(ed));
         // Only one editor at a time.
         core->ponoramEdit(QPixmap::fromImage(img));
-        QCOMPARE(editors().size(), 1);
+        QCOMPARE(windowsOf<EditPonoramWidget>().size(), 1);
         QTRY_VERIFY(ed->paintArea() && ed->paintArea()->width() == img.width());
         const auto render = [](EditPonoramWidget *e) {
             PPainterArea *a = e->paintArea();
@@ -724,8 +709,8 @@ private slots:
 
         // Save: through the save dialog.
         core->ponoramEdit(QPixmap::fromImage(img));
-        QCOMPARE(editors().size(), 1);
-        ed = editors().first();
+        QCOMPARE(windowsOf<EditPonoramWidget>().size(), 1);
+        ed = windowsOf<EditPonoramWidget>().first();
         QVERIFY(QTest::qWaitForWindowExposed(ed));
         QTRY_VERIFY(ed->paintArea() && ed->paintArea()->width() == img.width());
         const QString folder = pryx::test::testRoot() + "/panorama";
@@ -740,13 +725,13 @@ private slots:
 
         // Copy: the image on the clipboard.
         core->ponoramEdit(QPixmap::fromImage(img));
-        ed = editors().first();
+        ed = windowsOf<EditPonoramWidget>().first();
         QVERIFY(QTest::qWaitForWindowExposed(ed));
         QTRY_VERIFY(ed->paintArea() && ed->paintArea()->width() == img.width());
         ed->screenSaveToClipboard();
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), img);
         QTRY_VERIFY(ed.isNull());
-        QVERIFY(editors().isEmpty());
+        QVERIFY(windowsOf<EditPonoramWidget>().isEmpty());
     }
 
     // An empty render is not saved: no dialog, an error, the surface
@@ -770,12 +755,12 @@ private slots:
         QDir().mkpath(folder);
         set("useSaveScreen", true);
         set("saveScreenFolder", folder);
-        QVERIFY(surfaces().isEmpty());
+        QVERIFY(windowsOf<SurfaceWidget>().isEmpty());
         const QStringList before = tmpFiles();
         core->screenSaveToDisk();
         core->screenSaveToClipboard();
         QTest::qWait(50);
-        QVERIFY(surfaces().isEmpty());
+        QVERIFY(windowsOf<SurfaceWidget>().isEmpty());
         QCOMPARE(dialogs, 0);
         QCOMPARE(tmpFiles(), before);
         QVERIFY(QDir(folder).entryList(QDir::Files).isEmpty());

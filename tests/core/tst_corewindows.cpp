@@ -35,6 +35,7 @@
 #include "support/dialoganswerer.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
+#include "support/topwindows.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -63,19 +64,8 @@ void collect(QtMsgType type, const QMessageLogContext &context, const QString &t
         g_previous(type, context, text);
 }
 
-template <class T> QList<T *> windowsOf()
-{
-    QList<T *> found;
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (auto *t = qobject_cast<T *>(w))
-            found << t;
-    return found;
-}
-template <class T> T *onlyWindow()
-{
-    const QList<T *> all = windowsOf<T>();
-    return all.size() == 1 ? all.first() : nullptr;
-}
+using pryx::test::onlyWindow;
+using pryx::test::windowsOf;
 void flushDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

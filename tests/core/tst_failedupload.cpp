@@ -15,6 +15,7 @@
 #include "support/privatedisplay.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
+#include "support/topwindows.h"
 
 #include <QApplication>
 #include <QFile>
@@ -32,21 +33,8 @@ using pryx::test::DialogAnswerer;
 using pryx::test::StandIn;
 
 namespace {
-template <class T> QList<T *> windowsOf()
-{
-    QList<T *> found;
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (auto *t = qobject_cast<T *>(w))
-            found << t;
-    return found;
-}
-template <class T> T *visible()
-{
-    for (T *w : windowsOf<T>())
-        if (w->isVisible())
-            return w;
-    return nullptr;
-}
+using pryx::test::windowsOf;
+template <class T> T *visible() { return pryx::test::shownWindowsOf<T>().value(0); }
 void flushDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -9,6 +9,7 @@
 #include "windows/errorwidget.h"
 
 #include "support/testsupport.h"
+#include "support/topwindows.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,15 +23,7 @@
 
 namespace {
 
-QList<ErrorWidget *> errorWindows()
-{
-    QList<ErrorWidget *> found;
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (auto *e = qobject_cast<ErrorWidget *>(w))
-            if (e->isVisible())
-                found << e;
-    return found;
-}
+using pryx::test::shownWindowsOf;
 
 QString storedValue(const QString &key)
 {
@@ -70,8 +63,8 @@ private slots:
 
     void damagedFileAtStartIsShown()
     {
-        QTRY_COMPARE_WITH_TIMEOUT(errorWindows().size(), 1, 10000);
-        ErrorWidget *window = errorWindows().first();
+        QTRY_COMPARE_WITH_TIMEOUT(shownWindowsOf<ErrorWidget>().size(), 1, 10000);
+        ErrorWidget *window = shownWindowsOf<ErrorWidget>().first();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         const QString text = window->errorText();
         QVERIFY2(text.contains("The settings file could not be read"), qPrintable(text));
@@ -109,8 +102,8 @@ private slots:
         clock.restart();
 
         s->setValue(QStringLiteral("widthTextLine"), QStringLiteral("17"));
-        QTRY_COMPARE_WITH_TIMEOUT(errorWindows().size(), 1, 14000);
-        const QString text = errorWindows().first()->errorText();
+        QTRY_COMPARE_WITH_TIMEOUT(shownWindowsOf<ErrorWidget>().size(), 1, 14000);
+        const QString text = shownWindowsOf<ErrorWidget>().first()->errorText();
         QVERIFY2(text.contains("in use by another program"), qPrintable(text));
         QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
 
@@ -123,7 +116,7 @@ private slots:
         QCOMPARE(storedValue(QStringLiteral("widthTextLine")), QStringLiteral("17"));
         QCOMPARE(storedValue(QStringLiteral("fromOther")), QStringLiteral("x"));
         QCOMPARE(reported.count(), 1);
-        QCOMPARE(errorWindows().size(), 1);
+        QCOMPARE(shownWindowsOf<ErrorWidget>().size(), 1);
         QVERIFY(QDir(pryx::dataPath()).entryList({"setting.damaged-*"}, QDir::Files).size() == 1);
     }
 };

@@ -1,10 +1,9 @@
 #pragma once
 // The error windows a test has made Core show.
 
-#include <QGuiApplication>
 #include <QStringList>
-#include <QWindow>
 
+#include "support/topwindows.h"
 #include "windows/errorwidget.h"
 
 namespace pryx::test {
@@ -13,18 +12,15 @@ namespace pryx::test {
 inline QStringList errorTexts()
 {
     QStringList out;
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (auto *e = qobject_cast<ErrorWidget *>(w))
-            if (e->isVisible())
-                out << e->errorText();
+    for (ErrorWidget *e : shownWindowsOf<ErrorWidget>())
+        out << e->errorText();
     return out;
 }
 
 inline void closeErrorWindows()
 {
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (qobject_cast<ErrorWidget *>(w))
-            w->close();
+    for (ErrorWidget *e : windowsOf<ErrorWidget>())
+        e->close();
 }
 
 } // namespace pryx::test

@@ -141,14 +141,7 @@ QVector<QPoint> TrayDisplay::trayIcons(const QString &instanceName) const
 
 bool TrayDisplay::waitForTrayIcons(const QString &instanceName, int count, int timeoutMs) const
 {
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        if (trayIcons(instanceName).size() == count)
-            return true;
-        QThread::msleep(50);
-    } while (clock.elapsed() < timeoutMs);
-    return false;
+    return waitUntil([&] { return trayIcons(instanceName).size() == count; }, timeoutMs, 50);
 }
 
 bool TrayDisplay::click(const QPoint &pos, int button, int repeat) const

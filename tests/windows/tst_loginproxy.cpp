@@ -16,6 +16,7 @@
 #include "support/dropboxstandin.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
+#include "support/topwindows.h"
 #include "support/uploadservers.h"
 
 #include <QElapsedTimer>
@@ -41,13 +42,6 @@ QQuickItem *findItem(QQuickItem *parent, const QString &name)
         if (QQuickItem *found = findItem(c, name))
             return found;
     }
-    return nullptr;
-}
-AutorizationWidget *loginWindow()
-{
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (auto *a = qobject_cast<AutorizationWidget *>(w))
-            return a;
     return nullptr;
 }
 } // namespace
@@ -166,7 +160,7 @@ private slots:
     void proxyFormInTheSameRun()
     {
         QVERIFY(!core_->checkAutorization());
-        w_ = loginWindow();
+        w_ = pryx::test::windowsOf<AutorizationWidget>().value(0);
         QVERIFY(w_);
         QVERIFY(QTest::qWaitForWindowExposed(w_.data()));
         QElapsedTimer waited;

@@ -10,6 +10,7 @@
 
 #include "support/standin.h"
 #include "support/testsupport.h"
+#include "support/topwindows.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -32,14 +33,7 @@ QQuickItem *findItem(QQuickItem *parent, const QString &name)
     }
     return nullptr;
 }
-QList<AutorizationWidget *> loginWindows()
-{
-    QList<AutorizationWidget *> found;
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (auto *a = qobject_cast<AutorizationWidget *>(w))
-            found << a;
-    return found;
-}
+using pryx::test::windowsOf;
 } // namespace
 
 class TstLoginService : public QObject
@@ -76,8 +70,8 @@ class TstLoginService : public QObject
     void openLogin()
     {
         QVERIFY(!core_->checkAutorization());
-        QCOMPARE(loginWindows().size(), 1);
-        w_ = loginWindows().first();
+        QCOMPARE(windowsOf<AutorizationWidget>().size(), 1);
+        w_ = windowsOf<AutorizationWidget>().first();
         QCOMPARE(w_->status(), QQuickView::Ready);
         QCOMPARE(w_->source(), QUrl("qrc:/qml/qml/Window/RegistrationPage.qml"));
         QVERIFY(QTest::qWaitForWindowExposed(w_.data()));
@@ -128,7 +122,7 @@ class TstLoginService : public QObject
         QCOMPARE(closed.count(), 1);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w_.isNull());
-        QVERIFY(loginWindows().isEmpty());
+        QVERIFY(windowsOf<AutorizationWidget>().isEmpty());
     }
 
 private slots:

@@ -12,6 +12,7 @@
 
 #include "support/standin.h"
 #include "support/testsupport.h"
+#include "support/topwindows.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -40,19 +41,8 @@ QQuickItem *findItem(QQuickItem *parent, const QString &name)
     allItems(parent, name, found);
     return found.value(0);
 }
-template <class T> QList<T *> windowsOf()
-{
-    QList<T *> found;
-    for (QWindow *w : QGuiApplication::topLevelWindows())
-        if (auto *t = qobject_cast<T *>(w))
-            found << t;
-    return found;
-}
-template <class T> T *onlyWindow()
-{
-    const QList<T *> all = windowsOf<T>();
-    return all.size() == 1 ? all.first() : nullptr;
-}
+using pryx::test::onlyWindow;
+using pryx::test::windowsOf;
 template <class T> bool shown()
 {
     T *w = onlyWindow<T>();
