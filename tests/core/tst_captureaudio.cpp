@@ -278,15 +278,7 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    pryx::test::PrivateDisplay display;
-    if (!display.start()) {
-        fprintf(stderr, "no private X display\n");
-        return 1;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    TestCaptureAudio test;
-    return QTest::qExec(&test, argc, argv);
+    return pryx::test::execOnPrivateDisplay<TestCaptureAudio>(argc, argv);
 }
 
 #include "tst_captureaudio.moc"

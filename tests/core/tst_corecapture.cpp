@@ -854,15 +854,7 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    pryx::test::PrivateDisplay display;
-    if (!display.start()) {
-        fprintf(stderr, "no private X display\n");
-        return 1;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    TestCoreCapture test;
-    return QTest::qExec(&test, argc, argv);
+    return pryx::test::execOnPrivateDisplay<TestCoreCapture>(argc, argv);
 }
 
 #include "tst_corecapture.moc"

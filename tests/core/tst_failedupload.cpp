@@ -356,15 +356,7 @@ private slots:
 int main(int argc, char **argv)
 {
     // The clipboard and the windows are this test's alone.
-    pryx::test::PrivateDisplay display;
-    if (!display.start()) {
-        fprintf(stderr, "no private X display\n");
-        return 1;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    TstFailedUpload test;
-    return QTest::qExec(&test, argc, argv);
+    return pryx::test::execOnPrivateDisplay<TstFailedUpload>(argc, argv);
 }
 
 #include "tst_failedupload.moc"

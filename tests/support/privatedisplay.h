@@ -2,7 +2,11 @@
 // A private Xvfb started before the application object, for tests that look
 // at the window list or the clipboard without other tests' windows.
 
+#include <QApplication>
 #include <QString>
+#include <QtTest/QTest>
+
+#include <cstdio>
 #include <sys/types.h>
 
 namespace pryx::test {
@@ -23,5 +27,21 @@ private:
     pid_t pid_ = -1;
     QString display_;
 };
+
+// The main() of a test program whose windows and clipboard are its own:
+// Xvfb first, then the application object on it and the cases of TestObject.
+template<class TestObject>
+int execOnPrivateDisplay(int argc, char **argv)
+{
+    PrivateDisplay display;
+    if (!display.start()) {
+        std::fprintf(stderr, "no private X display\n");
+        return 1;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    TestObject test;
+    return QTest::qExec(&test, argc, argv);
+}
 
 } // namespace pryx::test
