@@ -13,6 +13,7 @@
 
 #include "support/dialoganswerer.h"
 #include "support/privatedisplay.h"
+#include "support/quickitems.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
 #include "support/topwindows.h"
@@ -41,21 +42,8 @@ void flushDeletes()
     QCoreApplication::processEvents();
 }
 Setting *st() { return Setting::instance(); }
-// Items by name, through the item tree (list delegates included).
-void itemsNamed(QQuickItem *parent, const QString &name, QList<QQuickItem *> &out)
-{
-    for (QQuickItem *c : parent->childItems()) {
-        if (c->objectName() == name)
-            out << c;
-        itemsNamed(c, name, out);
-    }
-}
-QQuickItem *itemNamed(QQuickItem *parent, const QString &name)
-{
-    QList<QQuickItem *> found;
-    itemsNamed(parent, name, found);
-    return found.value(0);
-}
+using pryx::test::itemNamed;
+using pryx::test::itemsNamed;
 
 // The clipboard as another X client reads it; empty when nobody holds text.
 QString xClipboard()
@@ -118,9 +106,8 @@ class TstFailedUpload : public QObject
 
     QList<QQuickItem *> visibleBars(UploadWidget *w)
     {
-        QList<QQuickItem *> bars, out;
-        itemsNamed(w->rootObject(), QStringLiteral("uploadProgress"), bars);
-        for (QQuickItem *i : bars)
+        QList<QQuickItem *> out;
+        for (QQuickItem *i : itemsNamed(w->rootObject(), QStringLiteral("uploadProgress")))
             if (i->isVisible())
                 out << i;
         return out;

@@ -5,6 +5,7 @@
 #include "windows/autorizationwidget.h"
 
 #include "support/pagestandins.h"
+#include "support/quickitems.h"
 #include "support/qmlstandins.h"
 
 #include <QDir>
@@ -13,7 +14,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-class TstLogin : public QObject
+class TstLogin : public QObject, public pryx::test::PageDriver
 {
     Q_OBJECT
     PageCore core_;
@@ -21,30 +22,7 @@ class TstLogin : public QObject
     QScopedPointer<AutorizationWidget> w_;
     pryx::test::WarningCollector warnings_;
 
-    // Repeater rows are children of their row as items only.
-    static QQuickItem *findItem(QQuickItem *parent, const QString &name)
-    {
-        for (QQuickItem *c : parent->childItems()) {
-            if (c->objectName() == name)
-                return c;
-            if (QQuickItem *found = findItem(c, name))
-                return found;
-        }
-        return nullptr;
-    }
-    QQuickItem *item(const QString &name)
-    {
-        QQuickItem *i = findItem(w_->rootObject(), name);
-        if (!i)
-            qWarning() << "no item" << name;
-        return i;
-    }
-    bool shown(const QString &name)
-    {
-        QQuickItem *i = item(name);
-        return i && i->isVisible();
-    }
-    QString text(const QString &name) { return item(name)->property("text").toString(); }
+    QQuickView *pageView() const override { return w_.data(); }
     void setText(const QString &name, const QString &t) { item(name)->setProperty("text", t); }
     QSize frame() const
     {
@@ -58,23 +36,7 @@ class TstLogin : public QObject
         QCOMPARE(w_->status(), QQuickView::Ready);
         w_->show();
         QVERIFY(QTest::qWaitForWindowExposed(w_.data()));
-        // The first request may come before the window is mapped: ask
-        // again until ours holds the focus.
-        QElapsedTimer waited;
-        waited.start();
-        while (!w_->isActive() && waited.elapsed() < 5000) {
-            w_->requestActivate();
-            QTest::qWait(50);
-        }
-        QVERIFY(w_->isActive());
-    }
-    void clickOn(const QString &name, Qt::MouseButton button = Qt::LeftButton)
-    {
-        QTest::qWait(30);   // positioners lay out on the next frame
-        QQuickItem *i = item(name);
-        QVERIFY2(i && i->isVisible(), qPrintable(name));
-        const QPointF c = i->mapToScene(QPointF(i->width() / 2, i->height() / 2));
-        QTest::mouseClick(w_.data(), button, Qt::NoModifier, c.toPoint());
+        QVERIFY(pryx::test::activateWindow(w_.data()));
     }
     void press(const QString &name)
     {
@@ -87,11 +49,6 @@ class TstLogin : public QObject
             QTest::mouseRelease(w_.data(), Qt::LeftButton, Qt::NoModifier, c.toPoint());
     }
     void key(Qt::Key k) { QTest::keyClick(w_.data(), k); }
-    void type(const char *text)
-    {
-        for (const char *c = text; *c; ++c)
-            QTest::keyClick(w_.data(), *c);
-    }
     bool focused(const QString &name) { return item(name)->property("inputFocus").toBool(); }
 
 private slots:

@@ -14,6 +14,7 @@
 #include "windows/autorizationwidget.h"
 
 #include "support/dropboxstandin.h"
+#include "support/quickitems.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
 #include "support/topwindows.h"
@@ -33,20 +34,7 @@
 
 using pryx::test::StandIn;
 
-namespace {
-QQuickItem *findItem(QQuickItem *parent, const QString &name)
-{
-    for (QQuickItem *c : parent->childItems()) {
-        if (c->objectName() == name)
-            return c;
-        if (QQuickItem *found = findItem(c, name))
-            return found;
-    }
-    return nullptr;
-}
-} // namespace
-
-class TstLoginProxy : public QObject
+class TstLoginProxy : public QObject, public pryx::test::PageDriver
 {
     Q_OBJECT
     StandIn service_;
@@ -56,39 +44,7 @@ class TstLoginProxy : public QObject
     QPointer<AutorizationWidget> w_;
     QString src_;
 
-    QQuickItem *item(const QString &name)
-    {
-        QQuickItem *i = w_ ? findItem(w_->rootObject(), name) : nullptr;
-        if (!i)
-            qWarning() << "no item" << name;
-        return i;
-    }
-    bool shown(const QString &name)
-    {
-        QQuickItem *i = item(name);
-        return i && i->isVisible();
-    }
-    QString text(const QString &name)
-    {
-        QQuickItem *i = item(name);
-        return i ? i->property("text").toString() : QString();
-    }
-    void clickOn(const QString &name)
-    {
-        QTest::qWait(30);   // positioners lay out on the next frame
-        QQuickItem *i = item(name);
-        QVERIFY2(i && i->isVisible(), qPrintable(name));
-        const QPointF c = i->mapToScene(QPointF(i->width() / 2, i->height() / 2));
-        QTest::mouseClick(w_.data(), Qt::LeftButton, Qt::NoModifier, c.toPoint());
-    }
-    void typeInto(const QString &name, const QString &typed)
-    {
-        clickOn(name);
-        QTRY_VERIFY(item(name)->property("inputFocus").toBool());
-        for (const QChar c : typed)
-            QTest::keyClick(w_.data(), c.toLatin1());
-        QCOMPARE(text(name), typed);
-    }
+    QQuickView *pageView() const override { return w_.data(); }
     // The requests the service stand-in received whose path starts so.
     int served(const QByteArray &path) const
     {
@@ -163,13 +119,7 @@ private slots:
         w_ = pryx::test::windowsOf<AutorizationWidget>().value(0);
         QVERIFY(w_);
         QVERIFY(QTest::qWaitForWindowExposed(w_.data()));
-        QElapsedTimer waited;
-        waited.start();
-        while (!w_->isActive() && waited.elapsed() < 5000) {
-            w_->requestActivate();
-            QTest::qWait(50);
-        }
-        QVERIFY(w_->isActive());
+        QVERIFY(pryx::test::activateWindow(w_.data()));
 
         typeInto("email", "maria@mail.test");
         clickOn("nextButton");
@@ -195,12 +145,10 @@ private slots:
         QVERIFY2(proxy_.logText().contains("CONNECT " + service_.host()), qPrintable(proxy_.logText()));
 
         QTRY_VERIFY(item("password")->property("inputFocus").toBool());
-        for (const char c : {'o', 'n', 'e'})
-            QTest::keyClick(w_.data(), c);
+        type("one");
         QTest::keyClick(w_.data(), Qt::Key_Return);   // the empty confirmation takes the focus
         QTRY_VERIFY(item("confirm")->property("inputFocus").toBool());
-        for (const char c : {'o', 'n', 'e'})
-            QTest::keyClick(w_.data(), c);
+        type("one");
         QTest::keyClick(w_.data(), Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(shown("welcomeView"), 30000);
         QVERIFY(core_->account()->isAuth());

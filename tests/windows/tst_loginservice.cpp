@@ -8,6 +8,7 @@
 #include "network/uploadservices.h"
 #include "windows/autorizationwidget.h"
 
+#include "support/quickitems.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
 #include "support/topwindows.h"
@@ -22,44 +23,16 @@
 
 using pryx::test::StandIn;
 
-namespace {
-QQuickItem *findItem(QQuickItem *parent, const QString &name)
-{
-    for (QQuickItem *c : parent->childItems()) {
-        if (c->objectName() == name)
-            return c;
-        if (QQuickItem *found = findItem(c, name))
-            return found;
-    }
-    return nullptr;
-}
 using pryx::test::windowsOf;
-} // namespace
 
-class TstLoginService : public QObject
+class TstLoginService : public QObject, public pryx::test::PageDriver
 {
     Q_OBJECT
     StandIn standIn_;
     Core *core_ = nullptr;
     QPointer<AutorizationWidget> w_;
 
-    QQuickItem *item(const QString &name)
-    {
-        QQuickItem *i = w_ ? findItem(w_->rootObject(), name) : nullptr;
-        if (!i)
-            qWarning() << "no item" << name;
-        return i;
-    }
-    bool shown(const QString &name)
-    {
-        QQuickItem *i = item(name);
-        return i && i->isVisible();
-    }
-    QString text(const QString &name)
-    {
-        QQuickItem *i = item(name);
-        return i ? i->property("text").toString() : QString();
-    }
+    QQuickView *pageView() const override { return w_.data(); }
     QSize frame() const
     {
         // The card, without the shadow margin drawn while a compositor runs.
@@ -75,28 +48,7 @@ class TstLoginService : public QObject
         QCOMPARE(w_->status(), QQuickView::Ready);
         QCOMPARE(w_->source(), QUrl("qrc:/qml/qml/Window/RegistrationPage.qml"));
         QVERIFY(QTest::qWaitForWindowExposed(w_.data()));
-        QElapsedTimer waited;
-        waited.start();
-        while (!w_->isActive() && waited.elapsed() < 5000) {
-            w_->requestActivate();
-            QTest::qWait(50);
-        }
-        QVERIFY(w_->isActive());
-    }
-    void clickOn(const QString &name)
-    {
-        QTest::qWait(30);   // positioners lay out on the next frame
-        QQuickItem *i = item(name);
-        QVERIFY2(i && i->isVisible(), qPrintable(name));
-        const QPointF c = i->mapToScene(QPointF(i->width() / 2, i->height() / 2));
-        QTest::mouseClick(w_.data(), Qt::LeftButton, Qt::NoModifier, c.toPoint());
-    }
-    void typeInto(const QString &name, const QString &typed)
-    {
-        clickOn(name);
-        QTRY_VERIFY(item(name)->property("inputFocus").toBool());
-        type(typed);
-        QCOMPARE(text(name), typed);
+        QVERIFY(pryx::test::activateWindow(w_.data()));
     }
     // Clears a field by keys, as a user would.
     void clearField(const QString &name)
@@ -106,11 +58,6 @@ class TstLoginService : public QObject
         for (int n = text(name).size(); n > 0; --n)
             QTest::keyClick(w_.data(), Qt::Key_Backspace);
         QCOMPARE(text(name), QString());
-    }
-    void type(const QString &typed)
-    {
-        for (const QChar c : typed)
-            QTest::keyClick(w_.data(), c.toLatin1());
     }
     void returnKey() { QTest::keyClick(w_.data(), Qt::Key_Return); }
     // Ends the welcome view with its start button: the login window is

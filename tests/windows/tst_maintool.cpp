@@ -6,6 +6,7 @@
 
 #include "support/pagestandins.h"
 #include "support/qmlstandins.h"
+#include "support/quickitems.h"
 
 #include <QDir>
 #include <QQuickItem>
@@ -39,9 +40,8 @@ class TstMainTool : public QObject
     {
         QTest::qWait(30);   // positioners lay out on the next frame
         QQuickItem *i = item(name);
-        QVERIFY2(i && i->isVisible(), name);
-        const QPointF c = i->mapToScene(QPointF(i->width() / 2, i->height() / 2));
-        QTest::mouseClick(w_.data(), Qt::LeftButton, Qt::NoModifier, c.toPoint());
+        QVERIFY2(i, name);
+        pryx::test::clickItem(w_.data(), i);
     }
 
 private slots:

@@ -9,6 +9,7 @@
 
 #include "support/dropboxstandin.h"
 #include "support/qmlstandins.h"
+#include "support/quickitems.h"
 
 #include <QDesktopServices>
 #include <QQuickItem>
@@ -41,11 +42,7 @@ class TstSettingDropbox : public QObject
     }
     void click(const char *name)
     {
-        QQuickItem *i = item(name);
-        QVERIFY(i);
-        QVERIFY2(i->isVisible(), name);
-        const QPointF c = i->mapToScene(QPointF(i->width() / 2, i->height() / 2));
-        QTest::mouseClick(w_.data(), Qt::LeftButton, Qt::NoModifier, c.toPoint());
+        pryx::test::clickItem(w_.data(), item(name));
         QTest::qWait(30);
     }
     bool shown(const char *name)

@@ -12,6 +12,7 @@
 #include "windows/settingwidget.h"
 
 #include "support/qmlstandins.h"
+#include "support/quickitems.h"
 #include "support/testsupport.h"
 #include "support/uploadservers.h"
 #include "support/xkeyclient.h"
@@ -77,10 +78,7 @@ class TstSettingPage : public QObject
     }
     void clickOn(QWindow *win, QQuickItem *i, Qt::MouseButton b = Qt::LeftButton)
     {
-        QVERIFY(i);
-        QVERIFY2(i->isVisible(), qPrintable(i->objectName()));
-        const QPointF c = i->mapToScene(QPointF(i->width() / 2, i->height() / 2));
-        QTest::mouseClick(win, b, Qt::NoModifier, c.toPoint());
+        pryx::test::clickItem(win, i, b);
         QTest::qWait(20);
     }
     QQuickItem *closeButton()

@@ -7,6 +7,7 @@
 
 #include "support/pagestandins.h"
 #include "support/qmlstandins.h"
+#include "support/quickitems.h"
 
 #include <QDir>
 #include <QQuickItem>
@@ -14,30 +15,12 @@
 #include <QtTest>
 
 namespace {
-QQuickItem *findItem(QQuickItem *parent, const QString &name)
-{
-    for (QQuickItem *c : parent->childItems()) {
-        if (c->objectName() == name)
-            return c;
-        if (QQuickItem *found = findItem(c, name))
-            return found;
-    }
-    return nullptr;
-}
-void allItems(QQuickItem *parent, const QString &name, QList<QQuickItem *> &out)
-{
-    for (QQuickItem *c : parent->childItems()) {
-        if (c->objectName() == name)
-            out << c;
-        allItems(c, name, out);
-    }
-}
+using pryx::test::itemNamed;
+using pryx::test::itemsNamed;
 void clickOn(QQuickWindow *w, QQuickItem *i)
 {
-    QTest::qWait(30);
-    QVERIFY(i && i->isVisible());
-    const QPointF c = i->mapToScene(QPointF(i->width() / 2, i->height() / 2));
-    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, c.toPoint());
+    QTest::qWait(30);   // positioners lay out on the next frame
+    pryx::test::clickItem(w, i);
 }
 Setting *st() { return Setting::instance(); }
 } // namespace
@@ -89,7 +72,7 @@ private slots:
         QCOMPARE(int(root->height()), 254 + m);
         core_.uploads_.setJobs({{10, 100, false}});
         QCOMPARE(int(root->height()), 188 + m);
-        QCOMPARE(findItem(root, "titleText")->property("text").toString(), QStringLiteral("Pryx - Upload"));
+        QCOMPARE(itemNamed(root, "titleText")->property("text").toString(), QStringLiteral("Pryx - Upload"));
     }
 
     void rowsShowProgress()
@@ -97,9 +80,8 @@ private slots:
         core_.uploads_.setJobs({{25, 100, false}, {40, 100, true}});
         QScopedPointer<UploadWidget> w(open<UploadWidget>());
         QTest::qWait(50);
-        QList<QQuickItem *> bars, archives;
-        allItems(w->rootObject(), "uploadProgress", bars);
-        allItems(w->rootObject(), "archiveText", archives);
+        QList<QQuickItem *> bars = itemsNamed(w->rootObject(), "uploadProgress");
+        const QList<QQuickItem *> archives = itemsNamed(w->rootObject(), "archiveText");
         QCOMPARE(bars.size(), 2);
         std::sort(bars.begin(), bars.end(), [](QQuickItem *a, QQuickItem *b) {
             return a->mapToScene(QPointF()).y() < b->mapToScene(QPointF()).y();
@@ -120,8 +102,7 @@ private slots:
         QCOMPARE(bars[1]->width() + bars[1]->x(), bars[0]->width());
         // Progress reaches the rows.
         core_.uploads_.setJobs({{75, 100, false}, {100, 100, false}});
-        bars.clear();
-        allItems(w->rootObject(), "uploadProgress", bars);
+        bars = itemsNamed(w->rootObject(), "uploadProgress");
         QList<int> values;
         for (QQuickItem *b : bars)
             values << b->property("value").toInt();
@@ -148,15 +129,15 @@ private slots:
         QFETCH(QString, text);
         st()->setValue("type_upload", type);
         QScopedPointer<UploadWidget> w(open<UploadWidget>());
-        QCOMPARE(findItem(w->rootObject(), "uploadHeading")->property("text").toString(), text);
+        QCOMPARE(itemNamed(w->rootObject(), "uploadHeading")->property("text").toString(), text);
     }
 
     void cancelAndCheckBox()
     {
         QScopedPointer<UploadWidget> w(open<UploadWidget>());
-        clickOn(w.data(), findItem(w->rootObject(), "cancelButton"));
+        clickOn(w.data(), itemNamed(w->rootObject(), "cancelButton"));
         QCOMPARE(core_.calls, QStringList{"cancelUpload"});
-        QQuickItem *box = findItem(w->rootObject(), "doNotShow");
+        QQuickItem *box = itemNamed(w->rootObject(), "doNotShow");
         QCOMPARE(box->property("check").toBool(), false);
         clickOn(w.data(), box);
         QCOMPARE(st()->getValue("show_upload").toBool(), false);
@@ -178,10 +159,10 @@ private slots:
         QScopedPointer<LastUploadWidget> w(open<LastUploadWidget>());
         QCOMPARE(int(w->rootObject()->width()), 241 + 2 * w->shadowMargin());
         QCOMPARE(int(w->rootObject()->height()), 230 + 2 * w->shadowMargin());
-        QCOMPARE(findItem(w->rootObject(), "lastUploadHeading")->property("text").toString(),
+        QCOMPARE(itemNamed(w->rootObject(), "lastUploadHeading")->property("text").toString(),
                  QStringLiteral("Upload complete"));
         QSignalSpy closed(w.data(), SIGNAL(closed()));
-        clickOn(w.data(), findItem(w->rootObject(), button));
+        clickOn(w.data(), itemNamed(w->rootObject(), button));
         QCOMPARE(core_.calls, QStringList{call});
         QCOMPARE(closed.count(), 1);
         QVERIFY(!w->isVisible());
@@ -191,7 +172,7 @@ private slots:
     {
         st()->setValue("show_last_upload", 0);
         QScopedPointer<LastUploadWidget> w(open<LastUploadWidget>());
-        QQuickItem *box = findItem(w->rootObject(), "doNotShow");
+        QQuickItem *box = itemNamed(w->rootObject(), "doNotShow");
         QCOMPARE(box->property("check").toBool(), true);
         clickOn(w.data(), box);
         QCOMPARE(st()->getValue("show_last_upload").toBool(), true);

@@ -10,6 +10,7 @@
 #include "windows/maintoolwidget.h"
 #include "windows/uploadwidget.h"
 
+#include "support/quickitems.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
 #include "support/topwindows.h"
@@ -27,20 +28,7 @@
 using pryx::test::StandIn;
 
 namespace {
-void allItems(QQuickItem *parent, const QString &name, QList<QQuickItem *> &out)
-{
-    for (QQuickItem *c : parent->childItems()) {
-        if (c->objectName() == name)
-            out << c;
-        allItems(c, name, out);
-    }
-}
-QQuickItem *findItem(QQuickItem *parent, const QString &name)
-{
-    QList<QQuickItem *> found;
-    allItems(parent, name, found);
-    return found.value(0);
-}
+using pryx::test::itemNamed;
 using pryx::test::onlyWindow;
 using pryx::test::windowsOf;
 template <class T> bool shown()
@@ -60,8 +48,7 @@ class TstUploadService : public QObject
     // Visible rows' progress bars as (value, maximum), top to bottom.
     QList<QPair<qint64, qint64>> rows(UploadWidget *w)
     {
-        QList<QQuickItem *> bars;
-        allItems(w->rootObject(), "uploadProgress", bars);
+        QList<QQuickItem *> bars = pryx::test::itemsNamed(w->rootObject(), "uploadProgress");
         std::sort(bars.begin(), bars.end(), [](QQuickItem *a, QQuickItem *b) {
             return a->mapToScene(QPointF()).y() < b->mapToScene(QPointF()).y();
         });
@@ -126,7 +113,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shown<UploadWidget>(), 10000);
         UploadWidget *upload = onlyWindow<UploadWidget>();
         QVERIFY(!onlyWindow<MainToolWidget>()->isVisible());
-        QCOMPARE(findItem(upload->rootObject(), "uploadHeading")->property("text").toString(),
+        QCOMPARE(itemNamed(upload->rootObject(), "uploadHeading")->property("text").toString(),
                  QStringLiteral("Link already in the clipboard"));
         QCOMPARE(int(upload->rootObject()->height()), 155 + 2 * 33 + 2 * upload->shadowMargin());
         // Held after their bodies arrived: each row shows all of its bytes.
@@ -143,7 +130,7 @@ private slots:
         QVERIFY(!upload->isVisible());
         QCOMPARE(int(upload->rootObject()->height()), 155 + 2 * upload->shadowMargin());
         LastUploadWidget *last = onlyWindow<LastUploadWidget>();
-        QCOMPARE(findItem(last->rootObject(), "lastUploadHeading")->property("text").toString(),
+        QCOMPARE(itemNamed(last->rootObject(), "lastUploadHeading")->property("text").toString(),
                  QStringLiteral("Upload complete"));
         QVERIFY(last->hideTimer()->isActive());
         QCOMPARE(last->hideTimer()->interval(), 10000);
