@@ -9,6 +9,7 @@
 #include "windows/errorwidget.h"
 
 #include "support/testsupport.h"
+#include "support/sqlfile.h"
 #include "support/topwindows.h"
 
 #include <QDir>
@@ -87,19 +88,13 @@ private slots:
         QSignalSpy reported(s, &Setting::databaseError);
 
         QProcess holder;
-        holder.start(QStringLiteral("sqlite3"), {pryx::databasePath()});
-        QVERIFY(holder.waitForStarted(10000));
-        holder.write("BEGIN EXCLUSIVE;\nINSERT OR REPLACE INTO Settings (name,value) VALUES ('fromOther','x');\n"
-                     ".print locked\n");
-        QByteArray out;
+        QByteArray said;
+        QVERIFY2(pryx::test::holdSqliteLock(holder, pryx::databasePath(),
+                                            "INSERT OR REPLACE INTO Settings (name,value) VALUES ('fromOther','x');\n",
+                                            &said),
+                 said.constData());
         QElapsedTimer clock;
         clock.start();
-        while (!out.contains("locked") && clock.elapsed() < 10000) {
-            holder.waitForReadyRead(200);
-            out += holder.readAllStandardOutput();
-        }
-        QVERIFY2(out.contains("locked"), (out + holder.readAllStandardError()).constData());
-        clock.restart();
 
         s->setValue(QStringLiteral("widthTextLine"), QStringLiteral("17"));
         QTRY_COMPARE_WITH_TIMEOUT(shownWindowsOf<ErrorWidget>().size(), 1, 14000);

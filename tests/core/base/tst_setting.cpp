@@ -9,14 +9,13 @@
 #include "platform/autostart.h"
 #include "platform/filedialogs.h"
 #include "platform/registry.h"
+#include "support/sqlfile.h"
 #include "support/testsupport.h"
 
 #include <QRandomGenerator>
 #include <QSet>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 
 #include <QElapsedTimer>
 #include <QSemaphore>
@@ -26,6 +25,9 @@
 #include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using pryx::test::holdSqliteLock;
+using pryx::test::sqlRows;
 
 // This program is its own driver: "--driver <commands>" runs the settings
 // store in a child process, so restarts and the exit path are real.
@@ -115,30 +117,9 @@ private:
     }
     static QString dbFile(const QString &dataHome) { return dataHome + "/Pryx/setting"; }
 
-    static QStringList inspect(const QString &file, const QString &sql)
-    {
-        QStringList out;
-        {
-            QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "inspect");
-            c.setDatabaseName(file);
-            QSqlQuery q(c);
-            if (!c.open())
-                out << "<cannot open>";
-            else if (!q.exec(sql))
-                out << "<failed: " + q.lastError().text() + ">";
-            while (q.isActive() && q.next()) {
-                QStringList cols;
-                for (int i = 0; i < q.record().count(); ++i)
-                    cols << q.value(i).toString();
-                out << cols.join('|');
-            }
-        }
-        QSqlDatabase::removeDatabase("inspect");
-        return out;
-    }
     static QString stored(const QString &file, const QString &key)
     {
-        const QStringList v = inspect(file, QString("SELECT value FROM Settings WHERE name = '%1'").arg(key));
+        const QStringList v = sqlRows(file, QString("SELECT value FROM Settings WHERE name = '%1'").arg(key));
         return v.isEmpty() ? QString("<no row>") : v.first();
     }
     static QByteArray fileBytes(const QString &file)
@@ -163,22 +144,6 @@ private:
         p.start(QCoreApplication::applicationFilePath(), QStringList{"--driver"} + commands);
     }
 
-    // The sqlite3 command line holding the file in a transaction of its own.
-    static bool holdLock(QProcess &holder, const QString &file, const QByteArray &statements)
-    {
-        holder.start("sqlite3", {file});
-        if (!holder.waitForStarted(10000))
-            return false;
-        holder.write("BEGIN EXCLUSIVE;\n" + statements + ".print locked\n");
-        QByteArray out;
-        QElapsedTimer clock;
-        clock.start();
-        while (!out.contains("locked") && clock.elapsed() < 10000) {
-            holder.waitForReadyRead(1000);
-            out += holder.readAllStandardOutput();
-        }
-        return out.contains("locked");
-    }
 
     // Row ids on a table leaf page of a database file (SQLite's file format:
     // page header, cell pointers, then per cell the payload size and row id).
@@ -224,7 +189,7 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(!r.out.contains("ERROR"), r.out.constData());
         // The 23 default rows, then the upload target the store adds itself.
-        const QStringList first = inspect(dbFile(home), "SELECT name, value, typeof(value) FROM Settings ORDER BY rowid");
+        const QStringList first = sqlRows(dbFile(home), "SELECT name, value, typeof(value) FROM Settings ORDER BY rowid");
         QCOMPARE(first.size(), 24);
         QCOMPARE(first.first(), QString("fragmentScreen|1|text"));
         QCOMPARE(first.at(22), QString("keySendScreen|Ctrl + Enter|text"));
@@ -235,7 +200,7 @@ private slots:
 
         r = driver(home, {"exit"});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(inspect(dbFile(home), "SELECT name, value, typeof(value) FROM Settings ORDER BY rowid"), first);
+        QCOMPARE(sqlRows(dbFile(home), "SELECT name, value, typeof(value) FROM Settings ORDER BY rowid"), first);
     }
 
     void valueSurvivesRestart()
@@ -351,14 +316,14 @@ private slots:
     {
         const QString home = freshDataHome();
         QCOMPARE(driver(home, {"hold", "300", "many", "300", "exit"}).exitCode, 0);
-        QCOMPARE(inspect(dbFile(home), "SELECT count(*) FROM Settings WHERE name GLOB 'many*'"),
+        QCOMPARE(sqlRows(dbFile(home), "SELECT count(*) FROM Settings WHERE name GLOB 'many*'"),
                  QStringList{"300"});
         QCOMPARE(stored(dbFile(home), "many299"), QString("value 299"));
 
         // Without the flush the same writes are still queued when the process ends.
         const QString other = freshDataHome();
         QCOMPARE(driver(other, {"hold", "300", "many", "300", "noflush-exit"}).exitCode, 0);
-        QCOMPARE(inspect(dbFile(other), "SELECT count(*) FROM Settings WHERE name GLOB 'many*'"),
+        QCOMPARE(sqlRows(dbFile(other), "SELECT count(*) FROM Settings WHERE name GLOB 'many*'"),
                  QStringList{"0"});
     }
 
@@ -371,7 +336,7 @@ private slots:
             const QString home = freshDataHome();
             const auto r = driver(home, {"hold", "100", "many", "200", "return"});
             QVERIFY2(r.exitCode == 0 && !r.crashed, r.err.constData());
-            QCOMPARE(inspect(dbFile(home), "SELECT count(*) FROM Settings WHERE name GLOB 'many*'"),
+            QCOMPARE(sqlRows(dbFile(home), "SELECT count(*) FROM Settings WHERE name GLOB 'many*'"),
                      QStringList{"200"});
         }
     }
@@ -407,7 +372,7 @@ private slots:
         QCOMPARE(kept.size(), 1);
         QVERIFY(r.out.contains(kept.first().toUtf8()));
         QCOMPARE(fileBytes(home + "/Pryx/" + kept.first()), content);
-        QCOMPARE(inspect(dbFile(home), "SELECT count(*) FROM Settings").first(), QString("24"));
+        QCOMPARE(sqlRows(dbFile(home), "SELECT count(*) FROM Settings").first(), QString("24"));
         QCOMPARE(stored(dbFile(home), "widthTextLine"), QString("12"));
 
         // The next start is quiet.
@@ -426,7 +391,7 @@ private slots:
         QCOMPARE(driver(home, {"set", "type_upload", "ftp", "set", "ftp_host", "files.example", "set",
                                "widthTextLine", "14", "set", "token", "T", "exit"}).exitCode, 0);
         QProcess holder;
-        QVERIFY(holdLock(holder, dbFile(home),
+        QVERIFY(holdSqliteLock(holder, dbFile(home),
                          "INSERT OR REPLACE INTO Settings (name,value) VALUES ('fromOther','x');\n"));
         QVERIFY(QFileInfo::exists(dbFile(home) + "-journal"));
         QElapsedTimer clock;
@@ -504,14 +469,14 @@ private slots:
         }
         QSqlDatabase::removeDatabase("grow");
         QMap<qint64, QPair<QString, QString>> rows;
-        for (const QString &line : inspect(file, "SELECT rowid, name, value FROM Settings")) {
+        for (const QString &line : sqlRows(file, "SELECT rowid, name, value FROM Settings")) {
             const QStringList f = line.split('|');
             rows.insert(f.at(0).toLongLong(), {f.at(1), f.at(2)});
         }
         QCOMPARE(rows.size(), 424);
-        const int pageSize = inspect(file, "PRAGMA page_size").first().toInt();
-        const QStringList leaves = inspect(file, "SELECT pageno FROM dbstat WHERE name = 'Settings' AND pagetype = 'leaf' ORDER BY pageno");
-        const QStringList indexPages = inspect(file, "SELECT pageno FROM dbstat WHERE name = 'sqlite_autoindex_Settings_1' ORDER BY pageno");
+        const int pageSize = sqlRows(file, "PRAGMA page_size").first().toInt();
+        const QStringList leaves = sqlRows(file, "SELECT pageno FROM dbstat WHERE name = 'Settings' AND pagetype = 'leaf' ORDER BY pageno");
+        const QStringList indexPages = sqlRows(file, "SELECT pageno FROM dbstat WHERE name = 'sqlite_autoindex_Settings_1' ORDER BY pageno");
         QVERIFY(leaves.size() >= 3);
         QVERIFY(!indexPages.isEmpty());
 
@@ -564,7 +529,7 @@ private slots:
         // Every row that reads is there with its value; the lost ones are
         // back at their defaults or missing.
         QMap<QString, QString> now;
-        for (const QString &line : inspect(file, "SELECT name, value FROM Settings")) {
+        for (const QString &line : sqlRows(file, "SELECT name, value FROM Settings")) {
             const int bar = line.indexOf('|');
             now.insert(line.left(bar), line.mid(bar + 1));
         }
@@ -641,7 +606,7 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         QVERIFY(!r.out.contains("ERROR"));
         QVERIFY2(r.out.contains("VALUE keySnapshotScreen=Ctrl + Shift + Print\n"), r.out.constData());
-        QCOMPARE(inspect(dbFile(home), "SELECT count(*) FROM sqlite_master WHERE name = 'Other'"),
+        QCOMPARE(sqlRows(dbFile(home), "SELECT count(*) FROM sqlite_master WHERE name = 'Other'"),
                  QStringList{"1"});
     }
 

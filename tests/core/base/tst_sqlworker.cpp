@@ -2,14 +2,11 @@
 
 #include "core/base/sqldatabase.h"
 #include "core/base/sqlworker.h"
+#include "support/sqlfile.h"
 #include "support/testsupport.h"
 
 #include <QElapsedTimer>
 #include <QSemaphore>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 #include <sys/stat.h>
 
@@ -25,27 +22,7 @@ private:
     SqlDatabase *db_ = nullptr;
     QString path_;
 
-    QStringList inspect(const QString &sql)
-    {
-        QStringList out;
-        {
-            QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", "inspect");
-            c.setDatabaseName(path_);
-            QSqlQuery q(c);
-            if (!c.open())
-                out << "<cannot open>";
-            else if (!q.exec(sql))
-                out << "<failed: " + q.lastError().text() + ">";
-            while (q.isActive() && q.next()) {
-                QStringList cols;
-                for (int i = 0; i < q.record().count(); ++i)
-                    cols << q.value(i).toString();
-                out << cols.join('|');
-            }
-        }
-        QSqlDatabase::removeDatabase("inspect");
-        return out;
-    }
+    QStringList inspect(const QString &sql) { return pryx::test::sqlRows(path_, sql); }
 
     // The file change counter of the database header (big-endian, offset 24).
     quint32 changeCounter()
@@ -178,11 +155,8 @@ private slots:
         db_->execute("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)", {"lockKey", "before"});
         QVERIFY(db_->flush());
         QProcess holder;
-        holder.start("sqlite3", {path_});
-        QVERIFY(holder.waitForStarted(10000));
-        holder.write("BEGIN EXCLUSIVE;\nUPDATE Settings SET value = 'other' WHERE name = 'widthTextLine';\n.print locked\n");
-        QByteArray said;
-        QTRY_VERIFY_WITH_TIMEOUT((said += holder.readAllStandardOutput()).contains("locked"), 10000);
+        QVERIFY(pryx::test::holdSqliteLock(holder, path_,
+                                           "UPDATE Settings SET value = 'other' WHERE name = 'widthTextLine';\n"));
 
         for (int i = 0; i < 20; ++i)
             db_->execute("INSERT OR REPLACE INTO Settings (name,value) VALUES (?,?)", {"lockKey", QString("during %1").arg(i)});
