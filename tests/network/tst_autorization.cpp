@@ -18,7 +18,6 @@
 #include <QSignalSpy>
 #include <QSslConfiguration>
 #include <QElapsedTimer>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrlQuery>
 #include <QtTest>
@@ -31,6 +30,7 @@
 #include "network/networkaccessmanager.h"
 #include "network/serverlistener.h"
 #include "network/uploadservices.h"
+#include "support/mutetcp.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
 
@@ -457,15 +457,10 @@ private slots:
     // error after the uploads' quiet time-out, and the next check goes out.
     void silentServiceTimesOut()
     {
-        QTcpServer silent;
-        QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
-        QList<QTcpSocket *> held;
-        connect(&silent, &QTcpServer::newConnection, this, [&] {
-            while (QTcpSocket *c = silent.nextPendingConnection())
-                held << c;
-        });
+        pryx::test::MuteServer silent;
+        QVERIFY(silent.listen());
         const QByteArray host = qgetenv("PRYX_AUTH_HOST");
-        qputenv("PRYX_AUTH_HOST", "127.0.0.1:" + QByteArray::number(silent.serverPort()));
+        qputenv("PRYX_AUTH_HOST", silent.host());
         const int timeout = pryx::net::services().transferTimeoutMs;
         pryx::net::services().transferTimeoutMs = 1500;
         QElapsedTimer t;
@@ -476,7 +471,7 @@ private slots:
         qputenv("PRYX_AUTH_HOST", host);
         pryx::net::services().transferTimeoutMs = timeout;
         QVERIFY2(waited >= 1400, qPrintable(QString::number(waited)));
-        QCOMPARE(held.size(), 1);
+        QCOMPARE(silent.connections(), 1);
         QCOMPARE(account_->statusAutorization(), Autorization::InternetError);
         const QByteArray log = readLog();
         QVERIFY2(log.contains("Error id:4") && log.contains("Error string:No answer in time"),

@@ -10,8 +10,6 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
@@ -27,6 +25,7 @@
 #include "core/base/paths.h"
 #include "network/session.h"
 #include "network/updater.h"
+#include "support/mutetcp.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
 
@@ -632,17 +631,9 @@ private slots:
         QFETCH(QString, kind);
         QVERIFY(writeZip(zipPath("u"), {{programName(), kProgram, 0755, false}}));
         const QByteArray archive = readFile(zipPath("u"));
-        QTcpServer plain;
-        QVERIFY(plain.listen(QHostAddress::LocalHost));
-        int connections = 0;
-        connect(&plain, &QTcpServer::newConnection, [&] {
-            while (QTcpSocket *socket = plain.nextPendingConnection()) {
-                ++connections;
-                socket->close();
-                socket->deleteLater();
-            }
-        });
-        const QString port = QString::number(plain.serverPort());
+        pryx::test::MuteServer plain(pryx::test::MuteServer::Close);
+        QVERIFY(plain.listen());
+        const QString port = QString::number(plain.port());
         QString target;
         if (kind == "http" || kind == "redirect")
             target = "http://127.0.0.1:" + port + "/files/u.zip";
@@ -663,7 +654,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 10000);
         QTest::qWait(200);
         standIn_.setScript(QJsonArray());
-        QCOMPARE(connections, 0);
+        QCOMPARE(plain.connections(), 0);
         const QByteArrayList asked = kind == "redirect" ? QByteArrayList{kFeedPath, "/moved/u.zip"}
                                                         : QByteArrayList{kFeedPath};
         QCOMPARE(paths(standIn_), asked);
@@ -803,30 +794,22 @@ private slots:
     // One check at once, one more when the single-shot timer runs out, none after.
     void rechecks()
     {
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        int connections = 0;
-        connect(&server, &QTcpServer::newConnection, [&] {
-            while (QTcpSocket *socket = server.nextPendingConnection()) {
-                ++connections;
-                socket->close();
-                socket->deleteLater();
-            }
-        });
-        qputenv("PRYX_UPDATE_HOST", "127.0.0.1:" + QByteArray::number(server.serverPort()));
+        pryx::test::MuteServer server(pryx::test::MuteServer::Close);
+        QVERIFY(server.listen());
+        qputenv("PRYX_UPDATE_HOST", server.host());
         Updater updater;
         QSignalSpy errors(&updater, &Updater::error);
         updater.startChecks();
-        QTRY_COMPARE(connections, 1);
+        QTRY_COMPARE(server.connections(), 1);
         QTRY_COMPARE(errors.count(), 1);
         QTimer *timer = updater.recheckTimer();
         QVERIFY(timer->isActive());
         QVERIFY(timer->isSingleShot());
         QCOMPARE(timer->interval(), 10800000);
         timer->start(20);   // the three hours pass
-        QTRY_COMPARE(connections, 2);
+        QTRY_COMPARE(server.connections(), 2);
         QTest::qWait(200);
-        QCOMPARE(connections, 2);
+        QCOMPARE(server.connections(), 2);
         QVERIFY(!timer->isActive());
         qputenv("PRYX_UPDATE_HOST", standIn_.host().toLatin1());
     }

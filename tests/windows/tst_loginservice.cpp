@@ -8,6 +8,7 @@
 #include "network/uploadservices.h"
 #include "windows/autorizationwidget.h"
 
+#include "support/mutetcp.h"
 #include "support/quickitems.h"
 #include "support/standin.h"
 #include "support/testsupport.h"
@@ -17,8 +18,6 @@
 #include <QPointer>
 #include <QQuickItem>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest>
 
 using pryx::test::StandIn;
@@ -175,16 +174,11 @@ private slots:
     // next check goes out.
     void silentServiceEndsTheEmailStep()
     {
-        QTcpServer silent;
-        QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
-        QList<QTcpSocket *> held;
-        connect(&silent, &QTcpServer::newConnection, this, [&] {
-            while (QTcpSocket *c = silent.nextPendingConnection())
-                held << c;
-        });
+        pryx::test::MuteServer silent;
+        QVERIFY(silent.listen());
         const QByteArray host = qgetenv("PRYX_AUTH_HOST");
         const int timeout = pryx::net::services().transferTimeoutMs;
-        qputenv("PRYX_AUTH_HOST", "127.0.0.1:" + QByteArray::number(silent.serverPort()));
+        qputenv("PRYX_AUTH_HOST", silent.host());
         pryx::net::services().transferTimeoutMs = 1500;
         openLogin();
         typeInto("email", "silent@mail.test");
@@ -193,7 +187,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shown("proxyForm"), 20000);
         qputenv("PRYX_AUTH_HOST", host);
         pryx::net::services().transferTimeoutMs = timeout;
-        QCOMPARE(held.size(), 1);
+        QCOMPARE(silent.connections(), 1);
         QVERIFY(!shown("busyIndicator"));
         QCOMPARE(text("proxyError"), QStringLiteral("Internet connect not found"));
 
