@@ -52,6 +52,15 @@ bool hasControlChars(const QString &s)
     return false;
 }
 
+// Errors that say the connection itself is lost, whatever was sent.
+bool connectionLost(int code)
+{
+    return code == QNetworkReply::RemoteHostClosedError || code == QNetworkReply::HostNotFoundError
+        || code == QNetworkReply::TimeoutError;
+}
+
+bool successStatus(int status) { return status >= 200 && status <= 299; }
+
 } // namespace
 
 HandlerUpload::HandlerUpload(TargetUpload target, QObject *parent)
@@ -195,9 +204,7 @@ void HandlerUpload::initFinished(QNetworkReply *reply)
     const int code = replyError(reply);
     if (code != QNetworkReply::NoError) {
         qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << code << reply->errorString() << reply->readAll();
-        if (code == QNetworkReply::RemoteHostClosedError || code == QNetworkReply::HostNotFoundError
-            || code == QNetworkReply::TimeoutError
-            || (code == QNetworkReply::UnknownNetworkError && typeUpload_ == UploadScreen))
+        if (connectionLost(code) || (code == QNetworkReply::UnknownNetworkError && typeUpload_ == UploadScreen))
             failOffline();
         else
             fail(errorText(code));
@@ -210,7 +217,7 @@ void HandlerUpload::initFinished(QNetworkReply *reply)
     selfLink_.clear();
     id_ = map.value(QStringLiteral("id"));
     alternateLink_ = map.value(QStringLiteral("alternateLink"));
-    if (status < 200 || status > 299 || id_.isEmpty() || alternateLink_.isEmpty()) {
+    if (!successStatus(status) || id_.isEmpty() || alternateLink_.isEmpty()) {
         // No link to give and nowhere to send the bytes.
         id_.clear();
         alternateLink_.clear();
@@ -358,17 +365,21 @@ void HandlerUpload::putEnded(int code, int status, QByteArray detail)
     running_.remove(sender());
     if (ended_ || failed_ || stopped_)
         return;
+    if (code != QNetworkReply::NoError || !successStatus(status))
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << code << "status" << status << detail;
+    fileEnded(code, status);
+}
+
+void HandlerUpload::fileEnded(int code, int status)
+{
     if (code != QNetworkReply::NoError) {
-        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << code << status << detail;
-        if (code == QNetworkReply::RemoteHostClosedError || code == QNetworkReply::HostNotFoundError
-            || code == QNetworkReply::TimeoutError || code == QNetworkReply::UnknownNetworkError)
+        if (connectionLost(code) || code == QNetworkReply::UnknownNetworkError)
             failOffline();
         else
             fail(errorText(code));
         return;
     }
-    if (status < 200 || status > 299) {
-        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "status" << status;
+    if (!successStatus(status)) {
         fail(tr("The server sent an invalid reply"));
         return;
     }
@@ -423,31 +434,11 @@ void HandlerUpload::uploadFinished(QNetworkReply *reply)
     if (ended_ || failed_)
         return;
     const int code = replyError(reply);
-    if (code != QNetworkReply::NoError) {
-        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << code << reply->errorString() << reply->readAll()
-                 << reply->rawHeaderPairs();
-        if (code == QNetworkReply::RemoteHostClosedError || code == QNetworkReply::HostNotFoundError
-            || code == QNetworkReply::TimeoutError || code == QNetworkReply::UnknownNetworkError)
-            failOffline();
-        else
-            fail(errorText(code));
-        return;
-    }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status < 200 || status > 299) {
-        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << "status" << status << reply->rawHeaderPairs();
-        fail(tr("The server sent an invalid reply"));
-        return;
-    }
-    if (!files_.isEmpty()) {
-        sendOne(false);
-        return;
-    }
-    if (running_.isEmpty()) {
-        shareLink();
-        ended_ = true;
-        emit uploadComplete(this);
-    }
+    if (code != QNetworkReply::NoError || !successStatus(status))
+        qCDebug(pryx::lcNetwork) << Q_FUNC_INFO << code << "status" << status << reply->errorString()
+                                 << reply->readAll() << reply->rawHeaderPairs();
+    fileEnded(code, status);
 }
 
 void HandlerUpload::calcUploadProgress(qlonglong sent, qlonglong)

@@ -113,6 +113,9 @@ private:
     void watch(QNetworkReply *reply);
     int replyError(QNetworkReply *reply) const;
     bool sendOne(bool single);
+    // A file's transfer has ended: a failure ends the upload, otherwise the
+    // next file goes, and the last one to end completes it.
+    void fileEnded(int code, int status);
     void putThroughCurl(const QNetworkRequest &request, const QString &path);
     void startArchive();
     void fail(const QString &text);
