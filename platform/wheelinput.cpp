@@ -5,7 +5,8 @@
 #include <QWindow>
 #include <QX11Info>
 
-#include <xcb/xcb.h>
+#include "platform/xquery.h"
+
 #include <xcb/xtest.h>
 
 #include <cstdlib>
@@ -13,6 +14,8 @@
 namespace pryx::platform {
 
 namespace {
+
+using namespace x11;
 
 xcb_connection_t *connection()
 {
@@ -37,17 +40,6 @@ bool fake(xcb_connection_t *c, uint8_t type, uint8_t detail, int x = 0, int y = 
     return true;
 }
 
-xcb_atom_t atom(xcb_connection_t *c, const char *name)
-{
-    xcb_intern_atom_reply_t *r =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(qstrlen(name)), name), nullptr);
-    if (!r)
-        return XCB_ATOM_NONE;
-    const xcb_atom_t a = r->atom;
-    std::free(r);
-    return a;
-}
-
 bool viewable(xcb_connection_t *c, xcb_window_t w)
 {
     xcb_get_window_attributes_reply_t *r =
@@ -60,36 +52,7 @@ bool viewable(xcb_connection_t *c, xcb_window_t w)
 }
 
 // Root-relative rectangle; false when the window is gone.
-bool windowRect(xcb_connection_t *c, xcb_window_t w, QRect *rect)
-{
-    xcb_get_geometry_reply_t *g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
-    if (!g)
-        return false;
-    xcb_translate_coordinates_reply_t *t = xcb_translate_coordinates_reply(
-        c, xcb_translate_coordinates(c, w, rootWindow(), 0, 0), nullptr);
-    if (!t) {
-        std::free(g);
-        return false;
-    }
-    *rect = QRect(t->dst_x, t->dst_y, g->width, g->height);
-    std::free(g);
-    std::free(t);
-    return true;
-}
-
-// Children bottom to top; empty when the window is gone.
-QList<xcb_window_t> children(xcb_connection_t *c, xcb_window_t w)
-{
-    QList<xcb_window_t> out;
-    xcb_query_tree_reply_t *r = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr);
-    if (!r)
-        return out;
-    const xcb_window_t *kids = xcb_query_tree_children(r);
-    for (int i = 0; i < xcb_query_tree_children_length(r); ++i)
-        out << kids[i];
-    std::free(r);
-    return out;
-}
+bool windowRect(xcb_connection_t *c, xcb_window_t w, QRect *rect) { return rootRect(c, rootWindow(), w, rect); }
 
 bool hasProperty(xcb_connection_t *c, xcb_window_t w, xcb_atom_t prop)
 {
@@ -121,7 +84,7 @@ xcb_window_t clientOf(xcb_connection_t *c, xcb_window_t w, xcb_atom_t wmState, i
 // Topmost viewable child of w containing p (root coordinates).
 xcb_window_t childAt(xcb_connection_t *c, xcb_window_t w, const QPoint &p, QRect *rect)
 {
-    const QList<xcb_window_t> kids = children(c, w);
+    const QVector<xcb_window_t> kids = children(c, w);
     for (int i = kids.size() - 1; i >= 0; --i) {
         QRect r;
         if (viewable(c, kids[i]) && windowRect(c, kids[i], &r) && r.contains(p)) {
@@ -184,18 +147,7 @@ WindowAt scrollWindowAt(const QPoint &p, const QList<quint32> &skip)
 
     const xcb_atom_t wmState = atom(c, "WM_STATE");
     const xcb_atom_t stacking = atom(c, "_NET_CLIENT_LIST_STACKING");
-    QList<xcb_window_t> tops; // bottom to top
-    if (stacking != XCB_ATOM_NONE) {
-        xcb_get_property_reply_t *r = xcb_get_property_reply(
-            c, xcb_get_property(c, 0, rootWindow(), stacking, XCB_ATOM_WINDOW, 0, 4096), nullptr);
-        if (r) {
-            const auto *ids = static_cast<const xcb_window_t *>(xcb_get_property_value(r));
-            const int n = xcb_get_property_value_length(r) / int(sizeof(xcb_window_t));
-            for (int i = 0; i < n; ++i)
-                tops << ids[i];
-            std::free(r);
-        }
-    }
+    QVector<xcb_window_t> tops = property32(c, rootWindow(), stacking, XCB_ATOM_WINDOW);   // bottom to top
     if (tops.isEmpty())
         tops = children(c, rootWindow());
 
