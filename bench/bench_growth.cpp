@@ -20,25 +20,22 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/benchsupport.h"
 #include "capture/surfaceselector.h"
 #include "capture/surfacewidget.h"
 #include "core/base/setting.h"
 #include "core/core.h"
 #include "core/startup.h"
 #include "support/standin.h"
+#include "support/topwindows.h"
 #include "support/xkeyclient.h"
 
 namespace {
 
 double residentMb()
 {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    return -1;
+    const long kb = pryx::bench::statusKb("VmRSS:");
+    return kb < 0 ? -1 : kb / 1024.0;
 }
 
 // Resident size of the C heap and of all anonymous memory, from smaps.
@@ -69,10 +66,9 @@ SurfaceWidget *openedSurface()
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < 20000) {
-        for (QWindow *w : QGuiApplication::topLevelWindows())
-            if (auto *s = qobject_cast<SurfaceWidget *>(w))
-                if (s->isExposed())
-                    return s;
+        for (SurfaceWidget *s : pryx::test::windowsOf<SurfaceWidget>())
+            if (s->isExposed())
+                return s;
         QTest::qWait(5);
     }
     return nullptr;
@@ -151,11 +147,7 @@ bool capture(int kind, pryx::test::XKeyClient &keys, const pryx::test::StandIn &
 
 int child(int argc, char **argv, int rounds, bool software)
 {
-    qunsetenv("QT_QUICK_BACKEND");
-    qunsetenv("QMLSCENE_DEVICE");
-    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
-    if (software)
-        pryx::chooseSceneGraphBackend();
+    pryx::bench::useRenderer(software);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     std::printf("renderer: %s\n", software ? "software (the program's choice)" : "opengl");

@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/benchsupport.h"
 #include "support/pryxchild.h"
 #include "support/testsupport.h"
 #include "support/xtray.h"
@@ -58,11 +59,7 @@ Memory memoryOf(qint64 pid)
     return m;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
+using pryx::bench::median;
 
 QString run(const QProcessEnvironment &env, const QString &program, const QStringList &args)
 {

@@ -7,6 +7,7 @@
 // display, for example
 //   xvfb-run -a -s "-screen 0 7680x2160x24" build/bench/bench_surface [pairs]
 
+#include "bench/benchsupport.h"
 #include "capture/surfacewidget.h"
 #include "core/startup.h"
 #include "platform/desktopgrab.h"
@@ -14,7 +15,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QProcess>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
@@ -27,16 +27,9 @@
 
 namespace {
 
-long statusKb(const char *field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
+using pryx::bench::median;
+using pryx::bench::statusKb;
+using pryx::bench::useRenderer;
 
 // The surface hands its commands to Core; none is given here.
 class NoCore : public pryx::capture::CaptureCommands
@@ -52,20 +45,10 @@ public:
     void screenPostMail(QPixmap) override {}
 };
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 // One capture in this process: prints "shown <ms> grab <ms> bytes <per pixel>".
 int child(int argc, char **argv, bool software)
 {
-    qunsetenv("QT_QUICK_BACKEND");
-    qunsetenv("QMLSCENE_DEVICE");
-    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
-    if (software)
-        pryx::chooseSceneGraphBackend();
+    useRenderer(software);
     QApplication app(argc, argv);
     const QRect desk = pryx::platform::virtualDesktop();
     const double pixels = double(desk.width()) * desk.height();

@@ -2,6 +2,7 @@
 // command line sending the same file to the same stand-in, with the peak
 // memory of this process.
 
+#include "bench/benchsupport.h"
 #include "core/base/servicehosts.h"
 #include "core/base/setting.h"
 #include "network/handlerupload.h"
@@ -14,7 +15,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -26,16 +26,7 @@ namespace {
 
 constexpr qint64 kSize = 200 * 1048576LL;
 
-long peakRssKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
+long peakRssKb() { return pryx::bench::statusKb("VmHWM:"); }
 
 } // namespace
 
