@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
@@ -103,6 +104,34 @@ bool moveReplacing(const QString &source, const QString &target)
     if (!out.commit())
         return false;
     in.close();
+    QFile::remove(source);
+    return true;
+}
+
+// "PNG" or "JPG" for a name of either image format, else nothing.
+QByteArray imageFormatOf(const QString &name)
+{
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    if (suffix == QLatin1String("png"))
+        return "PNG";
+    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
+        return "JPG";
+    return QByteArray();
+}
+
+// Writes the picture of source to target in the format target's name asks
+// for, then drops source. The old target stays whole until the new one is.
+bool convertReplacing(const QString &source, const QString &target)
+{
+    const QImage image(source);
+    if (image.isNull())
+        return false;
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray format = imageFormatOf(target);
+    if (!image.save(&out, format.constData(), format == "PNG" ? -1 : 100) || !out.commit())
+        return false;
     QFile::remove(source);
     return true;
 }
@@ -252,16 +281,29 @@ void Core::internetNotAvailableResult(int result)
         showErrorWidget(tr("The capture file is no longer there"));
         return;
     }
-    // The dialog itself asks before an existing file is replaced.
-    const QString target = QFileDialog::getSaveFileName(
-        nullptr, tr("Save file"), QString(), QStringLiteral("PNG (*.png);;JPG (*.jpg);;JPEG (*.jpeg)"),
-        nullptr, QFileDialog::DontUseNativeDialog);
+    // The dialog opens on the capture's own format and gives a bare name its
+    // ending; it asks itself before an existing file is replaced.
+    const QStringList filters{QStringLiteral("PNG (*.png)"), QStringLiteral("JPG (*.jpg)"),
+                              QStringLiteral("JPEG (*.jpeg)")};
+    QFileDialog dialog(nullptr, tr("Save file"), QString(), filters.join(QLatin1String(";;")));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.selectNameFilter(imageFormatOf(source) == "PNG" ? filters.at(0) : filters.at(1));
+    dialog.setDefaultSuffix(QFileInfo(source).suffix());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString target = dialog.selectedFiles().constFirst();
     if (target.isEmpty())
         return;
     if (QFileInfo(target).absoluteFilePath() == QFileInfo(source).absoluteFilePath())
         return;
     const bool existed = QFileInfo::exists(target);
-    if (!moveReplacing(source, target)) {
+    // A name of the other format gets a file of that format, not the
+    // capture's bytes under a misleading ending.
+    const QByteArray wanted = imageFormatOf(target);
+    const bool sameFormat = wanted.isEmpty() || wanted == imageFormatOf(source);
+    if (!(sameFormat ? moveReplacing(source, target) : convertReplacing(source, target))) {
         showErrorWidget(existed ? tr("Cannot replace the file %1").arg(target)
                                 : tr("Cannot save the file %1").arg(target));
         return;

@@ -17,8 +17,10 @@
 #include "support/testsupport.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QPixmap>
@@ -247,15 +249,26 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("reason");
         QTest::addColumn<bool>("linked");
-        QTest::newRow("refused") << "refused" << "Connection refused" << true;
-        QTest::newRow("server error, transfer") << "transfer error" << "Uncknown error" << true;
-        QTest::newRow("server error, create") << "create error" << "Uncknown error" << false;
+        // The JPEG capture saved under a name of the other format, of its own
+        // format, and with no ending.
+        QTest::addColumn<QString>("saveAs");
+        QTest::addColumn<QString>("savedAs");
+        QTest::addColumn<QByteArray>("format");
+        QTest::newRow("refused") << "refused" << "Connection refused" << true << "kept.png" << "kept.png"
+                                 << QByteArray("png");
+        QTest::newRow("server error, transfer") << "transfer error" << "Uncknown error" << true
+                                                << "kept.jpeg" << "kept.jpeg" << QByteArray("jpeg");
+        QTest::newRow("server error, create") << "create error" << "Uncknown error" << false << "kept"
+                                              << "kept.jpg" << QByteArray("jpeg");
     }
     void failedCaptureIsOfferedForSaving()
     {
         QFETCH(QString, how);
         QFETCH(QString, reason);
         QFETCH(bool, linked);
+        QFETCH(QString, saveAs);
+        QFETCH(QString, savedAs);
+        QFETCH(QByteArray, format);
         OtherClient other;
         QVERIFY(other.copy("copied before"));
         const QString before = core_->lastLink();
@@ -290,19 +303,31 @@ private slots:
         QCOMPARE(core_->lastLink(), before);
         QCOMPARE(xClipboard(), linked ? QString() : QStringLiteral("copied before"));
 
-        const QString target = pryx::test::testRoot() + "/kept " + how + ".png";
+        const QString folder = pryx::test::testRoot() + "/" + how;
+        QVERIFY(QDir().mkpath(folder));
+        const QString target = folder + "/" + savedAs;
         QFile::remove(target);
         DialogAnswerer answer;
-        answer.name = target;
+        answer.name = folder + "/" + saveAs;
         answer.start();
         question->done(0);
         flushDeletes();
         QVERIFY(answer.sawSaveDialog);
         QVERIFY(!QFile::exists(capture));
-        QFile saved(target);
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.readAll(), bytes);
-        QCOMPARE(QImage(target).size(), QSize(20, 12));
+        QVERIFY(QFile::exists(target));
+        QImageReader saved(target);
+        QCOMPARE(saved.format(), format);
+        const QImage image = saved.read();
+        QCOMPARE(image.size(), QSize(20, 12));
+        if (format == "png") {
+            // Made from the JPEG's pixels, without a second loss.
+            QCOMPARE(image.convertToFormat(QImage::Format_RGB32),
+                     QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32));
+        } else {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), bytes);   // the capture itself, moved
+        }
         QVERIFY(!visible<ErrorWidget>());
     }
 
