@@ -281,8 +281,8 @@ void Core::internetNotAvailableResult(int result)
         showErrorWidget(tr("The capture file is no longer there"));
         return;
     }
-    // The dialog opens on the capture's own format and gives a bare name its
-    // ending; it asks itself before an existing file is replaced.
+    // The dialog opens on the capture's own format; it asks itself before an
+    // existing file is replaced.
     const QStringList filters{QStringLiteral("PNG (*.png)"), QStringLiteral("JPG (*.jpg)"),
                               QStringLiteral("JPEG (*.jpeg)")};
     QFileDialog dialog(nullptr, tr("Save file"), QString(), filters.join(QLatin1String(";;")));
@@ -290,7 +290,6 @@ void Core::internetNotAvailableResult(int result)
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.selectNameFilter(imageFormatOf(source) == "PNG" ? filters.at(0) : filters.at(1));
-    dialog.setDefaultSuffix(QFileInfo(source).suffix());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString target = dialog.selectedFiles().constFirst();

@@ -225,7 +225,7 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::addColumn<bool>("linked");
         // The JPEG capture saved under a name of the other format, of its own
-        // format, and with no ending.
+        // format, and with no ending (kept as typed).
         QTest::addColumn<QString>("saveAs");
         QTest::addColumn<QString>("savedAs");
         QTest::addColumn<QByteArray>("format");
@@ -234,7 +234,7 @@ private slots:
         QTest::newRow("server error, transfer") << "transfer error" << "Uncknown error" << true
                                                 << "kept.jpeg" << "kept.jpeg" << QByteArray("jpeg");
         QTest::newRow("server error, create") << "create error" << "Uncknown error" << false << "kept"
-                                              << "kept.jpg" << QByteArray("jpeg");
+                                              << "kept" << QByteArray("jpeg");
     }
     void failedCaptureIsOfferedForSaving()
     {

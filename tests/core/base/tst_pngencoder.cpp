@@ -9,12 +9,13 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QtEndian>
 
 #include "core/base/pngencoder.h"
 
 namespace {
 
-// Noise, gradients, flat areas and text: every filter gets used.
+// Noise, gradients, flat areas and text.
 QImage sample(int w, int h, QImage::Format format, quint32 seed)
 {
     QImage img(w, h, QImage::Format_ARGB32);
@@ -41,6 +42,72 @@ QImage sample(int w, int h, QImage::Format format, quint32 seed)
         pt.drawText(QRect(0, 0, w, h), Qt::TextWordWrap, QStringLiteral("Pryx capture 0123456789 ") .repeated(8));
     }
     return img.convertToFormat(format);
+}
+
+// Rows made so that each of the five row filters is the cheapest for some
+// of them: small signed noise (none), ramps (sub), a copy of the row above
+// (up), each byte the mean of its left and upper neighbours (average) or
+// their Paeth prediction (Paeth), after rows of full-range noise.
+QImage filterBands(int w, int h, bool alpha, quint32 seed)
+{
+    const int bpp = alpha ? 4 : 3, n = w * bpp;
+    QRandomGenerator rng(seed);
+    QByteArray prev(n, 0), cur(n, 0);
+    QImage img(w, h, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    auto paeth = [](int a, int b, int c) {
+        const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+        return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+    };
+    for (int y = 0; y < h; ++y) {
+        auto *u = reinterpret_cast<const uchar *>(prev.constData());
+        auto *v = reinterpret_cast<uchar *>(cur.data());
+        for (int i = 0; i < n; ++i) {
+            const int a = i >= bpp ? v[i - bpp] : 0, b = u[i], c = i >= bpp ? u[i - bpp] : 0;
+            switch (y % 7) {
+            case 1: v[i] = uchar((a + b) >> 1); break;
+            case 3: v[i] = uchar(paeth(a, b, c)); break;
+            case 4: v[i] = uchar(int(rng.bounded(25)) - 12); break;
+            case 5: v[i] = uchar(b); break;
+            case 6: v[i] = uchar(i < bpp ? rng.bounded(3) : a + 1 + i % bpp); break;
+            default: v[i] = uchar(rng.bounded(256)); break;
+            }
+        }
+        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const uchar *px = v + x * bpp;
+            line[x] = qRgba(px[0], px[1], px[2], alpha ? px[3] : 255);
+        }
+        prev.swap(cur);
+    }
+    return img;
+}
+
+// The filter type of each row of a PNG file with one zlib stream.
+QSet<int> filterTypes(const QByteArray &png)
+{
+    QByteArray stream;
+    int w = 0, h = 0, bpp = 0;
+    for (int pos = 8; pos + 12 <= png.size();) {
+        const auto *p = reinterpret_cast<const uchar *>(png.constData() + pos);
+        const int len = int(qFromBigEndian<quint32>(p));
+        const QByteArray type = png.mid(pos + 4, 4);
+        if (type == "IHDR") {
+            w = int(qFromBigEndian<quint32>(p + 8));
+            h = int(qFromBigEndian<quint32>(p + 12));
+            bpp = p[17] == 6 ? 4 : 3;
+        } else if (type == "IDAT") {
+            stream += png.mid(pos + 8, len);
+        }
+        pos += 12 + len;
+    }
+    const int stride = w * bpp + 1;
+    uchar size[4];
+    qToBigEndian<quint32>(quint32(stride * h), size);
+    const QByteArray raw = qUncompress(QByteArray(reinterpret_cast<const char *>(size), 4) + stream);
+    QSet<int> types;
+    for (int y = 0; y < h && (y + 1) * stride <= raw.size(); ++y)
+        types.insert(uchar(raw[y * stride]));
+    return types;
 }
 
 // What a reader must get back: RGB for opaque formats, unpremultiplied RGBA
@@ -92,18 +159,21 @@ private slots:
         QTest::addColumn<int>("format");
         QTest::addColumn<int>("threads");
         QTest::addColumn<int>("minStripe");
+        QTest::addColumn<bool>("everyFilter");
 
         const int rgb = QImage::Format_RGB32, argb = QImage::Format_ARGB32,
                   pm = QImage::Format_ARGB32_Premultiplied;
-        QTest::newRow("1x1 rgb") << 1 << 1 << rgb << 8 << 1;
-        QTest::newRow("one row, odd width") << 333 << 1 << rgb << 8 << 1;
-        QTest::newRow("one row, alpha") << 257 << 1 << argb << 8 << 1;
-        QTest::newRow("one column") << 1 << 41 << pm << 8 << 1;
-        QTest::newRow("odd size, a row per stripe") << 67 << 13 << rgb << 8 << 1;
-        QTest::newRow("odd size, premultiplied, stripes") << 131 << 97 << pm << 4 << 4000;
-        QTest::newRow("odd size, alpha, stripes") << 129 << 95 << argb << 3 << 3000;
-        QTest::newRow("odd size, one thread") << 131 << 97 << rgb << 1 << 1;
-        QTest::newRow("more threads than rows") << 211 << 3 << pm << 8 << 1;
+        QTest::newRow("1x1 rgb") << 1 << 1 << rgb << 8 << 1 << false;
+        QTest::newRow("one row, odd width") << 333 << 1 << rgb << 8 << 1 << false;
+        QTest::newRow("one row, alpha") << 257 << 1 << argb << 8 << 1 << false;
+        QTest::newRow("one column") << 1 << 41 << pm << 8 << 1 << false;
+        QTest::newRow("odd size, a row per stripe") << 67 << 13 << rgb << 8 << 1 << false;
+        QTest::newRow("odd size, premultiplied, stripes") << 131 << 97 << pm << 4 << 4000 << false;
+        QTest::newRow("odd size, alpha, stripes") << 129 << 95 << argb << 3 << 3000 << false;
+        QTest::newRow("odd size, one thread") << 131 << 97 << rgb << 1 << 1 << false;
+        QTest::newRow("more threads than rows") << 211 << 3 << pm << 8 << 1 << false;
+        QTest::newRow("every filter, odd width, stripes") << 203 << 61 << rgb << 3 << 2000 << true;
+        QTest::newRow("every filter, alpha, stripes") << 97 << 45 << argb << 4 << 1500 << true;
     }
     void samePixelsAsQtAndIndependentReaders()
     {
@@ -112,12 +182,17 @@ private slots:
         QFETCH(int, format);
         QFETCH(int, threads);
         QFETCH(int, minStripe);
-        const QImage img = sample(w, h, QImage::Format(format), quint32(w * 131 + h));
+        QFETCH(bool, everyFilter);
+        const quint32 seed = quint32(w * 131 + h);
+        const QImage img = everyFilter ? filterBands(w, h, format != QImage::Format_RGB32, seed)
+                                       : sample(w, h, QImage::Format(format), seed);
         pryx::PngOptions opt;
         opt.threads = threads;
         opt.minStripeBytes = minStripe;
         QByteArray bytes;
         QVERIFY(pryx::encodePng(img, &bytes, opt));
+        if (everyFilter)
+            QCOMPARE(filterTypes(bytes), (QSet<int>{0, 1, 2, 3, 4}));
 
         // Qt reads back the same pixels as from its own file.
         const QImage fromOurs = QImage::fromData(bytes, "PNG");
