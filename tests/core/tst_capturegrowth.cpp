@@ -20,10 +20,10 @@
 #include "windows/errorwidget.h"
 #include "windows/messagedialog.h"
 
-namespace {
-
 using pryx::test::shownWindowsOf;
 using pryx::test::windowsOf;
+
+namespace {
 
 // Failed capture uploads Core heard of, counted from its log.
 QAtomicInt g_errorsShown;

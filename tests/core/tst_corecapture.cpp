@@ -30,6 +30,8 @@
 #include "support/topwindows.h"
 #include "windows/editponoramwidget.h"
 
+using pryx::test::windowsOf;
+
 namespace {
 
 QStringList g_log;
@@ -83,8 +85,6 @@ public:
 private:
     QProcess proc_;
 };
-
-using pryx::test::windowsOf;
 
 QImage stripes(int w, int h)
 {

@@ -52,7 +52,9 @@
 #include <QtTest>
 
 using pryx::test::DialogAnswerer;
+using pryx::test::onlyWindow;
 using pryx::test::StandIn;
+using pryx::test::windowsOf;
 
 namespace {
 QStringList g_log;
@@ -64,8 +66,6 @@ void collect(QtMsgType type, const QMessageLogContext &context, const QString &t
         g_previous(type, context, text);
 }
 
-using pryx::test::onlyWindow;
-using pryx::test::windowsOf;
 void flushDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

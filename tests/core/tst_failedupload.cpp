@@ -33,10 +33,12 @@
 #include <QtTest>
 
 using pryx::test::DialogAnswerer;
+using pryx::test::itemNamed;
+using pryx::test::itemsNamed;
 using pryx::test::StandIn;
+using pryx::test::windowsOf;
 
 namespace {
-using pryx::test::windowsOf;
 template <class T> T *visible() { return pryx::test::shownWindowsOf<T>().value(0); }
 void flushDeletes()
 {
@@ -44,8 +46,6 @@ void flushDeletes()
     QCoreApplication::processEvents();
 }
 Setting *st() { return Setting::instance(); }
-using pryx::test::itemNamed;
-using pryx::test::itemsNamed;
 
 // The clipboard as another X client reads it; empty when nobody holds text.
 QString xClipboard()

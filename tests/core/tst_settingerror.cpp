@@ -22,9 +22,9 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-namespace {
-
 using pryx::test::shownWindowsOf;
+
+namespace {
 
 QString storedValue(const QString &key)
 {

@@ -14,9 +14,10 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-namespace {
 using pryx::test::itemNamed;
 using pryx::test::itemsNamed;
+
+namespace {
 void clickOn(QQuickWindow *w, QQuickItem *i)
 {
     QTest::qWait(30);   // positioners lay out on the next frame

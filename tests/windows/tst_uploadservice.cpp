@@ -25,12 +25,12 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-using pryx::test::StandIn;
-
-namespace {
 using pryx::test::itemNamed;
 using pryx::test::onlyWindow;
+using pryx::test::StandIn;
 using pryx::test::windowsOf;
+
+namespace {
 template <class T> bool shown()
 {
     T *w = onlyWindow<T>();
