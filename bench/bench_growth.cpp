@@ -27,6 +27,7 @@
 #include "core/core.h"
 #include "core/startup.h"
 #include "support/standin.h"
+#include "support/testsupport.h"
 #include "support/topwindows.h"
 #include "support/xkeyclient.h"
 
@@ -204,7 +205,7 @@ int main(int argc, char **argv)
 
     // A desktop of 3840x2160 of its own.
     QProcess xvfb;
-    xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "3840x2160x24", "-nolisten", "tcp"});
+    xvfb.start("Xvfb", {pryx::test::freshDisplay(), "-displayfd", "1", "-screen", "0", "3840x2160x24", "-nolisten", "tcp", "-noreset"});
     QByteArray number;
     QElapsedTimer t;
     t.start();

@@ -60,12 +60,13 @@ watchdog() {
 # keyboard grabs or clipboard, and keys it types reach only its own windows.
 # Its number is random: a server that picks the lowest free number itself may
 # take one that another test's server is still giving up, whose last act
-# removes the new server's socket.
+# removes the new server's socket. It never resets: a server that resets when
+# its last client leaves refuses the clients that connect meanwhile.
 xvfb=
 for try in 1 2 3 4 5; do
   n=$(( $(od -An -N2 -tu2 /dev/urandom) % 30000 + 1000 ))
   [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -displayfd 5 -screen 0 "${PRYX_TEST_SCREEN:-1920x1080x24}" -nolisten tcp \
+  Xvfb ":$n" -displayfd 5 -screen 0 "${PRYX_TEST_SCREEN:-1920x1080x24}" -nolisten tcp -noreset \
     5>"$root/display" >"$root/xvfb.log" 2>&1 &
   xvfb=$!
   i=0

@@ -31,7 +31,7 @@ bool PrivateDisplay::start(const char *screen)
         close(fds[0]);
         char fd[16];
         snprintf(fd, sizeof fd, "%d", fds[1]);
-        execlp("Xvfb", "Xvfb", display.constData(), "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", display.constData(), "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp", "-noreset",
                static_cast<char *>(nullptr));
         _exit(127);
     }

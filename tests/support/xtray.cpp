@@ -15,7 +15,7 @@ bool TrayDisplay::start(int timeoutMs)
     QElapsedTimer clock;
     clock.start();
     xvfb_.setProcessChannelMode(QProcess::SeparateChannels);
-    xvfb_.start("Xvfb", {freshDisplay(), "-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+    xvfb_.start("Xvfb", {freshDisplay(), "-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"});
     if (!xvfb_.waitForStarted(5000)) {
         error_ = "Xvfb did not start: " + xvfb_.errorString();
         return false;
