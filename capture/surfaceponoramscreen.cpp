@@ -18,8 +18,11 @@
 #include <QQmlEngine>
 #include <QQuickImageProvider>
 #include <QScreen>
+#include <QThread>
 
+#include <atomic>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 const char *const SurfacePonoramScreen::kPageUrl = "qrc:/qml/qml/Window/SurfacePonoram.qml";
@@ -186,6 +189,43 @@ QPixmap SurfacePonoramScreen::renderRubberRect()
         QRect(0, 0, ponoramPixmap_.width(), ponoramPixmap_.height()), 50000, true));
 }
 
+void SurfacePonoramScreen::showFrame()
+{
+    if (!isExposed())
+        return;
+    // A frame already under way was synchronised before the caller's
+    // changes: wait for the swap of a frame synchronised after this point.
+    // Both signals may come from the render thread.
+    auto state = std::make_shared<std::atomic<int>>(0);
+    const auto synced = connect(this, &QQuickWindow::afterSynchronizing, this,
+                                [state] { int none = 0; state->compare_exchange_strong(none, 1); },
+                                Qt::DirectConnection);
+    const auto swapped = connect(this, &QQuickWindow::frameSwapped, this,
+                                 [state] { int seen = 1; state->compare_exchange_strong(seen, 2); },
+                                 Qt::DirectConnection);
+    if (selector_)
+        selector_->update();
+    update();
+    QElapsedTimer t;
+    t.start();
+    while (*state != 2 && t.elapsed() < kFrameMs) {
+        QCoreApplication::processEvents();
+        QThread::msleep(1);
+    }
+    disconnect(synced);
+    disconnect(swapped);
+    // The render thread sent the frame: let the server have drawn it.
+    pryx::platform::syncDisplay();
+}
+
+void SurfacePonoramScreen::pause(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms && !escape_)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
 void SurfacePonoramScreen::setMaskRegion(const QRegion &region)
 {
     pryx::platform::setWindowMask(this, region);
@@ -247,6 +287,9 @@ void SurfacePonoramScreen::scrollWindow(const QRect &s)
     escape_ = false;
     if (selector_)
         selector_->lockSelection();
+    // What the overlay last drew over the window stays on screen until the
+    // window repaints: let that be the highlighted window, not the shade.
+    showFrame();
     const QPoint centre = QPoint(s.left() + s.width() / 2, s.top() + s.height() / 2) + desktop_.topLeft();
     const pryx::platform::WindowAt target = pryx::platform::scrollWindowAt(centre);
     qCDebug(pryx::lcCapture) << Q_FUNC_INFO << "window" << target.id << target.rect;
@@ -263,19 +306,28 @@ void SurfacePonoramScreen::scrollWindow(const QRect &s)
     QImage previous;
     bool failed = false;
     for (int round = 0; round < maxRounds_ && !escape_; ++round) {
-        QImage shot = grab(round == 0 ? first : lower);
+        const QRect rect = round == 0 ? first : lower;
+        QImage shot = grab(rect);
+        QElapsedTimer settle;
+        settle.start();
         if (round > 0) {
             // A busy window may not have drawn the last step yet: look again
             // for a while before taking an unchanged shot for its end.
-            QElapsedTimer settle;
-            settle.start();
             while (!shot.isNull() && sameBits(shot, previous) && !escape_
                    && settle.elapsed() < kSettleMs) {
-                const qint64 next = settle.elapsed() + 50;
-                while (settle.elapsed() < next && !escape_)
-                    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-                shot = grab(lower);
+                pause(50);
+                shot = grab(rect);
             }
+        }
+        // The window may be amid drawing (what the overlay uncovered, its
+        // answer to the press, the step): take the shot once it holds still.
+        while (!shot.isNull() && !escape_ && settle.elapsed() < kSettleMs) {
+            pause(kStillMs);
+            const QImage again = grab(rect);
+            const bool still = again == shot;
+            shot = again;
+            if (still)
+                break;
         }
         if (shot.isNull()) {
             failed = true;
@@ -304,10 +356,7 @@ void SurfacePonoramScreen::scrollWindow(const QRect &s)
         if (acc.height() >= maxHeight_)
             break;
         input_->wheelDown();
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 100 && !escape_)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        pause(100);
     }
     input_->releaseLeft();
     scrolling_ = false;

@@ -73,10 +73,18 @@ protected:
 private:
     void scrollWindow(const QRect &s);
     QImage grab(const QRect &pageRect);
+    // Waits until the overlay's next frame is on screen.
+    void showFrame();
+    // Handles events for `ms` milliseconds, or until Escape.
+    void pause(int ms);
     void setMaskRegion(const QRegion &region);
 
     // Longest wait for a scrolled window to show its next step.
     static constexpr int kSettleMs = 1500;
+    // A window whose look is the same this much later has finished drawing.
+    static constexpr int kStillMs = 30;
+    // Longest wait for the overlay's next frame.
+    static constexpr int kFrameMs = 500;
 
     QPixmap background_;
     QPixmap ponoramPixmap_;

@@ -259,6 +259,11 @@ void setWindowMask(QWindow *window, const QRegion &region)
     // already see it. A plain round trip: QGuiApplication::sync() would also
     // deliver pending events (a key, a close) in the middle of the caller,
     // which may be a handler of the window's own page.
+    syncDisplay();
+}
+
+void syncDisplay()
+{
     if (QX11Info::isPlatformX11()) {
         if (auto *c = static_cast<xcb_connection_t *>(QX11Info::connection()))
             std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));

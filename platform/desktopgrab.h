@@ -29,6 +29,9 @@ bool isControlHeld();
 // (window coordinates). An empty region removes the mask.
 void setWindowMask(QWindow *window, const QRegion &region);
 
+// A round trip to the display: what was sent before has been handled.
+void syncDisplay();
+
 // Frameless and above every other window; on X11 the window manager is kept
 // from moving or decorating it. Call before show().
 void setStayOnTopFlags(QWindow *window);
