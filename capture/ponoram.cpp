@@ -6,7 +6,9 @@
 
 #include <QCursor>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QPainter>
+#include <QThread>
 
 #include <cstring>
 #include <vector>
@@ -17,6 +19,21 @@ void PonoramInput::wheelDown() { pryx::platform::wheelDown(); }
 QPoint PonoramInput::cursorPos() { return QCursor::pos(); }
 void PonoramInput::pressLeft(const QPoint &p) { pryx::platform::pressLeftAt(p); }
 void PonoramInput::releaseLeft() { pryx::platform::releaseLeft(); }
+
+QImage PonoramInput::grabStill(const QRect &rect, QImage shot, qint64 budgetMs,
+                               const std::function<bool(int)> &wait)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!shot.isNull() && t.elapsed() < budgetMs && wait(kStillMs)) {
+        const QImage again = grab(rect);
+        const bool still = again == shot;
+        shot = again;
+        if (still)
+            break;
+    }
+    return shot;
+}
 
 namespace {
 
@@ -45,6 +62,13 @@ struct BitRows
     }
     const quint64 *row(int y) const { return &bits[size_t(y) * size_t(words)]; }
 };
+
+// Between looks: no events, so no tick of the engine's timer.
+bool sleepBetweenLooks(int ms)
+{
+    QThread::msleep(static_cast<unsigned long>(ms));
+    return true;
+}
 
 } // namespace
 
@@ -83,7 +107,9 @@ int Ponoram::findOffset(const QImage &image, const QImage &strip)
 void Ponoram::startPonoram(QRect r)
 {
     rect_ = r;
-    accumulated_ = QPixmap::fromImage(input_->grab(r));
+    // The region was uncovered just now: the window below may still be
+    // drawing it.
+    accumulated_ = QPixmap::fromImage(input_->grabStill(r, input_->grab(r), kStillBudgetMs, sleepBetweenLooks));
     // Each run measures its own scrolling.
     lastOffset_ = 0;
     sameOffsetCount_ = 0;

@@ -11,6 +11,8 @@
 #include <QSize>
 #include <QTimer>
 
+#include <functional>
+
 // What the engine does to the desktop; replaced in tests.
 class PonoramInput
 {
@@ -22,6 +24,13 @@ public:
     virtual QPoint cursorPos();
     virtual void pressLeft(const QPoint &p);
     virtual void releaseLeft();
+
+    // Looks at `rect` again every kStillMs, starting from `shot`, until two
+    // looks agree (the window has finished drawing) or `budgetMs` passed;
+    // `wait(ms)` passes the time between looks and returns false to stop.
+    QImage grabStill(const QRect &rect, QImage shot, qint64 budgetMs,
+                     const std::function<bool(int)> &wait);
+    static constexpr int kStillMs = 30;
 };
 
 class Ponoram : public QObject
@@ -46,6 +55,8 @@ public:
     static constexpr int kInterval = 50;
     static constexpr int kStripHeight = 100;
     static constexpr int kStandstillTicks = 5;
+    // Longest wait for a shot to hold still.
+    static constexpr int kStillBudgetMs = 500;
 
     // Row of `strip` 0 lies on row (result) of `image`, -1 when no place fits.
     static int findOffset(const QImage &image, const QImage &strip);

@@ -321,14 +321,8 @@ void SurfacePonoramScreen::scrollWindow(const QRect &s)
         }
         // The window may be amid drawing (what the overlay uncovered, its
         // answer to the press, the step): take the shot once it holds still.
-        while (!shot.isNull() && !escape_ && settle.elapsed() < kSettleMs) {
-            pause(kStillMs);
-            const QImage again = grab(rect);
-            const bool still = again == shot;
-            shot = again;
-            if (still)
-                break;
-        }
+        shot = input_->grabStill(rect.translated(desktop_.topLeft()), shot, kSettleMs - settle.elapsed(),
+                                 [this](int ms) { pause(ms); return !escape_; });
         if (shot.isNull()) {
             failed = true;
             break;

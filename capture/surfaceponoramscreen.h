@@ -81,8 +81,6 @@ private:
 
     // Longest wait for a scrolled window to show its next step.
     static constexpr int kSettleMs = 1500;
-    // A window whose look is the same this much later has finished drawing.
-    static constexpr int kStillMs = 30;
     // Longest wait for the overlay's next frame.
     static constexpr int kFrameMs = 500;
 
