@@ -223,6 +223,13 @@ private:
         if (!c || !target_)
             return;
         const xcb_window_t win = xcb_window_t(target_->winId());
+        // Qt hands a key to its focus window, whatever window the event
+        // names; another window of this program may have the focus (the
+        // tray may focus its icon on a click), and Qt may not have told
+        // the target yet. The held keys are the target's: it takes the
+        // focus first, in order before the key.
+        if (target_->isExposed())
+            xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, win, XCB_CURRENT_TIME);
         const QPoint at = target_->mapFromGlobal(QPoint(key.root_x, key.root_y));
         key.event = win;
         key.child = XCB_NONE;

@@ -552,6 +552,14 @@ QRect WmDesktop::trayPanel() const
 QVector<QRect> WmDesktop::trayIcons(const QString &instance) const
 {
     QVector<QRect> out;
+    for (uint32_t i : trayIconWindows(instance))
+        out.append(rootGeometry(conn_, root_, i));
+    return out;
+}
+
+QVector<uint32_t> WmDesktop::trayIconWindows(const QString &instance) const
+{
+    QVector<uint32_t> out;
     if (!conn_)
         return out;
     QVector<uint32_t> panels;
@@ -561,7 +569,7 @@ QVector<QRect> WmDesktop::trayIcons(const QString &instance) const
         findByInstance(conn_, p, instance, &icons, 3);
         for (uint32_t i : icons)
             if (mapped(conn_, i))
-                out.append(rootGeometry(conn_, root_, i));
+                out.append(i);
     }
     return out;
 }

@@ -111,6 +111,8 @@ public:
     QRect trayPanel() const;
     // The icons of the programs of this WM_CLASS instance inside the tray.
     QVector<QRect> trayIcons(const QString &instance) const;
+    // The same icons' windows.
+    QVector<uint32_t> trayIconWindows(const QString &instance) const;
     // The colour of the bare desktop (the root window's background).
     void setBackground(QRgb colour);
 

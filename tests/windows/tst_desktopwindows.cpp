@@ -412,6 +412,34 @@ private slots:
         }
     }
 
+    // The keyboard is held for the capture surface: Escape closes it even
+    // when the focus has gone to another window of the program (here the
+    // tray icon's, which the tray may focus on a click).
+    void escapeReachesTheSurfaceWhateverHasTheFocus()
+    {
+        QVERIFY(setCompositor(false));
+        QVERIFY(startPryx("test-token"));
+        QVERIFY(findWindow("main").id);
+        QVERIFY(waitUntil([] { return g_desk->trayIconWindows("pryx").size() == 1; }, 10000));
+        const QString icon = QString::number(g_desk->trayIconWindows("pryx").first());
+        const int screens = pryx_.count(kScreen);
+        g_desk->click(g_desk->trayIcons("pryx").first().center());
+        QVERIFY(pryx_.waitFor(kScreen, 10000, screens + 1));
+        QVERIFY(waitUntil([this] { return surfaceShown(); }, 10000));
+        auto xdotool = [](const QStringList &args) {
+            QProcess p;
+            p.setProcessEnvironment(g_desk->environment());
+            p.start("xdotool", args);
+            p.waitForFinished(10000);
+            return QString::fromLatin1(p.readAllStandardOutput()).trimmed();
+        };
+        xdotool({"windowfocus", icon});
+        QVERIFY(waitUntil([&] { return xdotool({"getwindowfocus", "-f"}) == icon; }, 5000));
+        const int gone = pryx_.count(kSurfaceGone);
+        keys_->chord({kEscape});
+        QVERIFY2(pryx_.waitFor(kSurfaceGone, 5000, gone + 1), "Escape did not reach the surface");
+    }
+
     // A button hovered when its window closed is not lit when the window
     // shows again.
     void noHoverLeftAfterReopen()
