@@ -293,8 +293,6 @@ void Core::internetNotAvailableResult(int result)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString target = dialog.selectedFiles().constFirst();
-    if (target.isEmpty())
-        return;
     if (QFileInfo(target).absoluteFilePath() == QFileInfo(source).absoluteFilePath())
         return;
     const bool existed = QFileInfo::exists(target);

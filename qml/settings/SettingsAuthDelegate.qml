@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import "../../Component" as Pc
+import "values.js" as St
 
 // Storage tab: where uploads go, with the page of the chosen target.
 Item {
@@ -14,26 +15,21 @@ Item {
     height: implicitHeight
 
     // The stored target the buttons last showed.
-    property string storedTarget: "pryx"
-    function readTarget() {
-        var t = "" + settings.getValue("type_upload")
-        return (t === "ftp" || t === "dropbox" || t === "google") ? t : "pryx"
-    }
-    Component.onCompleted: {
-        target = readTarget()
-        storedTarget = target
-    }
+    property var base: ({})
+    readonly property var targetControl: ({
+        key: "type_upload",
+        read: function() {
+            var t = "" + settings.getValue("type_upload")
+            return (t === "ftp" || t === "dropbox" || t === "google") ? t : "pryx"
+        },
+        get: function() { return root.target },
+        set: function(v) { root.target = v }
+    })
+    Component.onCompleted: St.load(targetControl, base)
     // A target stored meanwhile is shown unless the user chose another.
     Connections {
         target: settings
-        function onValueChanged(name, value) {
-            if (name !== "" && name !== "type_upload")
-                return
-            var t = root.readTarget()
-            if (root.target === root.storedTarget)
-                root.target = t
-            root.storedTarget = t
-        }
+        function onValueChanged(name, value) { St.follow(root.targetControl, root.base, name) }
     }
 
     function save() {

@@ -15,8 +15,14 @@ Item {
     // The stored values the page last read, per protocol, and of the boxes.
     property var ftpBase: ({})
     property var sftpBase: ({})
-    property bool sftpBoxBase: false
-    property bool errorBoxBase: false
+    property var boxBase: ({})
+    readonly property var boxes: [
+        { key: "is_sftp", read: function() { return Fn.flag(settings.getValue("is_sftp")) },
+          get: function() { return sftpBox.check }, set: function(v) { root.setSftp(v) } },
+        { key: "is_ftp_error_upload_pryx",
+          read: function() { return Fn.flag(settings.getValue("is_ftp_error_upload_pryx")) },
+          get: function() { return errorBox.check }, set: function(v) { errorBox.check = v } }
+    ]
     readonly property var fields: [host, port, user, password, path, baseUrl]
     readonly property var keys: ["host", "port", "user", "password", "path", "base_url"]
     implicitWidth: 540
@@ -55,18 +61,8 @@ Item {
         base[key] = v
     }
     function followBoxes(name) {
-        if (name === "" || name === "is_sftp") {
-            var sftp = Fn.flag(settings.getValue("is_sftp"))
-            if (sftpBox.check === sftpBoxBase)
-                setSftp(sftp)
-            sftpBoxBase = sftp
-        }
-        if (name === "" || name === "is_ftp_error_upload_pryx") {
-            var fallback = Fn.flag(settings.getValue("is_ftp_error_upload_pryx"))
-            if (errorBox.check === errorBoxBase)
-                errorBox.check = fallback
-            errorBoxBase = fallback
-        }
+        for (var i = 0; i < boxes.length; ++i)
+            St.follow(boxes[i], boxBase, name)
     }
     function show(values, sftp) {
         for (var i = 0; i < keys.length; ++i)
@@ -122,10 +118,9 @@ Item {
         sftpBase = stored("sftp_")
         var sftp = Fn.flag(settings.getValue("is_sftp"))
         sftpBox.check = sftp
-        sftpBoxBase = sftp
         show(sftp ? sftpValues : ftpValues, sftp)
         errorBox.check = Fn.flag(settings.getValue("is_ftp_error_upload_pryx"))
-        errorBoxBase = errorBox.check
+        boxBase = { "is_sftp": sftpBox.check, "is_ftp_error_upload_pryx": errorBox.check }
     }
 
     Connections {

@@ -427,11 +427,8 @@ private slots:
         QVERIFY(pryx_.waitFor(kScreen, 10000, screens + 1));
         QVERIFY(waitUntil([this] { return surfaceShown(); }, 10000));
         auto xdotool = [](const QStringList &args) {
-            QProcess p;
-            p.setProcessEnvironment(g_desk->environment());
-            p.start("xdotool", args);
-            p.waitForFinished(10000);
-            return QString::fromLatin1(p.readAllStandardOutput()).trimmed();
+            const auto r = pryx::test::runChild("xdotool", args, 10000, g_desk->environment());
+            return QString::fromLatin1(r.out.trimmed());
         };
         xdotool({"windowfocus", icon});
         QVERIFY(waitUntil([&] { return xdotool({"getwindowfocus", "-f"}) == icon; }, 5000));
